@@ -1,0 +1,285 @@
+#include "OVEXLoudnessModule.h"
+
+#include "KWeighting.h"
+
+#include <cmath>
+
+OVEXLoudnessModule::OVEXLoudnessModule (bool isThreaded) : threaded (isThreaded)
+{
+    for (auto& level : channelMomentary)
+        level.store (-70.0f);
+}
+
+OVEXLoudnessModule::~OVEXLoudnessModule() = default;
+
+void OVEXLoudnessModule::prepare (int blockSize, double newSampleRate)
+{
+    if (newSampleRate != sampleRate)
+    {
+        sampleRate = newSampleRate;
+        setFilterCoefficients();
+        rebuildWindows();
+    }
+
+    inputCopy.setSize (6, juce::jmax (1, blockSize), false, false, true);
+}
+
+void OVEXLoudnessModule::setFilterCoefficients()
+{
+    const auto k = KWeighting::forSampleRate (sampleRate);
+
+    for (int c = 0; c < 6; ++c)
+    {
+        preFilters[(size_t) c].setCoefficients (k.preFilter);
+        rlbFilters[(size_t) c].setCoefficients (k.rlbFilter);
+    }
+}
+
+void OVEXLoudnessModule::rebuildWindows()
+{
+    momentaryLength = juce::jmax (1, (int) std::floor (0.4f * (float) sampleRate));
+    shortTermLength = juce::jmax (1, (int) std::floor ((float) sampleRate * 3.0f));
+
+    momentaryFifo.reset();
+    shortTermFifo.reset();
+    momentaryFifo = std::make_unique<OVEXSlidingWindowFifo> (6, 4 * momentaryLength, 0.75f);
+    shortTermFifo = std::make_unique<OVEXSlidingWindowFifo> (6, 4 * shortTermLength, 0.8f);
+
+    momentaryWindow = std::make_unique<juce::AudioSampleBuffer> (6, momentaryLength);
+    shortTermWindow = std::make_unique<juce::AudioSampleBuffer> (6, shortTermLength);
+}
+
+void OVEXLoudnessModule::pushBlock (const juce::AudioSampleBuffer& block, juce::uint32 stamp)
+{
+    if (momentaryFifo == nullptr)
+        return;
+
+    const int numChannels = juce::jmin (block.getNumChannels(), 6);
+    const int numSamples = block.getNumSamples();
+
+    if (inputCopy.getNumChannels() != numChannels || inputCopy.getNumSamples() != numSamples)
+        inputCopy.setSize (numChannels, numSamples, false, false, true);
+
+    inputCopy.clear();
+
+    for (int c = 0; c < numChannels; ++c)
+        inputCopy.copyFrom (c, 0, block, c, 0, numSamples);
+
+    blockTime = stamp;
+    filterChannels();
+
+    if (! threaded)
+        computeLoudness();
+}
+
+void OVEXLoudnessModule::filterChannels()
+{
+    if (filterResetRequested.exchange (false, std::memory_order_acq_rel))
+        resetFilters();
+
+    const int numChannels = juce::jmin (inputCopy.getNumChannels(), 6);
+    numChannelsPushed.store (numChannels, std::memory_order_relaxed);
+
+    for (int c = 0; c < numChannels; ++c)
+    {
+        auto* samples = inputCopy.getWritePointer (c);
+        preFilters[(size_t) c].processSamples (samples, inputCopy.getNumSamples());
+        rlbFilters[(size_t) c].processSamples (samples, inputCopy.getNumSamples());
+    }
+
+    // Unthreaded, this thread is also the consumer: a pending reset must not swallow this block.
+    if (! threaded)
+    {
+        momentaryFifo->discardIfResetRequested();
+        shortTermFifo->discardIfResetRequested();
+    }
+
+    momentaryFifo->write (inputCopy);
+    shortTermFifo->write (inputCopy);
+}
+
+int OVEXLoudnessModule::useTimeSlice()
+{
+    computeLoudness();
+    return 50;
+}
+
+void OVEXLoudnessModule::carryOutRequestedResets()
+{
+    if (histogramResetRequested.exchange (false, std::memory_order_acq_rel))
+    {
+        integratedHistogram.clear();
+        rangeHistogram.clear();
+    }
+}
+
+bool OVEXLoudnessModule::weightedLoudness (const juce::AudioSampleBuffer& window, int numChannels,
+                                           float& loudness, float* perChannel) const
+{
+    float sum = 0.0f;
+
+    for (int c = 0; c < numChannels; ++c)
+    {
+        const float rms = window.getRMSLevel (c, 0, window.getNumSamples());
+        const float z = rms * rms * channelWeights[(size_t) c];
+        sum += z;
+
+        if (perChannel != nullptr)
+            perChannel[c] = 10.0f * std::log10 (z);
+    }
+
+    if (! std::isfinite (sum))
+        return false;
+
+    float level = std::max (-70.0f, 10.0f * std::log10 (sum) - 0.691f);
+    loudness = level > 0.0f ? 0.0f : std::floor (10.0f * level + 0.5f) / 10.0f;
+    return true;
+}
+
+void OVEXLoudnessModule::computeLoudness()
+{
+    newMomentary.store (false, std::memory_order_relaxed);
+    newShortTerm.store (false, std::memory_order_relaxed);
+
+    if (momentaryFifo == nullptr)
+        return;
+
+    carryOutRequestedResets();
+
+    const int numChannels = juce::jmin (numChannelsPushed.load (std::memory_order_relaxed), 6);
+    bool windowWasNotFinite = false;
+
+    if (momentaryFifo->getNumReady() >= momentaryLength)
+    {
+        momentaryFifo->readWindow (*momentaryWindow, momentaryLength);
+
+        float level = -70.0f;
+        std::array<float, 6> perChannel {};
+
+        if (weightedLoudness (*momentaryWindow, numChannels, level, perChannel.data()))
+        {
+            for (int c = 0; c < numChannels; ++c)
+                channelMomentary[(size_t) c].store (perChannel[(size_t) c], std::memory_order_relaxed);
+
+            result.momentary = level;
+            result.momentaryTime = blockTime;
+
+            if (isRunning())
+            {
+                integratedHistogram.addValue (level);
+                result.integrated = integratedHistogram.getIntegratedLoudness();
+                result.integratedTime = blockTime;
+            }
+
+            newMomentary.store (true, std::memory_order_relaxed);
+            momentarySequence.fetch_add (1, std::memory_order_release);
+        }
+        else
+        {
+            windowWasNotFinite = true;
+        }
+    }
+
+    if (shortTermFifo->getNumReady() >= shortTermLength)
+    {
+        shortTermFifo->readWindow (*shortTermWindow, shortTermLength);
+
+        float level = -70.0f;
+
+        if (weightedLoudness (*shortTermWindow, numChannels, level, nullptr))
+        {
+            result.shortTerm = level;
+            result.shortTermTime = blockTime;
+
+            if (isRunning())
+            {
+                rangeHistogram.addValue (level);
+                const auto range = rangeHistogram.getLoudnessRange();
+                result.loudnessRange = range.range;
+                result.loudnessRangeLow = range.low;
+                result.loudnessRangeHigh = range.high;
+                result.loudnessRangeTime = blockTime;
+                result.loudnessRangeBoundsTime = blockTime;
+            }
+
+            newShortTerm.store (true, std::memory_order_relaxed);
+            shortTermSequence.fetch_add (1, std::memory_order_release);
+        }
+        else
+        {
+            windowWasNotFinite = true;
+        }
+    }
+
+    // A non-finite sample would otherwise stay in the filter states for good and silence the meter.
+    if (windowWasNotFinite)
+    {
+        filterResetRequested.store (true, std::memory_order_release);
+        resetFifos();
+    }
+}
+
+void OVEXLoudnessModule::getSnapshot (LoudnessResult& destination) const
+{
+    destination = result;
+}
+
+void OVEXLoudnessModule::getChannelMomentary (float* destination, int count) const
+{
+    for (int c = 0; c < juce::jmin (count, 6); ++c)
+        destination[c] = channelMomentary[(size_t) c].load (std::memory_order_relaxed);
+}
+
+void OVEXLoudnessModule::resetFifos()
+{
+    if (momentaryFifo != nullptr)
+        momentaryFifo->requestReset();
+
+    if (shortTermFifo != nullptr)
+        shortTermFifo->requestReset();
+}
+
+void OVEXLoudnessModule::resetFilters()
+{
+    // juce::IIRFilter guards its state with a spin lock, so this is safe from any thread.
+    for (int c = 0; c < 6; ++c)
+    {
+        preFilters[(size_t) c].reset();
+        rlbFilters[(size_t) c].reset();
+    }
+}
+
+void OVEXLoudnessModule::resetAll()
+{
+    resetFifos();
+    resetFilters();
+    histogramResetRequested.store (true, std::memory_order_release);
+
+    result.momentary = result.shortTerm = result.integrated = -70.0f;
+    result.loudnessRange = result.loudnessRangeLow = result.loudnessRangeHigh = -70.0f;
+    result.momentaryTime = result.shortTermTime = result.integratedTime = 0;
+    result.loudnessRangeTime = result.loudnessRangeBoundsTime = 0;
+}
+
+void OVEXLoudnessModule::setRunning (bool shouldRun)
+{
+    if (shouldRun != isRunning())
+    {
+        resetFifos();
+        resetFilters();
+    }
+
+    running.store (shouldRun, std::memory_order_relaxed);
+}
+
+void OVEXLoudnessModule::enableGating()
+{
+    integratedHistogram.setGating (true);
+    rangeHistogram.setGating (true);
+}
+
+void OVEXLoudnessModule::disableGating()
+{
+    integratedHistogram.setGating (false);
+    rangeHistogram.setGating (false);
+}

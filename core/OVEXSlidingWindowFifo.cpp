@@ -1,0 +1,70 @@
+#include "OVEXSlidingWindowFifo.h"
+
+#include <cmath>
+
+OVEXSlidingWindowFifo::OVEXSlidingWindowFifo (int numChannels, int capacity, float overlapFraction)
+    : fifo (capacity),
+      buffer (numChannels, capacity),
+      overlap (overlapFraction)
+{
+    buffer.clear();
+}
+
+void OVEXSlidingWindowFifo::write (const juce::AudioSampleBuffer& block)
+{
+    const auto numChannels = juce::jmin (block.getNumChannels(), buffer.getNumChannels());
+    jassert (block.getNumChannels() <= buffer.getNumChannels());
+
+    int start1, size1, start2, size2;
+    fifo.prepareToWrite (block.getNumSamples(), start1, size1, start2, size2);
+
+    for (int c = 0; c < numChannels; ++c)
+    {
+        if (size1 > 0)
+            buffer.copyFrom (c, start1, block, c, 0, size1);
+
+        if (size2 > 0)
+            buffer.copyFrom (c, start2, block, c, size1, size2);
+    }
+
+    fifo.finishedWrite (size1 + size2);
+}
+
+int OVEXSlidingWindowFifo::readWindow (juce::AudioSampleBuffer& dest, int n)
+{
+    discardIfResetRequested();
+
+    jassert (n <= dest.getNumSamples() && dest.getNumChannels() <= buffer.getNumChannels());
+    n = juce::jlimit (0, dest.getNumSamples(), n);
+    const auto numChannels = juce::jmin (dest.getNumChannels(), buffer.getNumChannels());
+
+    int start1, size1, start2, size2;
+    fifo.prepareToRead (n, start1, size1, start2, size2);
+
+    dest.clear();
+
+    for (int c = 0; c < numChannels; ++c)
+    {
+        if (size1 > 0)
+            dest.copyFrom (c, 0, buffer, c, start1, size1);
+
+        if (size2 > 0)
+            dest.copyFrom (c, size1, buffer, c, start2, size2);
+    }
+
+    const int copied = size1 + size2;
+    fifo.finishedRead ((int) std::floor ((1.0f - overlap) * (float) copied));
+    return copied;
+}
+
+int OVEXSlidingWindowFifo::getNumReady()
+{
+    discardIfResetRequested();
+    return fifo.getNumReady();
+}
+
+void OVEXSlidingWindowFifo::discardIfResetRequested()
+{
+    if (resetRequested.exchange (false, std::memory_order_acq_rel))
+        fifo.finishedRead (fifo.getNumReady());
+}

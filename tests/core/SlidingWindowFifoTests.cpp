@@ -1,0 +1,121 @@
+#include "OVEXSlidingWindowFifo.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+juce::AudioSampleBuffer ramp (int channels, int samples, float start)
+{
+    juce::AudioSampleBuffer b (channels, samples);
+
+    for (int c = 0; c < channels; ++c)
+        for (int i = 0; i < samples; ++i)
+            b.setSample (c, i, start + (float) i + 1000.0f * (float) c);
+
+    return b;
+}
+} // namespace
+
+TEST (SlidingWindowFifo, HoldsOneLessThanItsCapacityAndDropsTheEndOfABlock)
+{
+    OVEXSlidingWindowFifo fifo (2, 8, 0.0f);
+    fifo.write (ramp (2, 10, 0.0f));
+    EXPECT_EQ (fifo.getNumReady(), 7);
+
+    juce::AudioSampleBuffer dest (2, 7);
+    EXPECT_EQ (fifo.readWindow (dest, 7), 7);
+
+    for (int i = 0; i < 7; ++i)
+    {
+        EXPECT_EQ (dest.getSample (0, i), (float) i);
+        EXPECT_EQ (dest.getSample (1, i), 1000.0f + (float) i);
+    }
+}
+
+TEST (SlidingWindowFifo, ShortReadZeroFillsAndConsumesItsShareOfWhatWasCopied)
+{
+    OVEXSlidingWindowFifo fifo (1, 16, 0.5f);
+    fifo.write (ramp (1, 4, 1.0f));
+
+    juce::AudioSampleBuffer dest (1, 6);
+    dest.clear();
+    dest.setSample (0, 5, 99.0f);
+    EXPECT_EQ (fifo.readWindow (dest, 6), 4);
+
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ (dest.getSample (0, i), 1.0f + (float) i);
+
+    EXPECT_EQ (dest.getSample (0, 4), 0.0f);
+    EXPECT_EQ (dest.getSample (0, 5), 0.0f);
+    EXPECT_EQ (fifo.getNumReady(), 2);
+}
+
+TEST (SlidingWindowFifo, HopIsTheNonOverlappingPartComputedInSinglePrecision)
+{
+    struct Case { int window; float overlap; int hop; };
+    // 1.0f - 0.8f is just under 0.2: the short-term hop at 48 kHz is 28799, not 28800.
+    const Case cases[] = { { 19200, 0.75f, 4800 }, { 144000, 0.8f, 28799 }, { 132300, 0.8f, 26459 },
+                           { 17640, 0.75f, 4410 }, { 576000, 0.8f, 115199 } };
+
+    for (auto c : cases)
+    {
+        OVEXSlidingWindowFifo fifo (1, 4 * c.window, c.overlap);
+        juce::AudioSampleBuffer block (1, c.window), dest (1, c.window);
+        block.clear();
+        fifo.write (block);
+        fifo.readWindow (dest, c.window);
+        EXPECT_EQ (fifo.getNumReady(), c.window - c.hop) << c.window;
+    }
+}
+
+TEST (SlidingWindowFifo, ReadsAcrossTheWrapInWriteOrderAndOverlappingWindowsShareTheirTail)
+{
+    OVEXSlidingWindowFifo fifo (1, 10, 0.5f);
+    juce::AudioSampleBuffer dest (1, 8);
+
+    fifo.write (ramp (1, 6, 0.0f));
+    fifo.readWindow (dest, 6); // consumes 3, positions now near the end of the ring
+    fifo.write (ramp (1, 6, 6.0f));
+    ASSERT_EQ (fifo.getNumReady(), 9);
+
+    EXPECT_EQ (fifo.readWindow (dest, 8), 8);
+
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ (dest.getSample (0, i), 3.0f + (float) i);
+
+    EXPECT_EQ (fifo.getNumReady(), 5);
+}
+
+TEST (SlidingWindowFifo, WithoutOverlapReadsAreConsecutive)
+{
+    OVEXSlidingWindowFifo fifo (1, 64, 0.0f);
+    fifo.write (ramp (1, 20, 0.0f));
+    juce::AudioSampleBuffer first (1, 8), second (1, 8);
+    fifo.readWindow (first, 8);
+    fifo.readWindow (second, 8);
+    EXPECT_EQ (first.getSample (0, 7), 7.0f);
+    EXPECT_EQ (second.getSample (0, 0), 8.0f);
+    EXPECT_EQ (fifo.getNumReady(), 4);
+}
+
+TEST (SlidingWindowFifo, RequestedResetDiscardsQueuedAudioAtTheNextRead)
+{
+    OVEXSlidingWindowFifo fifo (1, 64, 0.75f);
+    fifo.write (ramp (1, 40, 0.0f));
+    fifo.requestReset();
+    EXPECT_EQ (fifo.getNumReady(), 0);
+
+    fifo.write (ramp (1, 8, 100.0f));
+    juce::AudioSampleBuffer dest (1, 8);
+    fifo.readWindow (dest, 8);
+    EXPECT_EQ (dest.getSample (0, 0), 100.0f);
+}
+
+TEST (SlidingWindowFifo, NeverWritesPastAShortDestination)
+{
+    OVEXSlidingWindowFifo fifo (2, 64, 0.0f);
+    fifo.write (ramp (2, 32, 0.0f));
+    juce::AudioSampleBuffer dest (1, 4);
+    EXPECT_EQ (fifo.readWindow (dest, 10), 4);
+    EXPECT_EQ (dest.getSample (0, 3), 3.0f);
+}
