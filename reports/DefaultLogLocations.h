@@ -1,0 +1,15 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** The report folder used when the user has chosen none: "miLOR/NOLV" in the system's log folder.
+    Built once, never created on disk by asking for it. */
+const juce::File& defaultLogFolder();
+
+/** The report base name used when the user has chosen none. */
+extern const char* const defaultLogFileName;
+
+/** The XML report for a run starting at the given time: in folderText (the default folder when
+    empty), named baseName (the default when empty), "_", the time stamp and ".xml". When such a
+    report already exists, "_2", "_3"… is added to the base so that no report overwrites another. */
+juce::File makeReportFile (const juce::String& folderText, const juce::String& baseName, juce::Time start);

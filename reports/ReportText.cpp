@@ -1,0 +1,56 @@
+#include "ReportText.h"
+
+#include <cmath>
+
+juce::String formatOneDecimal (float value)
+{
+    if (std::isnan (value))
+        return "nan";
+
+    if (std::isinf (value))
+        return value < 0.0f ? "-inf" : "inf";
+
+    // Rounding by hand: juce::String (x, 1) rounds exact halves to even.
+    const auto tenths = (juce::int64) (std::abs ((double) value) * 10.0 + 0.5);
+    juce::String text;
+
+    if (value < 0.0f)
+        text << "-";
+
+    text << juce::String (tenths / 10) << "." << juce::String (tenths % 10);
+    return text;
+}
+
+juce::String dateText (juce::Time time)
+{
+    return juce::String (time.getDayOfMonth()) + " " + time.getMonthName (true) + " " + juce::String (time.getYear());
+}
+
+juce::String timeText (juce::Time time)
+{
+    return juce::String (time.getHours()) + ":" + juce::String (time.getMinutes()).paddedLeft ('0', 2) + ":"
+         + juce::String (time.getSeconds()).paddedLeft ('0', 2);
+}
+
+juce::String dateTimeText (juce::Time time)
+{
+    return dateText (time) + " " + timeText (time);
+}
+
+juce::String reportTimeStamp (juce::Time time)
+{
+    return juce::StringArray { juce::String (time.getDayOfMonth()), time.getMonthName (true), juce::String (time.getYear()),
+                               juce::String (time.getHours()), juce::String (time.getMinutes()),
+                               juce::String (time.getSeconds()) }
+        .joinIntoString ("_");
+}
+
+juce::File csvCompanionOf (const juce::File& xmlReport)
+{
+    const auto extension = xmlReport.getFileExtension();
+
+    if (extension.isEmpty())
+        return xmlReport.withFileExtension (".csv");
+
+    return juce::File (xmlReport.getFullPathName().replace (extension, ".csv", false));
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+// The text forms of reports, shared by the writers and the previewer so the two cannot drift.
+
+/** One digit after the point, halves rounded away from zero, "-" whenever the value is below 0
+    ("-0.0" for -0.02). Non-finite values give "-inf", "inf" or "nan". */
+juce::String formatOneDecimal (float value);
+
+/** Local date "5 Dec 2026". */
+juce::String dateText (juce::Time time);
+
+/** Local time "9:07:03". */
+juce::String timeText (juce::Time time);
+
+/** Local "5 Dec 2026 9:07:03". */
+juce::String dateTimeText (juce::Time time);
+
+/** Local "5_Dec_2026_9_7_3", no leading zeros anywhere; part of report file names. */
+juce::String reportTimeStamp (juce::Time time);
+
+/** The CSV log that belongs to an XML report: every ".xml" in its path becomes ".csv". */
+juce::File csvCompanionOf (const juce::File& xmlReport);
