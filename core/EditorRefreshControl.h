@@ -1,0 +1,12 @@
+#pragma once
+
+/** What the processor needs of its editor: the start and stop of its periodic refresh, so the
+    display stands still while no device plays. Implemented by the editor; called on the thread
+    that starts and stops the device. */
+class EditorRefreshControl
+{
+public:
+    virtual ~EditorRefreshControl() = default;
+    virtual void startRefresh (int intervalMilliseconds) = 0;
+    virtual void stopRefresh() = 0;
+};

@@ -1,0 +1,541 @@
+#include "OvexjuceLoudnessAudioProcessor.h"
+
+#include "DefaultLogLocations.h"
+#include "LevelHelpers.h"
+
+#include <cmath>
+#include <limits>
+#include <locale>
+#include <sstream>
+
+namespace
+{
+constexpr juce::uint32 stateMagic = 0x21324356;
+
+const char* const stateTag = "MYPLUGINSETTINGS";
+
+/** The value as a double in general notation with 20 significant digits: -1 gives "-1",
+    0.1f gives "0.10000000149011611938". */
+juce::String formatStateNumber (float value)
+{
+    std::ostringstream text;
+    text.imbue (std::locale::classic());
+    text.precision (20);
+    text << (double) value;
+    return juce::String (text.str());
+}
+
+/** runFlag truncated to an integer is non-zero; NaN counts as running. */
+bool truncatesToNonZero (float value)
+{
+    return std::isnan (value) || std::abs (value) >= 1.0f;
+}
+
+struct CorrelationPair
+{
+    int first, second;
+};
+
+constexpr CorrelationPair correlationPairs[] = { { 0, 1 }, { 0, 2 }, { 1, 2 }, { 4, 5 }, { 0, 4 }, { 1, 5 } };
+} // namespace
+
+OvexjuceLoudnessAudioProcessor* createPluginFilter (juce::AudioDeviceManager* deviceManager)
+{
+    return new OvexjuceLoudnessAudioProcessor (deviceManager);
+}
+
+OvexjuceLoudnessAudioProcessor::OvexjuceLoudnessAudioProcessor (juce::AudioDeviceManager* manager)
+    : deviceManager (manager)
+{
+    setDefaultParameters();
+    loudnessThread.startThread();
+}
+
+OvexjuceLoudnessAudioProcessor::~OvexjuceLoudnessAudioProcessor()
+{
+    stopTimer();
+    loudnessThread.stopThread (1000);
+}
+
+//==============================================================================
+void OvexjuceLoudnessAudioProcessor::setDefaultParameters()
+{
+    params = ParameterBlock {};
+    params.logFilePath = defaultLogFolder().getFullPathName();
+    params.logFileName = defaultLogFileName;
+}
+
+void OvexjuceLoudnessAudioProcessor::setParameterValue (int index, float value)
+{
+    switch (index)
+    {
+        case runFlagIndex:               params.runFlag = value; break;
+        case measurementStandardIndex:   params.measurementStandard = value; break;
+        case measurementScaleIndex:      params.measurementScale = value; break;
+        case measurementUnitIndex:       params.measurementUnit = value; break;
+        case gatingOffFlagIndex:         params.gatingOffFlag = value; break;
+        case followTransportFlagIndex:   params.followTransportFlag = value; break;
+        case truePeakRefLevelIndex:      params.truePeakRefLevel = value; break;
+        case truePeakMaxLevelIndex:      params.truePeakMaxLevel = value; break;
+        case truePeakHoldTimeIndex:      params.truePeakHoldTime = value; break;
+        case truePeakOverloadTimeIndex:  params.truePeakOverloadTime = value; break;
+        case shtMaxLevelIndex:           params.shtMaxLevel = value; break;
+        case stereoMixdownFlagIndex:     params.stereoMixdownFlag = value; break;
+        case vectroscopeInputDataFlagIndex: params.vectroscopeInputDataFlag = value; break;
+        case stereoStateIndex:           params.stereoState = value != 0.0f; break;
+        default: break;
+    }
+}
+
+void OvexjuceLoudnessAudioProcessor::setStringParameter (int index, const juce::String& text)
+{
+    if (index == logFilePathIndex)
+        params.logFilePath = text;
+    else if (index == logFileNameIndex)
+        params.logFileName = text;
+}
+
+//==============================================================================
+void OvexjuceLoudnessAudioProcessor::getStateInformation (juce::MemoryBlock& destination)
+{
+    juce::XmlElement xml (stateTag);
+    const std::pair<const char*, float> numbers[] = {
+        { "measurementStandard", params.measurementStandard },
+        { "measurementScale", params.measurementScale },
+        { "measurementUnit", params.measurementUnit },
+        { "gatingOffFlag", params.gatingOffFlag },
+        { "followTransportFlag", params.followTransportFlag },
+        { "truePeakRefLevel", params.truePeakRefLevel },
+        { "truePeakMaxLevel", params.truePeakMaxLevel },
+        { "truePeakHoldTime", params.truePeakHoldTime },
+        { "truePeakOverloadTime", params.truePeakOverloadTime },
+        { "shtMaxLevel", params.shtMaxLevel },
+        { "stereoMixdownFlag", params.stereoMixdownFlag },
+        { "vectroscopeInputDataFlag", params.vectroscopeInputDataFlag },
+    };
+
+    for (const auto& [name, value] : numbers)
+        xml.setAttribute (name, formatStateNumber (value));
+
+    xml.setAttribute ("settingsInputLayout", layoutToText (inputLayout));
+    xml.setAttribute ("settingsOutputLayout", layoutToText (outputLayout));
+    xml.setAttribute ("logFilePath", params.logFilePath);
+    xml.setAttribute ("logFileName", params.logFileName);
+
+    // Written by hand: the framework's own envelope puts an XML header before the element.
+    const auto text = xml.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+    const auto numBytes = text.getNumBytesAsUTF8();
+
+    juce::MemoryOutputStream out (destination, false);
+    out.writeInt ((int) stateMagic);
+    out.writeInt ((int) numBytes);
+    out.write (text.toRawUTF8(), numBytes);
+    out.writeByte (0);
+}
+
+void OvexjuceLoudnessAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    const auto xml = getXmlFromBinary (data, sizeInBytes);
+
+    if (xml == nullptr)
+    {
+        setDefaultParameters();
+        return;
+    }
+
+    if (! xml->getTagName().equalsIgnoreCase (stateTag))
+        return;
+
+    const std::pair<const char*, float*> numbers[] = {
+        { "measurementStandard", &params.measurementStandard },
+        { "measurementScale", &params.measurementScale },
+        { "measurementUnit", &params.measurementUnit },
+        { "gatingOffFlag", &params.gatingOffFlag },
+        { "followTransportFlag", &params.followTransportFlag },
+        { "truePeakRefLevel", &params.truePeakRefLevel },
+        { "truePeakMaxLevel", &params.truePeakMaxLevel },
+        { "truePeakHoldTime", &params.truePeakHoldTime },
+        { "truePeakOverloadTime", &params.truePeakOverloadTime },
+        { "shtMaxLevel", &params.shtMaxLevel },
+        { "stereoMixdownFlag", &params.stereoMixdownFlag },
+        { "vectroscopeInputDataFlag", &params.vectroscopeInputDataFlag },
+    };
+
+    for (const auto& [name, field] : numbers)
+        *field = (float) xml->getDoubleAttribute (name, (double) *field);
+
+    // A state without a layout keeps the current one, as every other missing attribute does.
+    if (xml->hasAttribute ("settingsInputLayout"))
+        setInputLayout (layoutFromText (xml->getStringAttribute ("settingsInputLayout")));
+
+    if (xml->hasAttribute ("settingsOutputLayout"))
+        setOutputLayout (layoutFromText (xml->getStringAttribute ("settingsOutputLayout")));
+
+    params.logFilePath = xml->getStringAttribute ("logFilePath", params.logFilePath);
+    params.logFileName = xml->getStringAttribute ("logFileName", params.logFileName);
+}
+
+//==============================================================================
+void OvexjuceLoudnessAudioProcessor::setInputLayout (const ChannelLayout& layout)
+{
+    inputLayout = layout;
+    const auto routing = deriveRouting (layout);
+
+    // Entry by entry: the audio thread reads the table unlocked.
+    for (size_t r = 0; r < routing.size(); ++r)
+        inputRouting[r] = routing[r];
+}
+
+void OvexjuceLoudnessAudioProcessor::setOutputLayout (const ChannelLayout& layout)
+{
+    outputLayout = layout;
+    const auto routing = deriveRouting (layout);
+
+    for (size_t r = 0; r < routing.size(); ++r)
+        outputRouting[r] = routing[r];
+}
+
+void OvexjuceLoudnessAudioProcessor::setDefaultInputRouting()
+{
+    for (int r = 0; r < 6; ++r)
+        inputRouting[(size_t) r] = inputLayout[(size_t) r] = r;
+}
+
+void OvexjuceLoudnessAudioProcessor::setDefaultOutputRouting()
+{
+    for (int r = 0; r < 6; ++r)
+        outputRouting[(size_t) r] = outputLayout[(size_t) r] = r;
+}
+
+//==============================================================================
+const BarScale& OvexjuceLoudnessAudioProcessor::loudnessScale() const
+{
+    const float standard = std::nearbyint (params.measurementStandard);
+    const float scale = std::nearbyint (params.measurementScale);
+
+    if (standard == 0.0f)
+        return scale == 1.0f ? ebu9Scale : ebu18Scale;
+
+    if (scale == 1.0f)
+        return atsc9Scale;
+
+    return scale == 0.0f ? atsc18Scale : ebu18Scale;
+}
+
+int OvexjuceLoudnessAudioProcessor::valueToPixel (int isTruePeak, float level) const
+{
+    return isTruePeak != 0 ? truePeakScale.pixel (level, truePeakBarPixels)
+                           : loudnessScale().pixel (level, loudnessBarPixels);
+}
+
+float OvexjuceLoudnessAudioProcessor::valueToFraction (int isTruePeak, float level) const
+{
+    return isTruePeak != 0 ? truePeakScale.fraction (level) : loudnessScale().fraction (level);
+}
+
+void OvexjuceLoudnessAudioProcessor::updateMomentary (float momentary)
+{
+    meters.momentaryFraction = (float) valueToPixel (0, roundToTenth (momentary)) / (float) loudnessBarPixels;
+    meters.momentaryLevel = momentary;
+    updateMaxMomentary();
+}
+
+void OvexjuceLoudnessAudioProcessor::updateShortTerm (float shortTerm)
+{
+    meters.shortTermLevel = shortTerm;
+    meters.shortTermFraction = (float) valueToPixel (0, roundToTenth (shortTerm)) / (float) loudnessBarPixels;
+    updateMaxShortTerm();
+}
+
+void OvexjuceLoudnessAudioProcessor::updateRangeBars (float low, float high)
+{
+    meters.rangeLowFraction = (float) valueToPixel (0, roundToTenth (low)) / (float) loudnessBarPixels;
+    meters.rangeHighFraction = (float) valueToPixel (0, roundToTenth (high)) / (float) loudnessBarPixels;
+}
+
+void OvexjuceLoudnessAudioProcessor::updateTruePeaks (const float* levels, int count)
+{
+    for (int c = 0; c < 6; ++c)
+        updateChannelTruePeak (c, c < count ? roundToTenth (levels[c]) : truePeakScale.lowLevel);
+
+    updateMaxTruePeak();
+}
+
+int OvexjuceLoudnessAudioProcessor::updateChannelTruePeak (int channel, float level)
+{
+    const auto c = (size_t) channel;
+
+    if (level > params.truePeakMaxLevel)
+    {
+        meters.channelAlarm[c] = 1;
+        meters.truePeakAlarm = 1;
+    }
+
+    if (level > meters.heldTruePeak[c])
+        meters.heldTruePeak[c] = level;
+
+    const int pixel = valueToPixel (1, level);
+    meters.truePeakFraction[c] = (float) pixel / (float) truePeakBarPixels;
+    return pixel;
+}
+
+void OvexjuceLoudnessAudioProcessor::copyMeterSnapshot (MeterSnapshot& destination) const
+{
+    destination = meters;
+}
+
+void OvexjuceLoudnessAudioProcessor::resetMeters()
+{
+    meters = MeterSnapshot {};
+    maxMomentary = maxShortTerm = maxTruePeak = -70.0f;
+    loudnessModule.resetAll();
+}
+
+void OvexjuceLoudnessAudioProcessor::clearAlarms()
+{
+    meters.truePeakAlarm = 0;
+    meters.channelAlarm.fill (0);
+}
+
+//==============================================================================
+// Report driving; a report is only ever open while a logger exists.
+void OvexjuceLoudnessAudioProcessor::updateMaxMomentary() {}
+void OvexjuceLoudnessAudioProcessor::updateMaxShortTerm() {}
+void OvexjuceLoudnessAudioProcessor::updateMaxTruePeak() {}
+
+// Remote server hook-up.
+void OvexjuceLoudnessAudioProcessor::timerCallback() {}
+
+//==============================================================================
+EditorRefreshControl* OvexjuceLoudnessAudioProcessor::refreshControl()
+{
+    return dynamic_cast<EditorRefreshControl*> (getActiveEditor());
+}
+
+void OvexjuceLoudnessAudioProcessor::prepareToPlay (double newSampleRate, int newBlockSize)
+{
+    sampleRate = newSampleRate;
+    blockSize = newBlockSize;
+
+    loudnessModule.prepare (newBlockSize, newSampleRate);
+    truePeakMeter.setSampleRate (newBlockSize, newSampleRate);
+
+    // Sized here so that the audio callback never allocates.
+    const int maxBlock = juce::jmax (1, newBlockSize);
+    routedBuffer.setSize (6, maxBlock, false, false, true);
+    correlationBuffer.setSize (2, maxBlock, false, false, true);
+    passThroughBuffer.setSize (juce::jmax (6, getTotalNumInputChannels(), getTotalNumOutputChannels()), maxBlock,
+                               false, false, true);
+
+    if (auto* editor = refreshControl())
+        editor->startRefresh (50);
+
+    loudnessThread.addTimeSliceClient (&loudnessModule, 0);
+}
+
+void OvexjuceLoudnessAudioProcessor::releaseResources()
+{
+    loudnessModule.releaseResources();
+    truePeakMeter.releaseResources();
+
+    if (auto* editor = refreshControl())
+        editor->stopRefresh();
+
+    loudnessThread.removeTimeSliceClient (&loudnessModule);
+}
+
+void OvexjuceLoudnessAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer&)
+{
+    const int n = buffer.getNumSamples();
+    const int numChannels = buffer.getNumChannels();
+    blockSize = n;
+
+    // With the framework's processor player there is always a play head whose position advances
+    // every block, so following the transport means running while the device plays.
+    bool moved = false;
+    {
+        juce::AudioPlayHead::CurrentPositionInfo position;
+        JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+        auto* currentPlayHead = getPlayHead();
+
+        if (currentPlayHead != nullptr && currentPlayHead->getCurrentPosition (position))
+        {
+            moved = position != lastPosInfo;
+            lastPosInfo = position;
+        }
+        else
+        {
+            lastPosInfo.resetToDefault();
+        }
+        JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+    }
+
+    if (isNonZeroAfterRounding (params.followTransportFlag))
+    {
+        params.runFlag = moved ? 1.0f : 0.0f;
+        loudnessModule.setRunning (moved);
+
+        if (moved)
+            meters.processedSamples += n;
+    }
+    else
+    {
+        loudnessModule.setRunning (truncatesToNonZero (params.runFlag));
+
+        if (isNonZero (params.runFlag))
+            meters.processedSamples += n;
+    }
+
+    if (isNonZeroAfterRounding (params.gatingOffFlag))
+        loudnessModule.disableGating();
+    else
+        loudnessModule.enableGating();
+
+    routedBuffer.setSize (6, n, false, false, true);
+    routedBuffer.clear();
+    correlationBuffer.setSize (2, n, false, false, true);
+    correlationBuffer.clear();
+
+    routeInputs (buffer, juce::jmin (getTotalNumInputChannels(), numChannels));
+
+    if (isNonZero (params.stereoMixdownFlag))
+        downmixer.process (routedBuffer);
+
+    loudnessModule.pushBlock (routedBuffer, 0);
+
+    // Each new value is handled once, whatever the block length. The sequence numbers are read
+    // before the results, so the result copied next holds at least the value they announce.
+    const auto newMomentarySequence = loudnessModule.getMomentarySequence();
+    const auto newShortTermSequence = loudnessModule.getShortTermSequence();
+    loudnessModule.getSnapshot (loudnessResult);
+
+    vectorscopeSource.pushBlock (routedBuffer);
+
+    if (newMomentarySequence != lastMomentarySequence)
+    {
+        lastMomentarySequence = newMomentarySequence;
+        updateMomentary (loudnessResult.momentary);
+        meters.integratedLevel = roundToTenth (loudnessResult.integrated);
+        loudnessModule.getChannelMomentary (channelMomentary.data(), 6);
+    }
+
+    if (newShortTermSequence != lastShortTermSequence)
+    {
+        lastShortTermSequence = newShortTermSequence;
+        updateShortTerm (loudnessResult.shortTerm);
+        meters.loudnessRange = roundToTenth (loudnessResult.loudnessRange);
+        updateRangeBars (loudnessResult.loudnessRangeLow, loudnessResult.loudnessRangeHigh);
+    }
+
+    truePeakMeter.processBlock (routedBuffer, 0);
+    truePeakMeter.getSnapshot (truePeakResult);
+    updateTruePeaks (truePeakResult.levels.data(), 6);
+
+    for (auto& level : truePeakResult.levels)
+        level = std::max (truePeakScale.lowLevel, level);
+
+    if (roundToTenth (findMaximum (truePeakResult.levels.data(), 6)) > params.truePeakMaxLevel)
+        meters.truePeakAlarm = 1;
+
+    if (numChannels > 0 && n > 0)
+        passThrough (buffer);
+
+    updateSoundField();
+    updateCorrelations();
+}
+
+void OvexjuceLoudnessAudioProcessor::routeInputs (const juce::AudioSampleBuffer& block, int numInputChannels)
+{
+    const int n = block.getNumSamples();
+
+    for (int c = 0; c < numInputChannels; ++c)
+        for (int r = 0; r < 6; ++r)
+            if (inputRouting[(size_t) r] == c)
+                routedBuffer.copyFrom (r, 0, block, c, 0, n);
+}
+
+void OvexjuceLoudnessAudioProcessor::passThrough (juce::AudioSampleBuffer& block)
+{
+    const int numChannels = block.getNumChannels();
+    const int n = block.getNumSamples();
+
+    passThroughBuffer.setSize (juce::jmax (numChannels, passThroughBuffer.getNumChannels()),
+                               juce::jmax (n, passThroughBuffer.getNumSamples()), true, false, true);
+
+    for (int c = 0; c < numChannels; ++c)
+        passThroughBuffer.clear (c, 0, n);
+
+    for (size_t r = 0; r < 6; ++r)
+    {
+        const int in = inputRouting[r];
+        const int out = outputRouting[r];
+
+        if (in >= 0 && out >= 0 && in < numChannels && out < numChannels)
+            passThroughBuffer.copyFrom (out, 0, block, in, 0, n);
+    }
+
+    for (int c = 0; c < numChannels; ++c)
+        block.copyFrom (c, 0, passThroughBuffer, c, 0, n);
+}
+
+void OvexjuceLoudnessAudioProcessor::updateSoundField()
+{
+    if (isNonZero (params.vectroscopeInputDataFlag))
+    {
+        for (size_t c = 0; c < 6; ++c)
+            meters.soundFieldLevel[c] = valueToFraction (0, channelMomentary[c]);
+    }
+    else
+    {
+        const float e65 = std::exp (65.0f);
+
+        for (size_t c = 0; c < 6; ++c)
+            meters.soundFieldLevel[c] = (std::exp (truePeakResult.levels[c] / 65.0f) * e65 - truePeakScale.lowExp)
+                                      / truePeakScale.span;
+    }
+}
+
+void OvexjuceLoudnessAudioProcessor::updateCorrelations()
+{
+    const int n = routedBuffer.getNumSamples();
+
+    if (n == 0)
+    {
+        meters.correlation.fill (1.0f);
+        return;
+    }
+
+    for (size_t i = 0; i < std::size (correlationPairs); ++i)
+    {
+        correlationBuffer.clear();
+        correlationBuffer.copyFrom (0, 0, routedBuffer, correlationPairs[i].first, 0, n);
+        correlationBuffer.copyFrom (1, 0, routedBuffer, correlationPairs[i].second, 0, n);
+        meters.correlation[i] = computeCorrelation (correlationBuffer);
+    }
+}
+
+float OvexjuceLoudnessAudioProcessor::computeCorrelation (const juce::AudioSampleBuffer& buffer)
+{
+    if (buffer.getNumChannels() < 2)
+        return 1.0f;
+
+    const int m = buffer.getNumSamples();
+    const float* x = buffer.getReadPointer (0);
+    const float* y = buffer.getReadPointer (1);
+    float sxy = 0.0f, sxx = 0.0f, syy = 0.0f;
+
+    for (int i = 0; i < m; ++i)
+    {
+        sxy += x[i] * y[i];
+        sxx += x[i] * x[i];
+        syy += y[i] * y[i];
+    }
+
+    const float rx = m > 0 ? buffer.getRMSLevel (0, 0, m) : 0.0f;
+    const float ry = m > 0 ? buffer.getRMSLevel (1, 0, m) : 0.0f;
+
+    if (! (rx >= 0.0001f) || ! (ry >= 0.0001f))
+        return 1.0f;
+
+    return sxy / std::sqrt (sxx * syy);
+}

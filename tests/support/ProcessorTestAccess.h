@@ -1,0 +1,34 @@
+#pragma once
+
+#include "OvexjuceLoudnessAudioProcessor.h"
+
+/** Lets tests drive the processor's loudness computation by hand instead of waiting for its
+    thread, and read what the processor keeps to itself. */
+struct ProcessorTestAccess
+{
+    /** Plays the processor as the framework's player would, with six inputs and outputs, and
+        takes the loudness module off its thread. */
+    static void prepare (OvexjuceLoudnessAudioProcessor& p, double sampleRate, int blockSize)
+    {
+        p.setPlayConfigDetails (6, 6, sampleRate, blockSize);
+        p.prepareToPlay (sampleRate, blockSize);
+        p.loudnessThread.removeTimeSliceClient (&p.loudnessModule);
+    }
+
+    /** One audio block followed by one turn of the loudness computation. */
+    static void process (OvexjuceLoudnessAudioProcessor& p, juce::AudioSampleBuffer& block)
+    {
+        juce::MidiBuffer midi;
+        p.processBlock (block, midi);
+        p.loudnessModule.useTimeSlice();
+    }
+
+    static const MeterSnapshot& meters (const OvexjuceLoudnessAudioProcessor& p) { return p.meters; }
+    static MeterSnapshot& writableMeters (OvexjuceLoudnessAudioProcessor& p) { return p.meters; }
+    static const TruePeakResult& truePeaks (const OvexjuceLoudnessAudioProcessor& p) { return p.truePeakResult; }
+    static const std::array<float, 6>& channelMomentary (const OvexjuceLoudnessAudioProcessor& p) { return p.channelMomentary; }
+    static juce::TimeSliceThread& loudnessThread (OvexjuceLoudnessAudioProcessor& p) { return p.loudnessThread; }
+    static void updateTruePeaks (OvexjuceLoudnessAudioProcessor& p, const float* levels, int count) { p.updateTruePeaks (levels, count); }
+    static int updateChannelTruePeak (OvexjuceLoudnessAudioProcessor& p, int c, float v) { return p.updateChannelTruePeak (c, v); }
+    static float maxMomentary (const OvexjuceLoudnessAudioProcessor& p) { return p.maxMomentary; }
+};
