@@ -1,5 +1,6 @@
 #include "DefaultLogLocations.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
+#include "ProcessorTestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -215,4 +216,18 @@ TEST (ProcessorState, RestoreReadsWhatThereIsAndKeepsWhatIsMissing)
 
     restore (p, envelope ("<OTHER shtMaxLevel=\"-1\"/>"));
     EXPECT_EQ (p.params.shtMaxLevel, -12.5f);
+}
+
+TEST (ProcessorLifecycle, LoudnessThreadRunsUnderItsNameFromConstruction)
+{
+    auto p = std::unique_ptr<OvexjuceLoudnessAudioProcessor> (createPluginFilter (nullptr));
+    auto& thread = ProcessorTestAccess::loudnessThread (*p);
+    EXPECT_EQ (thread.getThreadName(), "NOLV Loudness Thread");
+    EXPECT_TRUE (thread.isThreadRunning());
+
+    p->setPlayConfigDetails (6, 6, 48000.0, 512);
+    p->prepareToPlay (48000.0, 512);
+    EXPECT_EQ (thread.getNumClients(), 1);
+    p->releaseResources();
+    EXPECT_EQ (thread.getNumClients(), 0);
 }
