@@ -44,16 +44,6 @@ TEST_F (DefaultLogLocations, EmptyFolderAndEmptyNameEachFallBackOnTheirOwn)
             << "folder \"" << c.folderText << "\", name \"" << c.baseName << "\"";
 }
 
-TEST_F (DefaultLogLocations, StampUsesTheTwentyFourHourClockWithoutLeadingZeros)
-{
-    const auto folder = temp.getFolder().getFullPathName();
-
-    EXPECT_EQ (makeReportFile (folder, "R", juce::Time (2026, 2, 9, 15, 4, 5, 0, true)).getFileName(),
-               "R_9_Mar_2026_15_4_5.xml");
-    EXPECT_EQ (makeReportFile (folder, "R", juce::Time (2026, 2, 10, 0, 0, 0, 0, true)).getFileName(),
-               "R_10_Mar_2026_0_0_0.xml");
-}
-
 TEST_F (DefaultLogLocations, ReportsStartedInTheSameSecondGetNumberedNames)
 {
     const auto folder = temp.getFolder().getFullPathName();

@@ -106,13 +106,4 @@ TEST (ReportText, CsvCompanionReplacesEveryOccurrenceOfTheExtensionWithCase)
     for (const auto& c : cases)
         EXPECT_EQ (csvCompanionOf (juce::File (c.xml)).getFullPathName(), c.csv);
 }
-
-TEST (ReportText, CsvTypeWordsNameUnknownKindsShortTerm)
-{
-    EXPECT_EQ (csvTypeWord (0), "MomentaryLoudness");
-    EXPECT_EQ (csvTypeWord (1), "ShortTermLoudness");
-    EXPECT_EQ (csvTypeWord (2), "TruePeak");
-    EXPECT_EQ (csvTypeWord (7), "ShortTermLoudness");
-    EXPECT_EQ (csvTypeWord (-1), "ShortTermLoudness");
-}
 } // namespace
