@@ -1,6 +1,7 @@
 #include "ReportText.h"
 
 #include <cmath>
+#include <limits>
 
 juce::String formatOneDecimal (float value)
 {
@@ -43,6 +44,25 @@ juce::String reportTimeStamp (juce::Time time)
                                juce::String (time.getHours()), juce::String (time.getMinutes()),
                                juce::String (time.getSeconds()) }
         .joinIntoString ("_");
+}
+
+juce::String csvTypeWord (int type)
+{
+    switch (type)
+    {
+        case 0: return "MomentaryLoudness";
+        case 2: return "TruePeak";
+        default: return "ShortTermLoudness";
+    }
+}
+
+juce::String durationText (double seconds)
+{
+    // RelativeTime's description casts whole seconds to int, which is undefined beyond its range.
+    if (! std::isfinite (seconds) || std::abs (seconds) >= (double) std::numeric_limits<int>::max())
+        return {};
+
+    return juce::RelativeTime (seconds).getDescription();
 }
 
 juce::File csvCompanionOf (const juce::File& xmlReport)

@@ -20,5 +20,14 @@ juce::String dateTimeText (juce::Time time);
 /** Local "5_Dec_2026_9_7_3", no leading zeros anywhere; part of report file names. */
 juce::String reportTimeStamp (juce::Time time);
 
+/** The word that names a value's kind in the CSV log: 0 "MomentaryLoudness", 1 "ShortTermLoudness",
+    2 "TruePeak"; any other kind is logged as "ShortTermLoudness". */
+juce::String csvTypeWord (int type);
+
+/** A run's length as the report shows it: "0" below one millisecond, else at most two fields,
+    largest first ("1 hr 5 mins", "2 days 3 hrs", "45 secs", "5 ms"); "-" first when negative.
+    Empty when the length is not finite or too long to describe. */
+juce::String durationText (double seconds);
+
 /** The CSV log that belongs to an XML report: every ".xml" in its path becomes ".csv". */
 juce::File csvCompanionOf (const juce::File& xmlReport);

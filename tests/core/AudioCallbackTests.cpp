@@ -1,6 +1,6 @@
-#include "AllocationCounter.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "ProcessorTestAccess.h"
+#include "ScopedAllocationCounter.h"
 #include "TestSignals.h"
 
 #include <gtest/gtest.h>
@@ -216,17 +216,17 @@ TEST_F (AudioCallback, SteadyStateCallbackAllocatesNothing)
     play (source, 0.2);
 
     juce::MidiBuffer midi;
-    long allocations = 0;
+    size_t allocations = 0;
 
     for (int i = 0; i < 200; ++i)
     {
         source.fill (block);
-        testsupport::startCountingAllocations();
+        testsupport::ScopedAllocationCounter counter;
         processor.processBlock (block, midi);
-        allocations += testsupport::stopCountingAllocations();
+        allocations += counter.getCount();
     }
 
-    EXPECT_EQ (allocations, 0);
+    EXPECT_EQ (allocations, 0u);
 }
 
 TEST_F (AudioCallback, StereoToneAtMinus23ReadsMinus23Everywhere)

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "OVEXTextCSVLogger.h"
+#include "OVEXXMLLogger.h"
+
+#include <juce_core/juce_core.h>
+
+/** One measurement run's report: the XML summary and the CSV log, written on the report's own
+    "NOLV logger" thread. Destroying it finishes both files before it returns.
+
+    Threads: construction, setLogFile, setTitle, the time and end-value setters and destruction run
+    on the thread that starts and ends reports, which sets the logger up (setLogFile, setTitle,
+    setStartTime) before the audio thread can reach it. logMomentary, logShortTerm and the three
+    setMax… calls are safe on the audio thread: they take no lock, allocate nothing and do no I/O.
+    The two log calls share one queue and each setMax… its own slot, so each is called from one
+    thread at a time. */
+class OVEXReportLogger
+{
+public:
+    OVEXReportLogger();
+
+    void setLogFile (const juce::File& reportXml);
+    void setTitle (const juce::String& title);
+    void setStartTime (juce::Time time);
+    void setStopTime (juce::Time time);
+    void setUpTime (double seconds);
+    void setIntegratedLoudness (const juce::String& unit, float level);
+    void setLoudnessRange (const juce::String& unit, float level);
+
+    void setMaxShortTerm (const juce::String& unit, juce::Time time, float level) noexcept;
+    void setMaxMomentary (const juce::String& unit, juce::Time time, float level) noexcept;
+    void setMaxTruePeak (const juce::String& unit, juce::Time time, float level) noexcept;
+
+    /** 1 when the value was queued for the CSV log, 0 when the queue was full and it was dropped. */
+    int logMomentary (juce::Time time, float level) noexcept;
+    int logShortTerm (juce::Time time, float level) noexcept;
+
+    static constexpr int csvCapacity = 1024;
+
+private:
+    // Destroyed in reverse: the XML writer makes its final write, the CSV writer drains its queue,
+    // then the thread stops.
+    juce::TimeSliceThread thread { "NOLV logger" };
+    OVEXTextCSVLogger csvLogger { thread, csvCapacity };
+    OVEXXMLLogger xmlLogger { thread };
+
+    JUCE_DECLARE_NON_COPYABLE (OVEXReportLogger)
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "OVEXLogEntry.h"
+
+#include <juce_core/juce_core.h>
+
+#include <atomic>
+#include <memory>
+
+/** Appends a report's timed values to its CSV log. The audio thread queues entries through a
+    lock-free ring (pushEntry: no lock, no allocation, no I/O); the "NOLV logger" time-slice thread
+    writes them in batches. setLogFile and destruction run on the thread that starts and ends reports. */
+class OVEXTextCSVLogger : public juce::TimeSliceClient
+{
+public:
+    OVEXTextCSVLogger (juce::TimeSliceThread& thread, int capacity);
+
+    /** Writes every entry still queued before returning; lost values go to the framework log. */
+    ~OVEXTextCSVLogger() override;
+
+    /** The log becomes the report's CSV companion. Entries queued before stay queued until then. */
+    void setLogFile (const juce::File& reportXml);
+
+    /** Queues one entry: 1 when queued, 0 when the ring was full and the entry was dropped.
+        Called by one producer thread at a time. */
+    int pushEntry (const OVEXLogEntry& entry) noexcept;
+
+    /** Writes one batch of at most a quarter of the ring. Returns 0 when the batch was written
+        (call again at once), 100 when there was nothing to write or the file could not take it. */
+    int useTimeSlice() override;
+
+    static constexpr int idleWaitMs = 100;
+
+private:
+    /** Appends the rows of both runs, the header first when the file is new or empty, and returns
+        how many rows are whole on disk. A failed write is cut back to the last whole row, so the
+        rest can be retried next turn without duplicating or tearing a line. */
+    int appendRows (int start1, int size1, int start2, int size2);
+
+    void reportLostEntries();
+
+    const int capacity;
+    const int batchSize;
+    juce::AbstractFifo fifo;
+    juce::CriticalSection lock; // over csvFile and the writing of rows
+    juce::TimeSliceThread& thread;
+    const juce::String header { "Type, Value, Date, Time\r\n" };
+    juce::File csvFile;
+    std::unique_ptr<OVEXLogEntry[]> entries;
+    std::atomic<juce::int64> droppedEntries { 0 };
+
+    JUCE_DECLARE_NON_COPYABLE (OVEXTextCSVLogger)
+};

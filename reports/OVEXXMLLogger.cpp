@@ -1,0 +1,221 @@
+#include "OVEXXMLLogger.h"
+
+#include "ReportText.h"
+
+namespace
+{
+const char* const intervalGroup = "MeasurementInterval";
+const char* const measurementsGroup = "IntegratedMeasurements";
+
+std::unique_ptr<juce::XmlElement> makeSkeleton()
+{
+    auto root = std::make_unique<juce::XmlElement> ("QIT5.1Log");
+
+    auto addElement = [] (juce::XmlElement& parent, const char* name, juce::StringArray attributes)
+    {
+        auto* element = parent.createNewChildElement (name);
+
+        for (const auto& attribute : attributes)
+            element->setAttribute (attribute, juce::String());
+
+        return element;
+    };
+
+    addElement (*root, "UserSelectedTitle", { "value" });
+
+    auto* interval = addElement (*root, intervalGroup, {});
+    for (auto* name : { "StartTime", "StopTime", "UpTime" })
+        addElement (*interval, name, { "value" });
+
+    auto* measurements = addElement (*root, measurementsGroup, {});
+    for (auto* name : { "IntegratedLoudness", "LoudnessRange" })
+        addElement (*measurements, name, { "value", "unit" });
+    for (auto* name : { "MaxShortTerm", "MaxMomentary", "MaxTruePeak" })
+        addElement (*measurements, name, { "value", "unit", "maxTime" });
+
+    return root;
+}
+
+bool replaceAtomically (const juce::File& target, const juce::MemoryBlock& document)
+{
+    if (target.getParentDirectory().createDirectory().failed())
+        return false;
+
+    // Hidden, so a folder listing of reports never shows a half-written or stranded copy.
+    juce::TemporaryFile temporary (target, juce::TemporaryFile::useHiddenFile);
+
+    {
+        // Unbuffered, so a short write (a full disk) shows in write's result.
+        juce::FileOutputStream out (temporary.getFile(), 0);
+
+        if (! out.write (document.getData(), document.getSize()))
+            return false;
+
+        out.flush(); // fsync: the rename must not publish a file whose blocks are not on disk yet
+
+        if (out.getStatus().failed())
+            return false;
+    }
+
+    return temporary.getFile().replaceFileIn (target);
+}
+} // namespace
+
+OVEXXMLLogger::OVEXXMLLogger (juce::TimeSliceThread& timeSliceThread)
+    : thread (timeSliceThread),
+      root (std::make_unique<juce::XmlElement> ("QIT5.1Log"))
+{
+    thread.addTimeSliceClient (this, 0);
+}
+
+OVEXXMLLogger::~OVEXXMLLogger()
+{
+    thread.removeTimeSliceClient (this);
+    writeReport();
+}
+
+void OVEXXMLLogger::startNewReport (const juce::File& reportXml)
+{
+    {
+        const juce::ScopedLock scope (lock);
+
+        if (reportFile != juce::File())
+            return;
+
+        reportFile = reportXml;
+        root = makeSkeleton();
+
+        for (auto* slot : { &maxShortTerm, &maxMomentary, &maxTruePeak })
+            slot->discard();
+    }
+
+    writeReport();
+}
+
+juce::XmlElement* OVEXXMLLogger::findElement (const char* group, const char* name) const
+{
+    if (auto* parent = root->getChildByName (group))
+        return parent->getChildByName (name);
+
+    return nullptr;
+}
+
+void OVEXXMLLogger::setValue (const char* group, const char* name, const juce::String& value)
+{
+    const juce::ScopedLock scope (lock);
+
+    if (auto* element = findElement (group, name))
+        element->setAttribute ("value", value);
+}
+
+void OVEXXMLLogger::setLevel (const char* name, const juce::String& unit, float level)
+{
+    const juce::ScopedLock scope (lock);
+
+    if (auto* element = findElement (measurementsGroup, name))
+    {
+        element->setAttribute ("value", formatOneDecimal (level));
+        element->setAttribute ("unit", unit);
+    }
+}
+
+void OVEXXMLLogger::setUserSelectedTitle (const juce::String& title)
+{
+    const juce::ScopedLock scope (lock);
+
+    if (auto* element = root->getChildByName ("UserSelectedTitle"))
+        element->setAttribute ("value", title);
+}
+
+void OVEXXMLLogger::setStartTime (juce::Time time)
+{
+    setValue (intervalGroup, "StartTime", dateTimeText (time));
+}
+
+void OVEXXMLLogger::setStopTime (juce::Time time)
+{
+    setValue (intervalGroup, "StopTime", dateTimeText (time));
+}
+
+void OVEXXMLLogger::setUpTime (double seconds)
+{
+    setValue (intervalGroup, "UpTime", durationText (seconds));
+}
+
+void OVEXXMLLogger::setIntegratedLoudness (const juce::String& unit, float level)
+{
+    setLevel ("IntegratedLoudness", unit, level);
+}
+
+void OVEXXMLLogger::setLoudnessRange (const juce::String& unit, float level)
+{
+    setLevel ("LoudnessRange", unit, level);
+}
+
+void OVEXXMLLogger::setMaxShortTerm (const juce::String& unit, juce::Time time, float level) noexcept
+{
+    maxShortTerm.publish (unit, time, level);
+}
+
+void OVEXXMLLogger::setMaxMomentary (const juce::String& unit, juce::Time time, float level) noexcept
+{
+    maxMomentary.publish (unit, time, level);
+}
+
+void OVEXXMLLogger::setMaxTruePeak (const juce::String& unit, juce::Time time, float level) noexcept
+{
+    maxTruePeak.publish (unit, time, level);
+}
+
+void OVEXXMLLogger::applyPendingMaxima()
+{
+    const std::pair<LatestMaximumSlot*, const char*> slots[] = { { &maxShortTerm, "MaxShortTerm" },
+                                                                 { &maxMomentary, "MaxMomentary" },
+                                                                 { &maxTruePeak, "MaxTruePeak" } };
+
+    for (const auto& [slot, name] : slots)
+    {
+        if (const auto maximum = slot->takeIfNew())
+        {
+            if (auto* element = findElement (measurementsGroup, name))
+            {
+                element->setAttribute ("value", formatOneDecimal (maximum->level));
+                element->setAttribute ("unit", maximum->unit);
+                element->setAttribute ("maxTime", dateTimeText (maximum->time));
+            }
+        }
+    }
+}
+
+void OVEXXMLLogger::writeReport()
+{
+    const juce::ScopedLock writeScope (writeLock);
+    juce::MemoryOutputStream document;
+    juce::File target;
+
+    {
+        const juce::ScopedLock scope (lock);
+
+        if (reportFile == juce::File())
+            return;
+
+        applyPendingMaxima();
+        root->writeTo (document, juce::XmlElement::TextFormat());
+        target = reportFile;
+    }
+
+    const juce::MemoryBlock bytes (document.getData(), document.getDataSize());
+
+    // An unchanged report is not rewritten: that spares an fsync a second for most of a run.
+    if (bytes == lastWritten && target.existsAsFile())
+        return;
+
+    if (replaceAtomically (target, bytes))
+        lastWritten = bytes;
+}
+
+int OVEXXMLLogger::useTimeSlice()
+{
+    writeReport();
+    return 1000;
+}
