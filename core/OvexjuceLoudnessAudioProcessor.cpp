@@ -2,8 +2,10 @@
 
 #include "DefaultLogLocations.h"
 #include "LevelHelpers.h"
+#include "OVEXReportLogger.h"
 
 #include <cmath>
+#include <iostream>
 #include <limits>
 #include <locale>
 #include <sstream>
@@ -13,6 +15,12 @@ namespace
 constexpr juce::uint32 stateMagic = 0x21324356;
 
 const char* const stateTag = "MYPLUGINSETTINGS";
+
+// Built once, so that passing a unit from the audio thread only copies a reference.
+const juce::String& unitLUFS() { static const juce::String text ("LUFS"); return text; }
+const juce::String& unitLKFS() { static const juce::String text ("LKFS"); return text; }
+const juce::String& unitLU() { static const juce::String text ("LU"); return text; }
+const juce::String& unitDBTP() { static const juce::String text ("dBTP"); return text; }
 
 /** The value as a double in general notation with 20 significant digits: -1 gives "-1",
     0.1f gives "0.10000000149011611938". */
@@ -47,12 +55,15 @@ OvexjuceLoudnessAudioProcessor* createPluginFilter (juce::AudioDeviceManager* de
 OvexjuceLoudnessAudioProcessor::OvexjuceLoudnessAudioProcessor (juce::AudioDeviceManager* manager)
     : deviceManager (manager)
 {
+    unitLUFS(), unitLKFS(), unitLU(), unitDBTP();
     setDefaultParameters();
     loudnessThread.startThread();
 }
 
 OvexjuceLoudnessAudioProcessor::~OvexjuceLoudnessAudioProcessor()
 {
+    reportRotation.cancelPendingUpdate();
+    finishReport();
     stopTimer();
     loudnessThread.stopThread (1000);
 }
@@ -69,7 +80,16 @@ void OvexjuceLoudnessAudioProcessor::setParameterValue (int index, float value)
 {
     switch (index)
     {
-        case runFlagIndex:               params.runFlag = value; break;
+        case runFlagIndex:
+            params.runFlag = value;
+
+            if (value == 0.0f)
+                finishReport();
+            else
+                startReport();
+
+            break;
+
         case measurementStandardIndex:   params.measurementStandard = value; break;
         case measurementScaleIndex:      params.measurementScale = value; break;
         case measurementUnitIndex:       params.measurementUnit = value; break;
@@ -287,7 +307,12 @@ void OvexjuceLoudnessAudioProcessor::copyMeterSnapshot (MeterSnapshot& destinati
 void OvexjuceLoudnessAudioProcessor::resetMeters()
 {
     meters = MeterSnapshot {};
-    maxMomentary = maxShortTerm = maxTruePeak = -70.0f;
+
+    {
+        const juce::SpinLock::ScopedLockType lock (reportLock);
+        maxMomentary = maxShortTerm = maxTruePeak = -70.0f;
+    }
+
     loudnessModule.resetAll();
 }
 
@@ -298,10 +323,128 @@ void OvexjuceLoudnessAudioProcessor::clearAlarms()
 }
 
 //==============================================================================
-// Report driving; a report is only ever open while a logger exists.
-void OvexjuceLoudnessAudioProcessor::updateMaxMomentary() {}
-void OvexjuceLoudnessAudioProcessor::updateMaxShortTerm() {}
-void OvexjuceLoudnessAudioProcessor::updateMaxTruePeak() {}
+const juce::String& OvexjuceLoudnessAudioProcessor::loudnessUnit() const
+{
+    return params.measurementStandard == 0.0f ? unitLUFS() : unitLKFS();
+}
+
+juce::File OvexjuceLoudnessAudioProcessor::buildLogFile()
+{
+    reportStartTime = clock();
+    return makeReportFile (params.logFilePath, params.logFileName, reportStartTime);
+}
+
+void OvexjuceLoudnessAudioProcessor::startReport()
+{
+    // The open report is finished properly rather than dropped with empty end values.
+    finishReport();
+
+    reportStartTime = clock();
+    const auto file = buildLogFile();
+    std::cout << file.getFullPathName() << std::flush;
+
+    // Set up completely before the audio thread can reach it.
+    auto logger = std::make_unique<OVEXReportLogger>();
+    logger->setLogFile (file);
+    logger->setTitle ("QIT51Log");
+    logger->setStartTime (reportStartTime);
+
+    const juce::SpinLock::ScopedLockType lock (reportLock);
+    maxMomentary = maxShortTerm = maxTruePeak = -70.0f;
+    reportLogger = std::move (logger);
+}
+
+void OvexjuceLoudnessAudioProcessor::finishReport()
+{
+    std::unique_ptr<OVEXReportLogger> logger;
+
+    {
+        const juce::SpinLock::ScopedLockType lock (reportLock);
+        std::swap (logger, reportLogger);
+    }
+
+    if (logger == nullptr)
+        return;
+
+    const auto now = clock();
+    logger->setStopTime (now);
+    logger->setUpTime ((now - reportStartTime).inSeconds());
+    logger->setIntegratedLoudness (loudnessUnit(), meters.integratedLevel);
+    logger->setLoudnessRange (unitLU(), meters.loudnessRange);
+
+    // Destroying the logger completes both files; this runs outside the lock.
+    logger.reset();
+}
+
+void OvexjuceLoudnessAudioProcessor::updateMaxMomentary()
+{
+    const juce::SpinLock::ScopedLockType lock (reportLock);
+
+    if (reportLogger == nullptr)
+        return;
+
+    const auto now = clock();
+    reportLogger->logMomentary (now, roundToTenth (meters.momentaryLevel));
+
+    if (meters.momentaryLevel > maxMomentary)
+    {
+        maxMomentary = roundToTenth (meters.momentaryLevel);
+        maxMomentaryTime = now;
+        reportLogger->setMaxMomentary (loudnessUnit(), maxMomentaryTime, maxMomentary);
+    }
+
+    // The rotation itself stops threads and opens files, so the message thread carries it out.
+    if (now > reportStartTime + juce::RelativeTime::days (1.0))
+        reportRotation.triggerAsyncUpdate();
+}
+
+void OvexjuceLoudnessAudioProcessor::rotateReportIfDue()
+{
+    {
+        const juce::SpinLock::ScopedLockType lock (reportLock);
+
+        if (reportLogger == nullptr || ! (clock() > reportStartTime + juce::RelativeTime::days (1.0)))
+            return;
+    }
+
+    finishReport();
+    resetMeters();
+    startReport();
+}
+
+void OvexjuceLoudnessAudioProcessor::updateMaxShortTerm()
+{
+    const juce::SpinLock::ScopedLockType lock (reportLock);
+
+    if (reportLogger == nullptr)
+        return;
+
+    const auto now = clock();
+    reportLogger->logShortTerm (now, roundToTenth (meters.shortTermLevel));
+
+    if (meters.shortTermLevel > maxShortTerm)
+    {
+        maxShortTerm = roundToTenth (meters.shortTermLevel);
+        reportLogger->setMaxShortTerm (loudnessUnit(), now, maxShortTerm);
+    }
+}
+
+void OvexjuceLoudnessAudioProcessor::updateMaxTruePeak()
+{
+    const juce::SpinLock::ScopedLockType lock (reportLock);
+
+    if (reportLogger == nullptr)
+        return;
+
+    const float highest = *std::max_element (meters.heldTruePeak.begin(), meters.heldTruePeak.end());
+
+    if (highest > maxTruePeak)
+    {
+        maxTruePeak = roundToTenth (highest);
+        maxTruePeakTime = clock();
+        reportLogger->setMaxTruePeak (unitDBTP(), maxTruePeakTime, maxTruePeak);
+    }
+}
 
 // Remote server hook-up.
 void OvexjuceLoudnessAudioProcessor::timerCallback() {}

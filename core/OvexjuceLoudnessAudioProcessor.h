@@ -13,6 +13,11 @@
 #include <juce_audio_devices/juce_audio_devices.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <functional>
+#include <memory>
+
+class OVEXReportLogger;
+
 /** The measuring engine as the host sees it: 17 indexed parameters, a saved state, six-role
     routing, and the audio callback that feeds loudness, true peak, correlations and the meter
     snapshot. Built, configured and destroyed on the message thread; processBlock runs on the audio
@@ -81,6 +86,10 @@ public:
 
     static float computeCorrelation (const juce::AudioSampleBuffer& buffer);
 
+    /** Every reading of the current time in report driving goes through this clock; set it before
+        the processor plays. */
+    void setClock (std::function<juce::Time()> newClock) { clock = std::move (newClock); }
+
     // Read directly by the editor's timer.
     juce::AudioPlayHead::CurrentPositionInfo lastPosInfo;
     juce::AudioDeviceManager* const deviceManager;
@@ -104,9 +113,22 @@ private:
     void updateTruePeaks (const float* levels, int count);
     int updateChannelTruePeak (int channel, float level);
 
+    void startReport();
+    void finishReport();
+    juce::File buildLogFile();
     void updateMaxMomentary();
     void updateMaxShortTerm();
     void updateMaxTruePeak();
+    void rotateReportIfDue();
+    const juce::String& loudnessUnit() const;
+
+    /** Carries the daily rotation, detected on the audio thread, over to the message thread. */
+    struct ReportRotation : public juce::AsyncUpdater
+    {
+        explicit ReportRotation (OvexjuceLoudnessAudioProcessor& p) : processor (p) {}
+        void handleAsyncUpdate() override { processor.rotateReportIfDue(); }
+        OvexjuceLoudnessAudioProcessor& processor;
+    };
 
     const BarScale& loudnessScale() const;
     void routeInputs (const juce::AudioSampleBuffer& block, int numInputChannels);
@@ -120,6 +142,10 @@ private:
     LoudnessResult loudnessResult;
     TruePeakResult truePeakResult;
 
+    // The audio thread's report calls and the message thread's swap of the logger share this lock;
+    // it is held only around the pointer and the report maxima, never around file work.
+    juce::SpinLock reportLock;
+    std::unique_ptr<OVEXReportLogger> reportLogger;
     juce::Time reportStartTime;
     float maxMomentary = -70.0f;
     juce::Time maxMomentaryTime;
@@ -145,6 +171,8 @@ private:
     juce::uint32 lastShortTermSequence = 0;
 
     OVEXDownmixer downmixer;
+    std::function<juce::Time()> clock { [] { return juce::Time::getCurrentTime(); } };
+    ReportRotation reportRotation { *this };
     juce::TimeSliceThread loudnessThread { "NOLV Loudness Thread" };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OvexjuceLoudnessAudioProcessor)
