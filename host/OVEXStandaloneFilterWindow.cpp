@@ -14,7 +14,11 @@ constexpr int numChannelsPlayed = 6;
     title bar on screen. */
 juce::Point<int> pulledOntoScreen (juce::Rectangle<int> bounds)
 {
-    const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (bounds);
+    const auto& displays = juce::Desktop::getInstance().getDisplays();
+    const auto* display = displays.getDisplayForRect (bounds);
+
+    if (display == nullptr || ! display->totalArea.intersects (bounds))
+        display = displays.getDisplayForPoint (bounds.getCentre());
 
     if (display == nullptr)
         return bounds.getPosition();
