@@ -2,7 +2,7 @@
 
 #include "FakeAudioIODeviceType.h"
 #include "OVEXStandaloneFilterWindow.h"
-#include "ScopedTemporaryHome.h"
+#include "ScopedSettingsFolder.h"
 #include "SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ inline const bool windowsRunAsInAnApplication = []
     return true;
 }();
 
-/** A window on the settings file of a temporary home, with fake audio devices only: one device
+/** A window on a settings file of its own, with fake audio devices only: one device
     "Fake" offering six inputs and six outputs, unless a test names other devices. */
 class MainWindowTest : public testing::Test
 {
@@ -63,6 +63,6 @@ protected:
 
     static juce::Rectangle<int> screenArea() { return juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea; }
 
-    testsupport::ScopedTemporaryHome home;
+    ScopedSettingsFolder settingsFolder;
     std::unique_ptr<OVEXStandaloneFilterWindow> window;
 };

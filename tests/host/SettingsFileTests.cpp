@@ -1,12 +1,12 @@
-#include "ScopedTemporaryHome.h"
+#include "ScopedSettingsFolder.h"
 #include "SettingsFile.h"
 
 #include <gtest/gtest.h>
 
 TEST (SettingsFile, FirstRunCreatesAnEmptyFileInTheSharedFolderAndEveryKeyTakesItsDefault)
 {
-    testsupport::ScopedTemporaryHome home;
-    const auto folder = home.getConfigFolder().getChildFile ("miLOR");
+    ScopedSettingsFolder settingsFolder;
+    const auto folder = settingsFolder.getFolder().getChildFile ("miLOR");
 
     EXPECT_EQ (getSharedFolderPath(), folder.getFullPathName());
     EXPECT_FALSE (folder.exists()) << "asking for the path creates nothing";
@@ -22,7 +22,7 @@ TEST (SettingsFile, FirstRunCreatesAnEmptyFileInTheSharedFolderAndEveryKeyTakesI
 
 TEST (SettingsFile, StoredKeysAreFoundWhateverTheirCase)
 {
-    testsupport::ScopedTemporaryHome home;
+    ScopedSettingsFolder settingsFolder;
     getSettingsFile().create();
     getSettingsFile().replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                        "<PROPERTIES><VALUE name=\"WINDOWX\" val=\"10\"/></PROPERTIES>\n");
@@ -33,16 +33,15 @@ TEST (SettingsFile, StoredKeysAreFoundWhateverTheirCase)
 TEST (SettingsFile, FilesThatCannotBeReadOrCreatedGiveAnEmptySet)
 {
     {
-        testsupport::ScopedTemporaryHome home;
+        ScopedSettingsFolder settingsFolder;
         getSettingsFile().create();
         getSettingsFile().replaceWithText ("<PROPERTIES><VALUE name=\"windowX\"");
 
         EXPECT_EQ (openSettingsFile()->getAllProperties().size(), 0) << "truncated file";
     }
     {
-        testsupport::ScopedTemporaryHome home;
-        home.getConfigFolder().create();
-        home.getConfigFolder().getChildFile ("miLOR").replaceWithText ("a file where the folder should be");
+        ScopedSettingsFolder settingsFolder;
+        settingsFolder.getFolder().getChildFile ("miLOR").replaceWithText ("a file where the folder should be");
 
         const auto settings = openSettingsFile();
         EXPECT_EQ (settings->getAllProperties().size(), 0) << "folder blocked";

@@ -1,6 +1,7 @@
 #include "FilterStateText.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
-#include "ScopedTemporaryHome.h"
+#include "ScopedSettingsFolder.h"
+#include "ScopedTemporaryFolder.h"
 #include "SettingsFile.h"
 #include "SpawnedProcess.h"
 
@@ -88,7 +89,7 @@ protected:
         unsetenv ("JACK_DEFAULT_SERVER");
     }
 
-    juce::File logFile (const juce::String& name) const { return home.getRoot().getChildFile (name + ".log"); }
+    juce::File logFile (const juce::String& name) const { return work.getFolder().getChildFile (name + ".log"); }
 
     static void storeSettings()
     {
@@ -184,7 +185,8 @@ protected:
         return text.fromFirstOccurrenceOf (label, false, false).trim().getIntValue();
     }
 
-    testsupport::ScopedTemporaryHome home;
+    ScopedSettingsFolder settingsFolder;
+    testsupport::ScopedTemporaryFolder work;
     std::string serverName;
     std::unique_ptr<SpawnedProcess> jackd;
 };
@@ -201,7 +203,7 @@ TEST_F (StandaloneProgram, PassesAudioThroughItsSavedLayoutsAndKeepsThemAcrossAT
         SpawnedProcess program ({ NOLV_PROGRAM_PATH }, programLog);
         ASSERT_TRUE (program.hasStarted());
 
-        const auto report = home.getRoot().getChildFile ("tones-" + juce::String (run) + ".txt");
+        const auto report = work.getFolder().getChildFile ("tones-" + juce::String (run) + ".txt");
         ASSERT_TRUE (runToSuccess ({ NOLV_PROBE_PATH, programClient, report.getFullPathName().toStdString() }, logFile ("probe"),
                                    probeTimeoutMilliseconds))
             << logFile ("probe").loadFileAsString() << programLog.loadFileAsString();
