@@ -19,6 +19,17 @@ inline const bool windowsRunAsInAnApplication = []
     return true;
 }();
 
+/** Stores values in the settings file as an earlier run would have left them. */
+inline void storeSettings (std::initializer_list<std::pair<juce::String, juce::String>> values)
+{
+    auto settings = openSettingsFile();
+
+    for (const auto& [key, value] : values)
+        settings->setValue (key, value);
+
+    ASSERT_TRUE (settings->save());
+}
+
 /** A window on a settings file of its own, with fake audio devices only: one device
     "Fake" offering six inputs and six outputs, unless a test names other devices. */
 class MainWindowTest : public testing::Test
@@ -47,17 +58,6 @@ protected:
     }
 
     void closeWindow() { window = nullptr; }
-
-    /** Stores values as an earlier run would have left them. */
-    static void storeSettings (std::initializer_list<std::pair<juce::String, juce::String>> values)
-    {
-        auto settings = openSettingsFile();
-
-        for (const auto& [key, value] : values)
-            settings->setValue (key, value);
-
-        ASSERT_TRUE (settings->save());
-    }
 
     static std::unique_ptr<juce::XmlElement> readSettingsFile() { return juce::parseXML (getSettingsFile()); }
 

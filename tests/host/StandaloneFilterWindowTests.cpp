@@ -22,6 +22,16 @@ juce::StringArray keysOf (const juce::XmlElement& properties)
     return keys;
 }
 
+/** Stores the device set-up an earlier run would have saved after choosing deviceName. */
+void storeSavedDevice (const juce::String& deviceName)
+{
+    juce::XmlElement setup ("DEVICESETUP");
+    setup.setAttribute ("deviceType", "Fake type");
+    setup.setAttribute ("audioOutputDeviceName", deviceName);
+    setup.setAttribute ("audioInputDeviceName", deviceName);
+    storeSettings ({ { "audioSetup", setup.toString() } });
+}
+
 testsupport::FakeAudioIODevice* openFakeDevice (OVEXStandaloneFilterWindow& window)
 {
     return dynamic_cast<testsupport::FakeAudioIODevice*> (window.getDeviceManager()->getCurrentAudioDevice());
@@ -70,11 +80,7 @@ TEST_F (MainWindowTest, WithoutASavedSetupTheDefaultDeviceOpensAndIsNotRecordedA
 
 TEST_F (MainWindowTest, ASavedDeviceIsReopenedAndSavedBack)
 {
-    juce::XmlElement setup ("DEVICESETUP");
-    setup.setAttribute ("deviceType", "Fake type");
-    setup.setAttribute ("audioOutputDeviceName", "Second");
-    setup.setAttribute ("audioInputDeviceName", "Second");
-    storeSettings ({ { "audioSetup", setup.toString() } });
+    storeSavedDevice ("Second");
 
     openWindow (fakeDevices ({ "First", "Second" }));
     ASSERT_NE (openFakeDevice (*window), nullptr);
@@ -89,11 +95,7 @@ TEST_F (MainWindowTest, ASavedDeviceIsReopenedAndSavedBack)
 
 TEST_F (MainWindowTest, ASavedDeviceThatIsGoneLeavesTheDeviceClosedAndSaysWhy)
 {
-    juce::XmlElement setup ("DEVICESETUP");
-    setup.setAttribute ("deviceType", "Fake type");
-    setup.setAttribute ("audioOutputDeviceName", "Unplugged");
-    setup.setAttribute ("audioInputDeviceName", "Unplugged");
-    storeSettings ({ { "audioSetup", setup.toString() } });
+    storeSavedDevice ("Unplugged");
 
     CapturingLogger logger;
     juce::Logger::setCurrentLogger (&logger);

@@ -1,5 +1,6 @@
 #include "FakeAudioIODevice.h"
 
+#include <utility>
 #include <vector>
 
 namespace testsupport
