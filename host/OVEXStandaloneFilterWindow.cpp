@@ -1,0 +1,217 @@
+#include "OVEXStandaloneFilterWindow.h"
+
+#include "FilterStateText.h"
+
+namespace
+{
+juce::ApplicationCommandManager* commandManager = nullptr;
+
+constexpr int centredPosition = -100;
+constexpr int numChannelsPlayed = 6;
+
+/** The stored top-left corner moved as little as needed for the whole window to lie on the
+    display it overlaps most (or the nearest one); a window larger than the display keeps its
+    title bar on screen. */
+juce::Point<int> pulledOntoScreen (juce::Rectangle<int> bounds)
+{
+    const auto& displays = juce::Desktop::getInstance().getDisplays();
+    const auto* display = displays.getDisplayForRect (bounds);
+
+    if (display == nullptr || ! display->totalArea.intersects (bounds))
+        display = displays.getDisplayForPoint (bounds.getCentre());
+
+    if (display == nullptr)
+        return bounds.getPosition();
+
+    const auto area = display->userArea;
+    return { juce::jlimit (area.getX(), juce::jmax (area.getX(), area.getRight() - bounds.getWidth()), bounds.getX()),
+             juce::jlimit (area.getY(), juce::jmax (area.getY(), area.getBottom() - bounds.getHeight()), bounds.getY()) };
+}
+} // namespace
+
+OVEXStandaloneFilterWindow::OVEXStandaloneFilterWindow (const juce::String& title, juce::Colour backgroundColour,
+                                                        std::unique_ptr<juce::PropertiesFile> settingsToUse,
+                                                        const DeviceManagerFactory& createDeviceManager)
+    : juce::DocumentWindow (title, backgroundColour, juce::DocumentWindow::allButtons, true),
+      settings (std::move (settingsToUse))
+{
+    if (createDeviceManager != nullptr)
+        deviceManager = createDeviceManager();
+
+    if (deviceManager == nullptr)
+        deviceManager = std::make_unique<juce::AudioDeviceManager>();
+
+    deviceManager->addAudioCallback (&player);
+    deviceManager->addMidiInputDeviceCallback ({}, &player);
+
+    createFilter();
+
+    if (processor == nullptr)
+    {
+        juce::JUCEApplicationBase::quit();
+        return;
+    }
+
+    processor->setPlayConfigDetails (numChannelsPlayed, numChannelsPlayed, 44100.0, 512);
+
+    restoreFilterState();
+    restoreAudioSetup();
+
+    commandTarget = std::make_unique<CommandsListener>();
+
+    if (auto* editor = processor->createEditorIfNeeded())
+    {
+        commandTarget->addAndMakeVisible (editor);
+        commandTarget->setSize (editor->getWidth(), editor->getHeight());
+    }
+
+    setContentNonOwned (commandTarget.get(), true);
+    addKeyListener (getCommandManager()->getKeyMappings());
+
+    restorePosition();
+
+    player.setProcessor (processor.get());
+    triggerAsyncUpdate();
+}
+
+OVEXStandaloneFilterWindow::~OVEXStandaloneFilterWindow()
+{
+    cancelPendingUpdate();
+
+    // The kiosk bounds are not the window's own, and the desktop must not keep pointing at it.
+    auto& desktop = juce::Desktop::getInstance();
+
+    if (desktop.getKioskModeComponent() == this)
+        desktop.setKioskModeComponent (nullptr);
+
+    if (settings != nullptr)
+    {
+        settings->setValue ("windowX", getX());
+        settings->setValue ("windowY", getY());
+        settings->setValue ("audioSetup", deviceManager->createStateXml().get());
+    }
+
+    deviceManager->removeMidiInputDeviceCallback ({}, &player);
+    deviceManager->removeAudioCallback (&player);
+
+    if (settings != nullptr && processor != nullptr)
+    {
+        juce::MemoryBlock state;
+        processor->getStateInformation (state);
+        settings->setValue ("filterState", state.toBase64Encoding());
+    }
+
+    if (processor != nullptr)
+        processor->editorBeingDeleted (processor->getActiveEditor());
+
+    if (commandTarget != nullptr)
+        commandTarget->deleteAllChildren();
+
+    clearContentComponent();
+
+    if (commandManager != nullptr)
+        removeKeyListener (commandManager->getKeyMappings());
+
+    deviceManager = nullptr;
+    commandTarget = nullptr;
+    delete commandManager;
+    commandManager = nullptr;
+
+    // With no device open the player still counts the processor as prepared: released here, while
+    // the processor exists, rather than by the player's destructor once it is gone.
+    player.setProcessor (nullptr);
+    processor = nullptr;
+
+    settings = nullptr;
+}
+
+void OVEXStandaloneFilterWindow::createFilter()
+{
+    juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Standalone);
+    processor.reset (createPluginFilter (deviceManager.get()));
+    juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+}
+
+void OVEXStandaloneFilterWindow::restoreFilterState()
+{
+    if (settings == nullptr)
+        return;
+
+    juce::MemoryBlock state;
+
+    if (decodeFilterStateText (settings->getValue ("filterState"), state) && state.getSize() > 0)
+        processor->setStateInformation (state.getData(), (int) state.getSize());
+}
+
+void OVEXStandaloneFilterWindow::restoreAudioSetup()
+{
+    const int ins = processor->getTotalNumInputChannels();
+    const int outs = processor->getTotalNumOutputChannels();
+    juce::String error;
+
+    if (settings != nullptr)
+    {
+        const auto savedSetup = settings->getXmlValue ("audioSetup");
+        error = deviceManager->initialise (ins, outs, savedSetup.get(), false, {}, nullptr);
+    }
+    else
+    {
+        error = deviceManager->initialise (ins, outs, nullptr, true, {}, nullptr);
+    }
+
+    juce::Logger::writeToLog (error);
+}
+
+void OVEXStandaloneFilterWindow::restorePosition()
+{
+    const int x = settings != nullptr ? settings->getIntValue ("windowX", centredPosition) : centredPosition;
+    const int y = settings != nullptr ? settings->getIntValue ("windowY", centredPosition) : centredPosition;
+
+    if (x == centredPosition || y == centredPosition)
+    {
+        centreWithSize (getWidth(), getHeight());
+        return;
+    }
+
+    const auto position = pulledOntoScreen ({ x, y, getWidth(), getHeight() });
+    setBoundsConstrained ({ position.x, position.y, getWidth(), getHeight() });
+}
+
+juce::ApplicationCommandManager* OVEXStandaloneFilterWindow::getCommandManager()
+{
+    if (commandManager == nullptr)
+        commandManager = new juce::ApplicationCommandManager();
+
+    return commandManager;
+}
+
+OVEXStandaloneFilterWindow* OVEXStandaloneFilterWindow::findMainWindow()
+{
+    auto& desktop = juce::Desktop::getInstance();
+
+    for (int i = desktop.getNumComponents(); --i >= 0;)
+        if (auto* window = dynamic_cast<OVEXStandaloneFilterWindow*> (desktop.getComponent (i)))
+            return window;
+
+    return nullptr;
+}
+
+void OVEXStandaloneFilterWindow::resized()
+{
+    juce::DocumentWindow::resized();
+
+    if (processor != nullptr)
+        if (auto* editor = processor->getActiveEditor())
+            editor->centreWithSize (editor->getWidth(), editor->getHeight());
+}
+
+void OVEXStandaloneFilterWindow::closeButtonPressed()
+{
+    juce::JUCEApplicationBase::quit();
+}
+
+void OVEXStandaloneFilterWindow::handleAsyncUpdate()
+{
+    getCommandManager()->registerAllCommandsForTarget (commandTarget.get());
+    getCommandManager()->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "CommandsListener.h"
+#include "OvexjuceLoudnessAudioProcessor.h"
+
+#include <juce_audio_devices/juce_audio_devices.h>
+#include <juce_audio_utils/juce_audio_utils.h>
+#include <juce_data_structures/juce_data_structures.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+#include <memory>
+
+/** The program's only window. Owns everything that runs: the settings file, the audio device
+    manager, the processor and the player that connects the two, and the command target that
+    holds the editor. Restores processor state, audio device and position from the settings file
+    when built and saves them back when destroyed. Lives on the message thread; the audio device
+    thread reaches the processor only through the player. */
+class OVEXStandaloneFilterWindow : public juce::DocumentWindow,
+                                   public juce::AsyncUpdater
+{
+public:
+    using DeviceManagerFactory = std::function<std::unique_ptr<juce::AudioDeviceManager>()>;
+
+    /** settings may be null: nothing is then read or saved. createDeviceManager chooses which
+        audio device types the window sees; by default, the platform's. */
+    OVEXStandaloneFilterWindow (const juce::String& title, juce::Colour backgroundColour,
+                                std::unique_ptr<juce::PropertiesFile> settings,
+                                const DeviceManagerFactory& createDeviceManager = {});
+    ~OVEXStandaloneFilterWindow() override;
+
+    void createFilter();
+
+    static juce::ApplicationCommandManager* getCommandManager();
+    static OVEXStandaloneFilterWindow* findMainWindow();
+
+    void resized() override;
+    void closeButtonPressed() override;
+    void handleAsyncUpdate() override;
+
+    OvexjuceLoudnessAudioProcessor* getProcessor() const noexcept { return processor.get(); }
+    juce::AudioDeviceManager* getDeviceManager() const noexcept { return deviceManager.get(); }
+    CommandsListener* getCommandTarget() const noexcept { return commandTarget.get(); }
+
+private:
+    void restoreFilterState();
+    void restoreAudioSetup();
+    void restorePosition();
+
+    std::unique_ptr<juce::PropertiesFile> settings;
+    std::unique_ptr<OvexjuceLoudnessAudioProcessor> processor;
+    std::unique_ptr<juce::AudioDeviceManager> deviceManager;
+    std::unique_ptr<CommandsListener> commandTarget;
+    juce::AudioProcessorPlayer player;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OVEXStandaloneFilterWindow)
+};
