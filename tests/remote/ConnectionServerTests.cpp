@@ -9,6 +9,7 @@
 #include <mutex>
 
 using remotetest::decodeBundle;
+using remotetest::floatMessage;
 using remotetest::packetOf;
 using testsupport::waitUntil;
 
@@ -43,11 +44,6 @@ private:
     mutable std::mutex lock;
     std::vector<int> ids;
 };
-
-juce::MemoryBlock floatMessage (const char* address, float value)
-{
-    return packetOf ([&] (auto& p) { p << osc::BeginMessage (address) << value << osc::EndMessage; });
-}
 
 /** Connects and waits until the server has taken the client on: the server prints its text then. */
 bool connectClient (FramedTestClient& client, int port, const testsupport::StdoutCapture& out)

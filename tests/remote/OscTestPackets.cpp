@@ -28,6 +28,11 @@ juce::MemoryBlock packetOf (const std::function<void (osc::OutboundPacketStream&
     return juce::MemoryBlock (stream.Data(), stream.Size());
 }
 
+juce::MemoryBlock floatMessage (const char* address, float value)
+{
+    return packetOf ([&] (auto& p) { p << osc::BeginMessage (address) << value << osc::EndMessage; });
+}
+
 juce::MemoryBlock nestedBundles (int levels, const juce::MemoryBlock& innermostElement)
 {
     // Written front to back: the element size of level k is the size of everything inside it.

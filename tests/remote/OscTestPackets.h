@@ -12,6 +12,9 @@ namespace remotetest
 /** A packet written with oscpack's stream into a buffer large enough for any test packet. */
 juce::MemoryBlock packetOf (const std::function<void (osc::OutboundPacketStream&)>& write);
 
+/** A message with one float argument. */
+juce::MemoryBlock floatMessage (const char* address, float value);
+
 /** levels bundles nested inside each other, the innermost holding the one element given. */
 juce::MemoryBlock nestedBundles (int levels, const juce::MemoryBlock& innermostElement);
 
