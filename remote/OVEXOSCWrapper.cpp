@@ -1,0 +1,31 @@
+#include "OVEXOSCWrapper.h"
+
+#include <exception>
+
+juce::MemoryBlock OVEXOSCWrapper::getPacketData()
+{
+    char buffer[packetBufferSize];
+
+    try
+    {
+        osc::OutboundPacketStream stream (buffer, sizeof (buffer));
+        buildPacket (stream);
+        return juce::MemoryBlock (stream.Data(), stream.Size());
+    }
+    catch (const osc::Exception&)
+    {
+        return {};
+    }
+}
+
+void OVEXOSCWrapper::messageReceived (const juce::MemoryBlock& message, int)
+{
+    try
+    {
+        ProcessPacket (static_cast<const char*> (message.getData()), (int) message.getSize());
+    }
+    catch (const std::exception&)
+    {
+        // osc::Exception is a std::exception too; the connection goes on with its next packet.
+    }
+}
