@@ -3,6 +3,7 @@
 #include "DefaultLogLocations.h"
 #include "LevelHelpers.h"
 #include "OVEXReportLogger.h"
+#include "RemotePort.h"
 
 #include <cmath>
 #include <iostream>
@@ -446,8 +447,32 @@ void OvexjuceLoudnessAudioProcessor::updateMaxTruePeak()
     }
 }
 
-// Remote server hook-up.
-void OvexjuceLoudnessAudioProcessor::timerCallback() {}
+bool OvexjuceLoudnessAudioProcessor::startRemoteServer (float port)
+{
+    const auto listeningPort = remotePortForSetting (port);
+    const bool listening = listeningPort.has_value() && remoteServer.start (*listeningPort);
+
+    if (! listening)
+        juce::Logger::writeToLog ("Remote server could not listen on port " + juce::String (port));
+
+    startTimer (100);
+    return listening;
+}
+
+void OvexjuceLoudnessAudioProcessor::stopRemoteServer()
+{
+    stopTimer();
+    remoteServer.stop();
+}
+
+void OvexjuceLoudnessAudioProcessor::timerCallback()
+{
+    MeterSnapshot snapshot;
+    copyMeterSnapshot (snapshot);
+    remoteServer.setMeterData (snapshot);
+    remoteServer.setParameters (params);
+    remoteServer.sendToAll();
+}
 
 //==============================================================================
 EditorRefreshControl* OvexjuceLoudnessAudioProcessor::refreshControl()

@@ -8,6 +8,7 @@
 #include "OVEXLoudnessModule.h"
 #include "OVEXTruePeakMeter.h"
 #include "ParameterBlock.h"
+#include "QITOSCStandalone.h"
 #include "VectorscopeSource.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
@@ -85,6 +86,11 @@ public:
     void clearAlarms();
 
     static float computeCorrelation (const juce::AudioSampleBuffer& buffer);
+
+    /** Opens the remote server's listener on the entered port (below 1 means 20000) and starts
+        the 100 ms feed, which runs even when listening failed. Returns whether listening started. */
+    bool startRemoteServer (float port);
+    void stopRemoteServer();
 
     /** Every reading of the current time in report driving goes through this clock; set it before
         the processor plays. */
@@ -171,6 +177,7 @@ private:
     juce::uint32 lastShortTermSequence = 0;
 
     OVEXDownmixer downmixer;
+    QITOSCStandalone remoteServer;
     std::function<juce::Time()> clock { [] { return juce::Time::getCurrentTime(); } };
     ReportRotation reportRotation { *this };
     juce::TimeSliceThread loudnessThread { "NOLV Loudness Thread" };

@@ -32,5 +32,8 @@ struct ProcessorTestAccess
     static int updateChannelTruePeak (OvexjuceLoudnessAudioProcessor& p, int c, float v) { return p.updateChannelTruePeak (c, v); }
     static float maxMomentary (const OvexjuceLoudnessAudioProcessor& p) { return p.maxMomentary; }
     static void updateMomentary (OvexjuceLoudnessAudioProcessor& p, float value) { p.updateMomentary (value); }
+    static void remoteTick (OvexjuceLoudnessAudioProcessor& p) { p.timerCallback(); }
+    static bool isRemoteFeedRunning (OvexjuceLoudnessAudioProcessor& p) { return p.isTimerRunning(); }
+    static int remotePort (const OvexjuceLoudnessAudioProcessor& p) { return p.remoteServer.getBoundPort(); }
     static void dispatchReportRotation (OvexjuceLoudnessAudioProcessor& p) { p.reportRotation.handleUpdateNowIfNeeded(); }
 };
