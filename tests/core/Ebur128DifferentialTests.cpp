@@ -129,6 +129,9 @@ TEST_P (AgainstLibebur128, IntegratedLoudnessRangeAndTruePeakAgree)
     }
 }
 
+// Both meters sample the short-term loudness sparsely for the range (we every 0.6 s, libebur128
+// every 1 s), so on short programmes their percentiles can fall on different values: over 24 seeds
+// the two ranges stayed within 0.75 LU of each other at 90 s, but not at 60 s.
 INSTANTIATE_TEST_SUITE_P (FiveOneProgrammes, AgainstLibebur128,
                           testing::Values (Programme { 1, 48000.0, 90.0 }, Programme { 2, 96000.0, 90.0 },
                                            Programme { 3, 44100.0, 90.0 }),
