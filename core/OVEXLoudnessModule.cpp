@@ -2,6 +2,7 @@
 
 #include "KWeighting.h"
 
+#include <algorithm>
 #include <cmath>
 
 OVEXLoudnessModule::OVEXLoudnessModule (bool isThreaded) : threaded (isThreaded)
@@ -44,9 +45,6 @@ void OVEXLoudnessModule::rebuildWindows()
     shortTermFifo.reset();
     momentaryFifo = std::make_unique<OVEXSlidingWindowFifo> (6, 4 * momentaryLength, 0.75f);
     shortTermFifo = std::make_unique<OVEXSlidingWindowFifo> (6, 4 * shortTermLength, 0.8f);
-
-    momentaryWindow = std::make_unique<juce::AudioSampleBuffer> (6, momentaryLength);
-    shortTermWindow = std::make_unique<juce::AudioSampleBuffer> (6, shortTermLength);
 }
 
 void OVEXLoudnessModule::pushBlock (const juce::AudioSampleBuffer& block, juce::uint32 stamp)
@@ -113,14 +111,56 @@ void OVEXLoudnessModule::carryOutRequestedResets()
     }
 }
 
-bool OVEXLoudnessModule::weightedLoudness (const juce::AudioSampleBuffer& window, int numChannels,
+std::array<double, 6> OVEXLoudnessModule::readWindowEnergy (OVEXSlidingWindowFifo& fifo, int windowLength, int numChannels)
+{
+    std::array<double, 6> sums {};
+
+    fifo.readWindowInPlace (windowLength, [&] (const juce::AudioSampleBuffer& source, int start, int size)
+    {
+        // Squares in single precision summed in double, each channel in sample order as the framework's
+        // RMS level does; the six channels run side by side so that their additions overlap.
+        if (numChannels == 6)
+        {
+            const float* channels[6];
+            double s[6];
+
+            for (int c = 0; c < 6; ++c)
+            {
+                channels[c] = source.getReadPointer (c, start);
+                s[c] = sums[(size_t) c];
+            }
+
+            for (int i = 0; i < size; ++i)
+                for (int c = 0; c < 6; ++c)
+                {
+                    const float sample = channels[c][i];
+                    s[c] += sample * sample;
+                }
+
+            std::copy (std::begin (s), std::end (s), sums.begin());
+            return;
+        }
+
+        for (int c = 0; c < numChannels; ++c)
+        {
+            const float* samples = source.getReadPointer (c, start);
+
+            for (int i = 0; i < size; ++i)
+                sums[(size_t) c] += samples[i] * samples[i];
+        }
+    });
+
+    return sums;
+}
+
+bool OVEXLoudnessModule::weightedLoudness (const std::array<double, 6>& sumsOfSquares, int windowLength, int numChannels,
                                            float& loudness, float* perChannel) const
 {
     float sum = 0.0f;
 
     for (int c = 0; c < numChannels; ++c)
     {
-        const float rms = window.getRMSLevel (c, 0, window.getNumSamples());
+        const auto rms = (float) std::sqrt (sumsOfSquares[(size_t) c] / windowLength);
         const float z = rms * rms * channelWeights[(size_t) c];
         sum += z;
 
@@ -151,12 +191,12 @@ void OVEXLoudnessModule::computeLoudness()
 
     if (momentaryFifo->getNumReady() >= momentaryLength)
     {
-        momentaryFifo->readWindow (*momentaryWindow, momentaryLength);
+        const auto energy = readWindowEnergy (*momentaryFifo, momentaryLength, numChannels);
 
         float level = -70.0f;
         std::array<float, 6> perChannel {};
 
-        if (weightedLoudness (*momentaryWindow, numChannels, level, perChannel.data()))
+        if (weightedLoudness (energy, momentaryLength, numChannels, level, perChannel.data()))
         {
             for (int c = 0; c < numChannels; ++c)
                 channelMomentary[(size_t) c].store (perChannel[(size_t) c], std::memory_order_relaxed);
@@ -182,11 +222,11 @@ void OVEXLoudnessModule::computeLoudness()
 
     if (shortTermFifo->getNumReady() >= shortTermLength)
     {
-        shortTermFifo->readWindow (*shortTermWindow, shortTermLength);
+        const auto energy = readWindowEnergy (*shortTermFifo, shortTermLength, numChannels);
 
         float level = -70.0f;
 
-        if (weightedLoudness (*shortTermWindow, numChannels, level, nullptr))
+        if (weightedLoudness (energy, shortTermLength, numChannels, level, nullptr))
         {
             result.shortTerm = level;
             result.shortTermTime = blockTime;

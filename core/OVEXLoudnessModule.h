@@ -79,8 +79,13 @@ private:
     void computeLoudness();
     void carryOutRequestedResets();
 
-    /** Channel-weighted loudness of a window in dB before flooring; false when the window's energy is not finite. */
-    bool weightedLoudness (const juce::AudioSampleBuffer& window, int numChannels, float& loudness, float* perChannel) const;
+    /** Reads the next window of a FIFO and gives each channel's sum of squares, without copying the window. */
+    static std::array<double, 6> readWindowEnergy (OVEXSlidingWindowFifo& fifo, int windowLength, int numChannels);
+
+    /** Channel-weighted loudness of a window from its sums of squares, rounded and limited to -70.0 .. 0.0;
+        false when the window's energy is not finite. */
+    bool weightedLoudness (const std::array<double, 6>& sumsOfSquares, int windowLength, int numChannels,
+                           float& loudness, float* perChannel) const;
 
     double sampleRate = 0.0;
     int momentaryLength = 0;
@@ -92,7 +97,6 @@ private:
     OVEXLoudnessHistogram rangeHistogram { true };
     std::array<juce::IIRFilter, 6> preFilters, rlbFilters;
     juce::AudioSampleBuffer inputCopy;
-    std::unique_ptr<juce::AudioSampleBuffer> momentaryWindow, shortTermWindow;
     LoudnessResult result;
     std::atomic<bool> running { false };
     juce::uint32 blockTime = 0;

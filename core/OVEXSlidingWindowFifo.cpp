@@ -32,29 +32,25 @@ void OVEXSlidingWindowFifo::write (const juce::AudioSampleBuffer& block)
 
 int OVEXSlidingWindowFifo::readWindow (juce::AudioSampleBuffer& dest, int n)
 {
-    discardIfResetRequested();
-
     jassert (n <= dest.getNumSamples() && dest.getNumChannels() <= buffer.getNumChannels());
     n = juce::jlimit (0, dest.getNumSamples(), n);
     const auto numChannels = juce::jmin (dest.getNumChannels(), buffer.getNumChannels());
 
-    int start1, size1, start2, size2;
-    fifo.prepareToRead (n, start1, size1, start2, size2);
-
     dest.clear();
+    int copied = 0;
 
-    for (int c = 0; c < numChannels; ++c)
+    return readWindowInPlace (n, [&] (const juce::AudioSampleBuffer& source, int start, int size)
     {
-        if (size1 > 0)
-            dest.copyFrom (c, 0, buffer, c, start1, size1);
+        for (int c = 0; c < numChannels; ++c)
+            dest.copyFrom (c, copied, source, c, start, size);
 
-        if (size2 > 0)
-            dest.copyFrom (c, size1, buffer, c, start2, size2);
-    }
+        copied += size;
+    });
+}
 
-    const int copied = size1 + size2;
-    fifo.finishedRead ((int) std::floor ((1.0f - overlap) * (float) copied));
-    return copied;
+int OVEXSlidingWindowFifo::hopAfter (int samplesRead) const noexcept
+{
+    return (int) std::floor ((1.0f - overlap) * (float) samplesRead);
 }
 
 int OVEXSlidingWindowFifo::getNumReady()

@@ -22,6 +22,28 @@ public:
         non-overlapping part of what it copied. Returns the number of samples copied. */
     int readWindow (juce::AudioSampleBuffer& dest, int n);
 
+    /** Consumer: the same read without a copy. Hands the window's queued stretches, the older first,
+        to use (buffer, start, size) while they are still held, then consumes as readWindow does.
+        Returns the number of samples handed over. */
+    template <typename UseStretch>
+    int readWindowInPlace (int n, UseStretch&& use)
+    {
+        discardIfResetRequested();
+
+        int start1, size1, start2, size2;
+        fifo.prepareToRead (juce::jmax (0, n), start1, size1, start2, size2);
+
+        if (size1 > 0)
+            use (static_cast<const juce::AudioSampleBuffer&> (buffer), start1, size1);
+
+        if (size2 > 0)
+            use (static_cast<const juce::AudioSampleBuffer&> (buffer), start2, size2);
+
+        const int handedOver = size1 + size2;
+        fifo.finishedRead (hopAfter (handedOver));
+        return handedOver;
+    }
+
     /** Consumer: the number of samples queued per channel. */
     int getNumReady();
 
@@ -34,6 +56,9 @@ public:
     int getCapacity() const noexcept { return fifo.getTotalSize(); }
 
 private:
+    /** The samples a read of this many consumes: the part that does not overlap the next window. */
+    int hopAfter (int samplesRead) const noexcept;
+
     juce::AbstractFifo fifo;
     juce::AudioSampleBuffer buffer;
     float overlap;

@@ -1,6 +1,8 @@
 #include "OVEXTruePeakMeter.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -21,6 +23,16 @@ std::array<double, 12> standardPhase (int p)
 
     return taps;
 }
+
+// Two doubles that the compiler keeps in one vector register and multiplies and adds lane by lane.
+using DoublePair = double __attribute__ ((vector_size (2 * sizeof (double))));
+
+DoublePair loadPair (const double* source)
+{
+    DoublePair pair;
+    std::memcpy (&pair, source, sizeof (pair));
+    return pair;
+}
 } // namespace
 
 OVEXTruePeakMeter::OVEXTruePeakMeter()
@@ -40,6 +52,7 @@ void OVEXTruePeakMeter::setSampleRate (int blockSize, double newSampleRate)
     }
 
     workCopy.setSize (6, juce::jmax (1, blockSize), false, false, true);
+    channelSamples.resize ((size_t) (numTaps - 1 + juce::jmax (1, blockSize)));
 }
 
 void OVEXTruePeakMeter::chooseMode()
@@ -78,46 +91,29 @@ void OVEXTruePeakMeter::loadCoefficients()
         const auto taps = standardPhase (phases[(size_t) slot]);
         std::copy (taps.begin(), taps.end(), coefficients.begin() + slot * numTaps);
     }
-
-    for (size_t k = 0; k < numTaps; ++k)
-        for (size_t p = 0; p < 4; ++p)
-            tapsByPhase[k][p] = coefficients[p * numTaps + k];
 }
 
 void OVEXTruePeakMeter::resetHistory()
 {
     for (auto& history : histories)
-    {
-        history.ring.fill (0.0);
-        history.start = 0;
-    }
-}
-
-void OVEXTruePeakMeter::pushHistory (int channel, double sample)
-{
-    auto& history = histories[(size_t) channel];
-    history.start = history.start == 0 ? numTaps - 1 : history.start - 1;
-    history.ring[(size_t) history.start] = sample;
-    history.ring[(size_t) (history.start + numTaps)] = sample;
+        history.fill (0.0);
 }
 
 template <int NumPhases>
-float OVEXTruePeakMeter::interpolatedPeak (int channel) const
+double OVEXTruePeakMeter::interpolatedMagnitude (const double* x, int i) const
 {
-    const auto& history = histories[(size_t) channel];
-    const double* newestFirst = history.ring.data() + history.start;
     double y[NumPhases] = {};
 
     for (int k = 0; k < numTaps; ++k)
         for (int p = 0; p < NumPhases; ++p)
-            y[p] += newestFirst[k] * tapsByPhase[(size_t) k][(size_t) p];
+            y[p] += x[i - k] * coefficients[(size_t) (p * numTaps + k)];
 
-    double peak = 0.0;
+    double magnitude = 0.0;
 
     for (int p = 0; p < NumPhases; ++p)
-        peak = std::max (peak, std::abs (y[p]));
+        magnitude = std::max (magnitude, std::abs (y[p]));
 
-    return (float) peak;
+    return magnitude;
 }
 
 float OVEXTruePeakMeter::truePeakOfSample (int channel, float sample)
@@ -128,8 +124,76 @@ float OVEXTruePeakMeter::truePeakOfSample (int channel, float sample)
     if (phaseCount == 0)
         return std::abs (sample);
 
-    pushHistory (channel, (double) sample);
-    return phaseCount == 4 ? interpolatedPeak<4> (channel) : interpolatedPeak<2> (channel);
+    auto& history = histories[(size_t) channel];
+    std::copy (history.begin() + 1, history.end(), history.begin());
+    history.back() = (double) sample;
+
+    const double* newest = history.data() + numTaps - 1;
+    return (float) (phaseCount == 4 ? interpolatedMagnitude<4> (newest, 0) : interpolatedMagnitude<2> (newest, 0));
+}
+
+template <int NumPhases>
+float OVEXTruePeakMeter::processChannel (int channel, int numSamples)
+{
+    const double* x = channelSamples.data() + numTaps - 1;
+    float* out = workCopy.getWritePointer (channel);
+    double highest = 0.0; // rounding to float keeps the order, so the float of the highest is the highest float
+    int i = 0;
+
+    if constexpr (NumPhases == 0)
+    {
+        for (; i < numSamples; ++i)
+        {
+            const double magnitude = std::abs (x[i]);
+            out[i] = (float) magnitude;
+            highest = std::max (highest, magnitude);
+        }
+    }
+    else
+    {
+        // Four neighbouring samples at once, in pairs: each phase still sums its taps in order
+        // k = 0 .. 11, but the independent sums overlap in the pipeline instead of waiting on one another.
+        for (; i + 4 <= numSamples; i += 4)
+        {
+            DoublePair early[NumPhases] = {}, late[NumPhases] = {};
+
+            for (int k = 0; k < numTaps; ++k)
+            {
+                const DoublePair first = loadPair (x + i - k), second = loadPair (x + i + 2 - k);
+
+                for (int p = 0; p < NumPhases; ++p)
+                {
+                    const double tap = coefficients[(size_t) (p * numTaps + k)];
+                    const DoublePair taps { tap, tap };
+                    early[p] += first * taps;
+                    late[p] += second * taps;
+                }
+            }
+
+            for (int j = 0; j < 4; ++j)
+            {
+                double magnitude = 0.0;
+
+                for (int p = 0; p < NumPhases; ++p)
+                    magnitude = std::max (magnitude, std::abs (j < 2 ? early[p][j] : late[p][j - 2]));
+
+                out[i + j] = (float) magnitude;
+                highest = std::max (highest, magnitude);
+            }
+        }
+
+        for (; i < numSamples; ++i)
+        {
+            const double magnitude = interpolatedMagnitude<NumPhases> (x, i);
+            out[i] = (float) magnitude;
+            highest = std::max (highest, magnitude);
+        }
+
+        // The last numTaps samples become the history that the next block starts from.
+        std::copy (x + numSamples - numTaps, x + numSamples, histories[(size_t) channel].begin());
+    }
+
+    return (float) highest;
 }
 
 void OVEXTruePeakMeter::processBlock (const juce::AudioSampleBuffer& block, juce::uint32 stamp)
@@ -140,47 +204,24 @@ void OVEXTruePeakMeter::processBlock (const juce::AudioSampleBuffer& block, juce
     if (workCopy.getNumChannels() != numChannels || workCopy.getNumSamples() != numSamples)
         workCopy.setSize (numChannels, numSamples, false, false, true);
 
-    workCopy.clear();
+    if (channelSamples.size() < (size_t) (numTaps - 1 + numSamples))
+        channelSamples.resize ((size_t) (numTaps - 1 + numSamples));
 
     for (int c = 0; c < numChannels; ++c)
-        workCopy.copyFrom (c, 0, block, c, 0, numSamples);
-
-    processSamples (stamp);
-}
-
-template <int NumPhases>
-float OVEXTruePeakMeter::processChannel (int channel)
-{
-    auto* samples = workCopy.getWritePointer (channel);
-    float peak = 0.0f;
-
-    for (int i = 0; i < workCopy.getNumSamples(); ++i)
     {
-        const float x = std::isfinite (samples[i]) ? samples[i] : 0.0f;
+        const auto& history = histories[(size_t) c];
+        std::copy (history.begin() + 1, history.end(), channelSamples.begin());
 
-        if constexpr (NumPhases == 0)
-        {
-            samples[i] = std::abs (x);
-        }
-        else
-        {
-            pushHistory (channel, (double) x);
-            samples[i] = interpolatedPeak<NumPhases> (channel);
-        }
+        const float* in = block.getReadPointer (c);
+        double* x = channelSamples.data() + numTaps - 1;
 
-        peak = std::max (peak, samples[i]);
-    }
+        for (int i = 0; i < numSamples; ++i)
+            x[i] = std::isfinite (in[i]) ? (double) in[i] : 0.0;
 
-    return peak;
-}
-
-void OVEXTruePeakMeter::processSamples (juce::uint32 stamp)
-{
-    for (int c = 0; c < workCopy.getNumChannels(); ++c)
-    {
-        const float peak = phaseCount == 4 ? processChannel<4> (c)
-                         : phaseCount == 2 ? processChannel<2> (c)
-                                           : processChannel<0> (c);
+        const float peak = numSamples == 0    ? 0.0f
+                         : phaseCount == 4    ? processChannel<4> (c, numSamples)
+                         : phaseCount == 2    ? processChannel<2> (c, numSamples)
+                                              : processChannel<0> (c, numSamples);
 
         channelTruePeak[(size_t) c] = (float) (20.0 * std::log10 ((double) peak));
     }

@@ -3,6 +3,7 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <array>
+#include <vector>
 
 /** The last block's true peak per channel role, in dBTP, and the stamp given with that block. */
 struct TruePeakResult
@@ -38,28 +39,19 @@ private:
 
     void chooseMode();
     void loadCoefficients();
-    void processSamples (juce::uint32 stamp);
-    void pushHistory (int channel, double sample);
 
+    /** The largest interpolated magnitude at sample i of x, whose numTaps - 1 predecessors x[i - 11 ..] exist. */
     template <int NumPhases>
-    float interpolatedPeak (int channel) const;
+    double interpolatedMagnitude (const double* x, int i) const;
 
-    /** Replaces the channel's samples in workCopy by their interpolated magnitudes; returns the largest. */
+    /** Writes the interpolated magnitudes of channelSamples to the channel of workCopy; returns the largest. */
     template <int NumPhases>
-    float processChannel (int channel);
-
-    // Each history is a ring written twice, numTaps apart, so the newest numTaps values always
-    // lie contiguous from historyStart: no shifting per sample.
-    struct History
-    {
-        std::array<double, 2 * numTaps> ring {};
-        int start = 0;
-    };
+    float processChannel (int channel, int numSamples);
 
     double sampleRate = 0.0;
-    std::array<History, 6> histories;
+    std::array<std::array<double, numTaps>, 6> histories {}; // per channel, oldest first
     std::array<double, 48> coefficients {};
-    std::array<std::array<double, 4>, numTaps> tapsByPhase {}; // coefficients transposed for the inner loop
+    std::vector<double> channelSamples; // the previous numTaps - 1 samples, then the block, as doubles
     juce::AudioSampleBuffer workCopy;
     int mode = 0;
     int phaseCount = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace
 {
 juce::AudioSampleBuffer ramp (int channels, int samples, float start)
@@ -82,6 +84,41 @@ TEST (SlidingWindowFifo, ReadsAcrossTheWrapInWriteOrderAndOverlappingWindowsShar
 
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ (dest.getSample (0, i), 3.0f + (float) i);
+
+    EXPECT_EQ (fifo.getNumReady(), 5);
+}
+
+TEST (SlidingWindowFifo, InPlaceReadHandsTheWindowOverInWriteOrderAndConsumesLikeACopy)
+{
+    OVEXSlidingWindowFifo fifo (2, 10, 0.5f);
+    juce::AudioSampleBuffer dest (2, 8);
+
+    fifo.write (ramp (2, 6, 0.0f));
+    fifo.readWindow (dest, 6);
+    fifo.write (ramp (2, 6, 6.0f)); // the queued samples now wrap past the end of the ring
+
+    std::vector<float> left, right;
+    int stretches = 0;
+    const int handedOver = fifo.readWindowInPlace (8, [&] (const juce::AudioSampleBuffer& source, int start, int size)
+    {
+        ++stretches;
+
+        for (int i = start; i < start + size; ++i)
+        {
+            left.push_back (source.getSample (0, i));
+            right.push_back (source.getSample (1, i));
+        }
+    });
+
+    EXPECT_EQ (handedOver, 8);
+    EXPECT_EQ (stretches, 2);
+    ASSERT_EQ (left.size(), 8u);
+
+    for (size_t i = 0; i < 8; ++i)
+    {
+        EXPECT_EQ (left[i], 3.0f + (float) i);
+        EXPECT_EQ (right[i], 1003.0f + (float) i);
+    }
 
     EXPECT_EQ (fifo.getNumReady(), 5);
 }

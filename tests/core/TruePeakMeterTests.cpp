@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -123,6 +124,41 @@ TEST (TruePeakMeter, HistoryCarriesOverFromOneBlockToTheNext)
     TruePeakResult r;
     meter.getSnapshot (r);
     EXPECT_NEAR (r.levels[0], largestTapDecibels, 1e-4);
+}
+
+TEST (TruePeakMeter, BlockReadingsMatchSampleBySampleInterpolationWhateverTheBlockLengths)
+{
+    for (double rate : { 48000.0, 96000.0 })
+    {
+        OVEXTruePeakMeter byBlock, bySample;
+        byBlock.setSampleRate (64, rate);
+        bySample.setSampleRate (64, rate);
+        testsupport::NoiseSource noise (7);
+
+        for (int length : { 1, 2, 3, 4, 5, 7, 13, 64, 33, 1 })
+        {
+            juce::AudioSampleBuffer block (6, length);
+
+            for (int c = 0; c < 6; ++c)
+                for (int i = 0; i < length; ++i)
+                    block.setSample (c, i, noise.next());
+
+            byBlock.processBlock (block, 0);
+            TruePeakResult r;
+            byBlock.getSnapshot (r);
+
+            for (int c = 0; c < 6; ++c)
+            {
+                float highest = 0.0f;
+
+                for (int i = 0; i < length; ++i)
+                    highest = std::max (highest, bySample.truePeakOfSample (c, block.getSample (c, i)));
+
+                EXPECT_EQ (r.levels[(size_t) c], (float) (20.0 * std::log10 ((double) highest)))
+                    << rate << " Hz, block of " << length << ", channel " << c;
+            }
+        }
+    }
 }
 
 TEST (TruePeakMeter, NonFiniteSamplesCountAsSilence)

@@ -1,0 +1,142 @@
+// Throughput of the measuring engine against libebur128 on the same six-channel programme.
+// Our side does the work of the audio and loudness threads (loudness module computing inline, plus
+// the true-peak meter); libebur128 measures momentary, short-term, integrated, range and true peak.
+// Both get blocks of 512 frames from memory prepared beforehand, so only the metering is timed.
+
+#include "OVEXLoudnessModule.h"
+#include "OVEXTruePeakMeter.h"
+#include "ProgrammeSource.h"
+
+#include <ebur128.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <vector>
+
+namespace
+{
+constexpr double sampleRate = 48000.0;
+constexpr int numChannels = 6;
+constexpr int blockSize = 512;
+constexpr int repetitions = 3;
+
+struct Outcome
+{
+    double seconds = std::numeric_limits<double>::max(); // best of the repetitions
+    double integrated = 0.0, loudnessRange = 0.0, truePeak = -std::numeric_limits<double>::infinity();
+};
+
+template <typename Function>
+double timeOnce (Function&& run)
+{
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
+}
+
+void runEngine (juce::AudioSampleBuffer& signal, Outcome& outcome)
+{
+    OVEXLoudnessModule module (false);
+    module.prepare (blockSize, sampleRate);
+    module.setRunning (true);
+    OVEXTruePeakMeter meter;
+    meter.setSampleRate (blockSize, sampleRate);
+    float highestPeak = -std::numeric_limits<float>::infinity();
+
+    outcome.seconds = std::min (outcome.seconds, timeOnce ([&]
+    {
+        for (int start = 0; start < signal.getNumSamples(); start += blockSize)
+        {
+            const int n = std::min (blockSize, signal.getNumSamples() - start);
+            const juce::AudioSampleBuffer block (signal.getArrayOfWritePointers(), numChannels, start, n);
+            module.pushBlock (block, 0);
+            meter.processBlock (block, 0);
+
+            TruePeakResult peaks;
+            meter.getSnapshot (peaks);
+            highestPeak = std::max (highestPeak, *std::max_element (peaks.levels.begin(), peaks.levels.end()));
+        }
+    }));
+
+    LoudnessResult result;
+    module.getSnapshot (result);
+    outcome.integrated = result.integrated;
+    outcome.loudnessRange = result.loudnessRange;
+    outcome.truePeak = highestPeak;
+}
+
+void runLibebur128 (const std::vector<float>& interleaved, Outcome& outcome)
+{
+    auto* state = ebur128_init (numChannels, (unsigned long) sampleRate,
+                                EBUR128_MODE_M | EBUR128_MODE_S | EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK);
+
+    if (state == nullptr)
+    {
+        std::fprintf (stderr, "libebur128 could not be initialised\n");
+        std::exit (1);
+    }
+
+    const auto frames = interleaved.size() / numChannels;
+
+    outcome.seconds = std::min (outcome.seconds, timeOnce ([&]
+    {
+        for (size_t start = 0; start < frames; start += blockSize)
+            ebur128_add_frames_float (state, interleaved.data() + start * numChannels,
+                                      std::min<size_t> (blockSize, frames - start));
+    }));
+
+    ebur128_loudness_global (state, &outcome.integrated);
+    ebur128_loudness_range (state, &outcome.loudnessRange);
+
+    for (unsigned int c = 0; c < numChannels; ++c)
+    {
+        double peak = 0.0;
+        ebur128_true_peak (state, c, &peak);
+        outcome.truePeak = std::max (outcome.truePeak, 20.0 * std::log10 (peak));
+    }
+
+    ebur128_destroy (&state);
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    const double seconds = argc > 1 ? std::max (60.0, std::atof (argv[1])) : 120.0;
+    const int numFrames = (int) (seconds * sampleRate);
+
+    juce::AudioSampleBuffer signal (numChannels, numFrames);
+    testsupport::ProgrammeSource (sampleRate, 2026).fill (signal);
+
+    std::vector<float> interleaved ((size_t) numFrames * numChannels);
+
+    for (int c = 0; c < numChannels; ++c)
+        for (int i = 0; i < numFrames; ++i)
+            interleaved[(size_t) i * numChannels + (size_t) c] = signal.getSample (c, i);
+
+    Outcome ours, theirs;
+
+    // Alternating runs, best of each, so that neither side profits from a quieter moment of the machine.
+    for (int r = 0; r < repetitions; ++r)
+    {
+        runEngine (signal, ours);
+        runLibebur128 (interleaved, theirs);
+    }
+
+    int major = 0, minor = 0, patch = 0;
+    ebur128_get_version (&major, &minor, &patch);
+
+    std::printf ("signal: %d channels, %.0f Hz, %.0f s of pseudo-random programme, blocks of %d frames, best of %d runs\n",
+                 numChannels, sampleRate, seconds, blockSize, repetitions);
+    std::printf ("%-44s %7.3f s  %7.1f x real time   I %6.2f LUFS  LRA %5.2f LU  TP %6.2f dBTP\n",
+                 "engine (loudness module + true-peak meter)", ours.seconds, seconds / ours.seconds,
+                 ours.integrated, ours.loudnessRange, ours.truePeak);
+    std::printf ("libebur128 %d.%d.%d (M, S, I, LRA, true peak)%*s %7.3f s  %7.1f x real time   I %6.2f LUFS  LRA %5.2f LU  TP %6.2f dBTP\n",
+                 major, minor, patch, 1, "", theirs.seconds, seconds / theirs.seconds,
+                 theirs.integrated, theirs.loudnessRange, theirs.truePeak);
+    std::printf ("engine / libebur128: %.2f\n", theirs.seconds / ours.seconds);
+    return 0;
+}
