@@ -2,9 +2,13 @@
 // Our side does the work of the audio and loudness threads (loudness module computing inline, plus
 // the true-peak meter); libebur128 measures momentary, short-term, integrated, range and true peak.
 // Both get blocks of 512 frames from memory prepared beforehand, so only the metering is timed.
+// Then the processor's audio callback on the same programme, as the share of real time one core
+// spends in it, with no report open and with one open.
 
 #include "OVEXLoudnessModule.h"
 #include "OVEXTruePeakMeter.h"
+#include "OvexjuceLoudnessAudioProcessor.h"
+#include "ProcessorTestAccess.h"
 #include "ProgrammeSource.h"
 
 #include <ebur128.h>
@@ -101,6 +105,41 @@ void runLibebur128 (const std::vector<float>& interleaved, Outcome& outcome)
 
     ebur128_destroy (&state);
 }
+
+/** Seconds spent inside processBlock for the whole signal. The loudness thread's turn comes every
+    50 ms of audio, as it would live, but is not timed: it runs on its own thread. */
+double runCallback (juce::AudioSampleBuffer& signal, bool withReport, const juce::File& reportFolder)
+{
+    OvexjuceLoudnessAudioProcessor processor (nullptr);
+    ProcessorTestAccess::prepare (processor, sampleRate, blockSize);
+    processor.setDefaultInputRouting();
+    processor.setDefaultOutputRouting();
+    processor.setStringParameter (14, reportFolder.getFullPathName());
+
+    if (withReport)
+        processor.setParameterValue (0, 1.0f);
+    else
+        processor.params.runFlag = 1.0f;
+
+    juce::AudioSampleBuffer block (numChannels, blockSize);
+    juce::MidiBuffer midi;
+    const int blocksPerTurn = (int) (0.05 * sampleRate / blockSize);
+    double seconds = 0.0;
+
+    for (int start = 0, count = 0; start + blockSize <= signal.getNumSamples(); start += blockSize, ++count)
+    {
+        for (int c = 0; c < numChannels; ++c)
+            block.copyFrom (c, 0, signal, c, start, blockSize);
+
+        seconds += timeOnce ([&] { processor.processBlock (block, midi); });
+
+        if (count % blocksPerTurn == 0)
+            ProcessorTestAccess::computeLoudness (processor);
+    }
+
+    processor.setParameterValue (0, 0.0f);
+    return seconds;
+}
 } // namespace
 
 int main (int argc, char** argv)
@@ -138,5 +177,19 @@ int main (int argc, char** argv)
                  major, minor, patch, 1, "", theirs.seconds, seconds / theirs.seconds,
                  theirs.integrated, theirs.loudnessRange, theirs.truePeak);
     std::printf ("engine / libebur128: %.2f\n", theirs.seconds / ours.seconds);
+
+    const juce::TemporaryFile reports;
+    reports.getFile().createDirectory();
+    double withoutReport = std::numeric_limits<double>::max(), withReport = withoutReport;
+
+    for (int r = 0; r < repetitions; ++r)
+    {
+        withoutReport = std::min (withoutReport, runCallback (signal, false, reports.getFile()));
+        withReport = std::min (withReport, runCallback (signal, true, reports.getFile()));
+    }
+
+    reports.getFile().deleteRecursively();
+    std::printf ("\naudio callback, share of one core's real time: %.3f %% with no report, %.3f %% with a report open\n",
+                 100.0 * withoutReport / seconds, 100.0 * withReport / seconds);
     return 0;
 }

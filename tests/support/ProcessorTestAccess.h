@@ -23,6 +23,9 @@ struct ProcessorTestAccess
         p.loudnessModule.useTimeSlice();
     }
 
+    /** One turn of the loudness thread's work, done on the calling thread. */
+    static void computeLoudness (OvexjuceLoudnessAudioProcessor& p) { p.loudnessModule.useTimeSlice(); }
+
     static const MeterSnapshot& meters (const OvexjuceLoudnessAudioProcessor& p) { return p.meters; }
     static MeterSnapshot& writableMeters (OvexjuceLoudnessAudioProcessor& p) { return p.meters; }
     static const TruePeakResult& truePeaks (const OvexjuceLoudnessAudioProcessor& p) { return p.truePeakResult; }
