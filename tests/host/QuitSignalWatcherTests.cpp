@@ -11,9 +11,8 @@ TEST (QuitSignalWatcher, EachTerminationSignalBecomesOneQuitRequest)
         int requests = 0;
         QuitSignalWatcher watcher ([&] { ++requests; });
 
+        // Asked before, in between and after: only the signal makes a request, and only one.
         watcher.handlePendingSignal();
-        EXPECT_EQ (requests, 0) << "nothing asked yet";
-
         std::raise (signalNumber);
         watcher.handlePendingSignal();
         watcher.handlePendingSignal();

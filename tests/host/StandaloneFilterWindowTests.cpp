@@ -1,176 +1,120 @@
-#include "FilterStateText.h"
-#include "HostTestHelpers.h"
+#include "FakeAudioIODeviceType.h"
+#include "OVEXStandaloneFilterWindow.h"
+#include "QIT5_1StandExtApplication.h"
+#include "ScopedEnvironmentVariable.h"
+#include "ScopedTemporaryFolder.h"
+#include "SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <tuple>
+#include <utility>
 
 namespace
 {
-const ChannelLayout swappedInputs { 3, 5, 0, 1, 4, 2 };
-const ChannelLayout fourOutputs { 2, 0, -1, 3, 1, -1 };
-
-struct CapturingLogger : public juce::Logger
+// The program's windows live in a framework running as an application, which among other things
+// absorbs the X server's complaints about window-manager atoms that Xvfb lacks; the tests open
+// theirs in the same mode. Set before the test main starts the framework.
+[[maybe_unused]] const bool windowsRunAsInAnApplication = []
 {
-    void logMessage (const juce::String& message) override { lines.add (message); }
-    juce::StringArray lines;
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return nullptr; };
+    return true;
+}();
+
+/** Windows on a settings folder of the test's own (a first run), whose only audio devices are fake. */
+class MainWindowTest : public testing::Test
+{
+protected:
+    OVEXStandaloneFilterWindow& openWindow (const juce::StringArray& deviceNames = { "Fake" })
+    {
+        window = std::make_unique<OVEXStandaloneFilterWindow> ("NOLv 5.1", juce::Colours::black, openSettingsFile(), [deviceNames]
+        {
+            return testsupport::makeDeviceManagerWith (std::make_unique<testsupport::FakeAudioIODeviceType> ("Fake type", deviceNames, deviceNames));
+        });
+        return *window;
+    }
+
+    /** Stores values as an earlier run would have left them. */
+    static void storeSettings (std::initializer_list<std::pair<const char*, juce::String>> values)
+    {
+        auto settings = openSettingsFile();
+
+        for (const auto& [key, value] : values)
+            settings->setValue (key, value);
+
+        ASSERT_TRUE (settings->save());
+    }
+
+    /** What the window's own key listener does with a key press, once the commands are registered. */
+    bool pressKey (const juce::KeyPress& key)
+    {
+        return OVEXStandaloneFilterWindow::getCommandManager()->getKeyMappings()->keyPressed (key, window.get());
+    }
+
+    testsupport::ScopedTemporaryFolder configFolder;
+    testsupport::ScopedEnvironmentVariable configHome { "XDG_CONFIG_HOME", configFolder.getFolder().getFullPathName().toStdString() };
+    std::unique_ptr<OVEXStandaloneFilterWindow> window;
 };
-
-juce::StringArray keysOf (const juce::XmlElement& properties)
-{
-    juce::StringArray keys;
-
-    for (auto* value : properties.getChildWithTagNameIterator ("VALUE"))
-        keys.add (value->getStringAttribute ("name"));
-
-    return keys;
-}
-
-/** Stores the device set-up an earlier run would have saved after choosing deviceName. */
-void storeSavedDevice (const juce::String& deviceName)
-{
-    juce::XmlElement setup ("DEVICESETUP");
-    setup.setAttribute ("deviceType", "Fake type");
-    setup.setAttribute ("audioOutputDeviceName", deviceName);
-    setup.setAttribute ("audioInputDeviceName", deviceName);
-    storeSettings ({ { "audioSetup", setup.toString() } });
-}
-
-testsupport::FakeAudioIODevice* openFakeDevice (OVEXStandaloneFilterWindow& window)
-{
-    return dynamic_cast<testsupport::FakeAudioIODevice*> (window.getDeviceManager()->getCurrentAudioDevice());
-}
 } // namespace
 
-TEST_F (MainWindowTest, ParametersLayoutsAndPositionSurviveClosingAndReopening)
+TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyAndLeavesSettingsTheNextRunRestoresWithTheDevice)
 {
+    storeSettings ({ { "audioSetup", "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"Gone\" audioInputDeviceName=\"Gone\"/>" } });
+
+    struct : juce::Logger
     {
-        auto& first = openWindow();
-        first.getProcessor()->setParameterValue (truePeakMaxLevelIndex, -3.0f);
-        first.getProcessor()->setInputLayout (swappedInputs);
-        first.getProcessor()->setOutputLayout (fourOutputs);
-        first.setTopLeftPosition (screenArea().getTopLeft() + juce::Point<int> (7, 9));
-        closeWindow();
-    }
+        void logMessage (const juce::String& message) override { lines.add (message); }
+        juce::StringArray lines;
+    } logger;
 
-    const auto file = readSettingsFile();
-    ASSERT_NE (file, nullptr);
-    EXPECT_EQ (keysOf (*file), juce::StringArray ({ "windowX", "windowY", "audioSetup", "filterState" }));
-
-    juce::MemoryBlock state;
-    ASSERT_TRUE (decodeFilterStateText (file->getChildByAttribute ("name", "filterState")->getStringAttribute ("val"), state));
-    EXPECT_EQ (juce::ByteOrder::littleEndianInt (state.getData()), 0x21324356u);
-
-    auto& second = openWindow();
-    EXPECT_EQ (second.getProcessor()->params.truePeakMaxLevel, -3.0f);
-    EXPECT_EQ (second.getProcessor()->inputLayout, swappedInputs);
-    EXPECT_EQ (second.getProcessor()->outputLayout, fourOutputs);
-    EXPECT_EQ (second.getPosition(), screenArea().getTopLeft() + juce::Point<int> (7, 9));
-}
-
-TEST_F (MainWindowTest, WithoutASavedSetupTheDefaultDeviceOpensAndIsNotRecordedAsAChoice)
-{
-    openWindow (fakeDevices ({ "First", "Second" }));
-    ASSERT_NE (openFakeDevice (*window), nullptr);
-    EXPECT_EQ (openFakeDevice (*window)->getName(), "First");
-    EXPECT_EQ (openFakeDevice (*window)->getActiveInputChannels().countNumberOfSetBits(), 6);
-    EXPECT_EQ (openFakeDevice (*window)->getActiveOutputChannels().countNumberOfSetBits(), 6);
-    closeWindow();
-
-    const auto file = readSettingsFile();
-    EXPECT_EQ (file->getChildByAttribute ("name", "audioSetup")->getStringAttribute ("val"), "");
-    EXPECT_EQ (file->getChildByAttribute ("name", "audioSetup")->getNumChildElements(), 0);
-}
-
-TEST_F (MainWindowTest, ASavedDeviceIsReopenedAndSavedBack)
-{
-    storeSavedDevice ("Second");
-
-    openWindow (fakeDevices ({ "First", "Second" }));
-    ASSERT_NE (openFakeDevice (*window), nullptr);
-    EXPECT_EQ (openFakeDevice (*window)->getName(), "Second");
-    closeWindow();
-
-    const auto file = readSettingsFile();
-    const auto* saved = file->getChildByAttribute ("name", "audioSetup")->getChildByName ("DEVICESETUP");
-    ASSERT_NE (saved, nullptr);
-    EXPECT_EQ (saved->getStringAttribute ("audioOutputDeviceName"), "Second");
-}
-
-TEST_F (MainWindowTest, ASavedDeviceThatIsGoneLeavesTheDeviceClosedAndSaysWhy)
-{
-    storeSavedDevice ("Unplugged");
-
-    CapturingLogger logger;
     juce::Logger::setCurrentLogger (&logger);
-    openWindow();
+    openWindow ({ "Other" });
     juce::Logger::setCurrentLogger (nullptr);
 
-    EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), nullptr);
-    EXPECT_TRUE (logger.lines.contains ("No such device: Unplugged")) << logger.lines.joinIntoString ("|");
-}
+    EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), nullptr) << "no other device stands in";
+    EXPECT_TRUE (logger.lines.contains ("No such device: Gone")) << logger.lines.joinIntoString ("|");
 
-TEST_F (MainWindowTest, DeviceAudioReachesTheProcessorAndPassesThroughItsRestoredLayouts)
-{
-    {
-        auto& first = openWindow();
-        first.getProcessor()->setInputLayout (swappedInputs);
-        first.getProcessor()->setOutputLayout (fourOutputs);
-        closeWindow();
-    }
+    // Shut down with no device open.
+    window->getProcessor()->setParameterValue (truePeakMaxLevelIndex, -3.0f);
+    window = nullptr;
 
-    openWindow();
-    auto* device = openFakeDevice (*window);
+    const auto file = juce::parseXML (configFolder.getChildFile ("miLOR/NOLV51.prefs"));
+    ASSERT_NE (file, nullptr);
+    juce::StringArray keys;
+
+    for (auto* value : file->getChildWithTagNameIterator ("VALUE"))
+        keys.add (value->getStringAttribute ("name"));
+
+    EXPECT_EQ (keys, juce::StringArray ({ "audioSetup", "windowX", "windowY", "filterState" }));
+
+    openWindow ({ "Other", "Gone" });
+    EXPECT_EQ (window->getProcessor()->params.truePeakMaxLevel, -3.0f);
+    auto* device = window->getDeviceManager()->getCurrentAudioDevice();
     ASSERT_NE (device, nullptr);
-
-    juce::AudioSampleBuffer input (6, 512), output (6, 512);
-
-    for (int c = 0; c < 6; ++c)
-        juce::FloatVectorOperations::fill (input.getWritePointer (c), 0.1f * (float) (c + 1), 512);
-
-    device->process (input, output);
-
-    // Output channel: the input channel of the role routed there (L, R, LFE, LS), or silence.
-    const float expected[] = { 0.6f, 0.5f, 0.4f, 0.2f, 0.0f, 0.0f };
-
-    for (int c = 0; c < 6; ++c)
-    {
-        EXPECT_FLOAT_EQ (output.getSample (c, 0), expected[c]) << "output " << c;
-        EXPECT_FLOAT_EQ (output.getSample (c, 511), expected[c]) << "output " << c;
-    }
+    EXPECT_EQ (device->getName(), "Gone");
+    EXPECT_EQ (device->getActiveInputChannels().countNumberOfSetBits(), 6);
+    EXPECT_EQ (device->getActiveOutputChannels().countNumberOfSetBits(), 6);
 }
 
-TEST_F (MainWindowTest, ADamagedStoredStateGivesTheDefaults)
+TEST_F (MainWindowTest, EachDamagedStoredStateGivesTheDefaults)
 {
     for (const char* damaged : { "-5.AB", "4000000000.AB", "abc", "12.AB" })
     {
         storeSettings ({ { "filterState", damaged } });
         openWindow();
-
-        const ParameterBlock defaults;
-        EXPECT_EQ (window->getProcessor()->params.truePeakMaxLevel, defaults.truePeakMaxLevel) << damaged;
-        EXPECT_EQ (window->getProcessor()->params.shtMaxLevel, defaults.shtMaxLevel) << damaged;
+        EXPECT_EQ (window->getProcessor()->params.truePeakMaxLevel, ParameterBlock().truePeakMaxLevel) << damaged;
+        EXPECT_EQ (window->getProcessor()->params.shtMaxLevel, ParameterBlock().shtMaxLevel) << damaged;
         EXPECT_EQ (window->getProcessor()->inputLayout, unassignedLayout) << damaged;
-        closeWindow();
+        window = nullptr;
     }
-}
-
-TEST_F (MainWindowTest, ShutsDownCleanlyWithNoDeviceOpen)
-{
-    openWindow ([] { return testsupport::makeDeviceManagerWith (std::make_unique<testsupport::FakeAudioIODeviceType> ("Empty", juce::StringArray(), juce::StringArray())); });
-    EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), nullptr);
-    window->getProcessor()->setParameterValue (shtMaxLevelIndex, -18.0f);
-    closeWindow();
-
-    EXPECT_EQ (keysOf (*readSettingsFile()), juce::StringArray ({ "windowX", "windowY", "audioSetup", "filterState" }));
-
-    openWindow();
-    EXPECT_EQ (window->getProcessor()->params.shtMaxLevel, -18.0f);
 }
 
 TEST_F (MainWindowTest, StoredPositionsPlaceOrCentreTheWindow)
 {
     openWindow();
     const juce::Point<int> size { window->getWidth(), window->getHeight() };
-    closeWindow();
-
-    const auto area = screenArea();
+    const auto area = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea;
 
     if (area.getWidth() < size.x + 40 || area.getHeight() < size.y + 40)
         GTEST_SKIP() << "the screen is too small for the window";
@@ -178,13 +122,7 @@ TEST_F (MainWindowTest, StoredPositionsPlaceOrCentreTheWindow)
     const auto centred = juce::Rectangle<int> (size.x, size.y).withCentre (area.getCentre()).getPosition();
     const auto inside = area.getTopLeft() + juce::Point<int> (20, 30);
 
-    struct Case
-    {
-        juce::String x, y;
-        juce::Point<int> expected;
-    };
-
-    const Case cases[] = {
+    const std::tuple<juce::String, juce::String, juce::Point<int>> cases[] = {
         { "-100", "50", centred },
         { "50", "-100", centred },
         { "-100", "-100", centred },
@@ -194,16 +132,101 @@ TEST_F (MainWindowTest, StoredPositionsPlaceOrCentreTheWindow)
         { "-99999", juce::String (inside.y), { area.getX(), inside.y } },
     };
 
-    for (const auto& c : cases)
+    for (const auto& [x, y, expected] : cases)
     {
+        window = nullptr;
         getSettingsFile().deleteFile();
 
-        if (c.x.isNotEmpty())
-            storeSettings ({ { "windowX", c.x }, { "windowY", c.y } });
+        if (x.isNotEmpty())
+            storeSettings ({ { "windowX", x }, { "windowY", y } });
 
         openWindow();
-        EXPECT_EQ (window->getPosition(), c.expected) << c.x << ", " << c.y;
-        EXPECT_TRUE (area.contains (window->getBounds())) << c.x << ", " << c.y;
-        closeWindow();
+        EXPECT_EQ (window->getPosition(), expected) << x << ", " << y;
+        EXPECT_TRUE (area.contains (window->getBounds())) << x << ", " << y;
     }
+}
+
+TEST (CommandsListener, OffersTheRepaintAndKioskCommandsWithTheirNamesAndKeys)
+{
+    CommandsListener target;
+    juce::Array<juce::CommandID> commands;
+    target.getAllCommands (commands);
+    EXPECT_EQ (commands, juce::Array<juce::CommandID> ({ 0x200E, 0x200F }));
+
+    const std::tuple<juce::CommandID, const char*, juce::KeyPress> rows[] = {
+        { 0x200E, "Toggle repaint display", juce::KeyPress ('r', 0, 0) },
+        { 0x200F, "Show full-screen kiosk mode", juce::KeyPress ('f', juce::ModifierKeys::ctrlModifier, 0) },
+    };
+
+    for (const auto& [id, shortName, key] : rows)
+    {
+        juce::ApplicationCommandInfo info (id);
+        target.getCommandInfo (id, info);
+        EXPECT_EQ (info.shortName, shortName);
+        EXPECT_EQ (info.description, "");
+        EXPECT_EQ (info.categoryName, "General");
+        EXPECT_EQ (info.flags, 0);
+        EXPECT_EQ (info.defaultKeypresses, juce::Array<juce::KeyPress> ({ key }));
+    }
+
+    // With no main window a command counts as handled and changes nothing.
+    repaintDisplayFlag = false;
+    EXPECT_TRUE (target.perform (juce::ApplicationCommandTarget::InvocationInfo (0x200E)));
+    EXPECT_FALSE (repaintDisplayFlag);
+}
+
+TEST_F (MainWindowTest, RFlipsTheRepaintFlagAndItsTickOnceTheMessageLoopHasRegisteredTheCommands)
+{
+    QIT5_1StandExtApplication application;
+    auto* target = openWindow().getCommandTarget();
+    repaintDisplayFlag = false;
+
+    // Keyboard focus is shared by every test on the display, so the target a focused window
+    // would lead to is named directly.
+    auto* commands = OVEXStandaloneFilterWindow::getCommandManager();
+    commands->setFirstCommandTarget (target);
+
+    EXPECT_FALSE (pressKey (juce::KeyPress ('r')) || repaintDisplayFlag) << "nothing is registered yet";
+
+    window->handleUpdateNowIfNeeded();
+    EXPECT_NE (commands->getCommandForID (juce::StandardApplicationCommandIDs::quit), nullptr) << "the application's Quit too";
+
+    for (const bool flipped : { true, false })
+    {
+        juce::ApplicationCommandInfo info (CommandsListener::toggleRepaintDisplay);
+        EXPECT_TRUE (pressKey (juce::KeyPress ('r')));
+        target->getCommandInfo (CommandsListener::toggleRepaintDisplay, info);
+        EXPECT_EQ (repaintDisplayFlag, flipped);
+        EXPECT_EQ ((info.flags & juce::ApplicationCommandInfo::isTicked) != 0, flipped);
+    }
+
+    window = nullptr;
+}
+
+TEST_F (MainWindowTest, CtrlFTogglesKioskModeRestoringTheBoundsAndQuittingInItSavesThemToo)
+{
+    auto& w = openWindow();
+    w.setVisible (true);
+    w.handleUpdateNowIfNeeded();
+    OVEXStandaloneFilterWindow::getCommandManager()->setFirstCommandTarget (w.getCommandTarget());
+
+    const auto ownBounds = w.getBounds();
+    const juce::KeyPress ctrlF ('f', juce::ModifierKeys::ctrlModifier, 0);
+    auto& desktop = juce::Desktop::getInstance();
+
+    ASSERT_TRUE (pressKey (ctrlF));
+    EXPECT_EQ (desktop.getKioskModeComponent(), &w);
+    EXPECT_EQ (w.getBounds(), desktop.getDisplays().getDisplayForRect (ownBounds)->totalArea);
+    EXPECT_EQ (w.getProcessor()->getActiveEditor()->getBounds().getCentre(), w.getCommandTarget()->getLocalBounds().getCentre())
+        << "the editor stays centred";
+
+    ASSERT_TRUE (pressKey (ctrlF));
+    EXPECT_EQ (desktop.getKioskModeComponent(), nullptr);
+    EXPECT_EQ (w.getBounds(), ownBounds);
+
+    ASSERT_TRUE (pressKey (ctrlF) && desktop.getKioskModeComponent() == &w);
+    window = nullptr;
+    EXPECT_EQ (desktop.getKioskModeComponent(), nullptr);
+    const auto settings = openSettingsFile();
+    EXPECT_EQ (juce::Point<int> (settings->getIntValue ("windowX"), settings->getIntValue ("windowY")), ownBounds.getPosition());
 }
