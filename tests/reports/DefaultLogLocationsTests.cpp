@@ -8,61 +8,38 @@
 
 namespace
 {
-class DefaultLogLocations : public testing::Test
-{
-protected:
-    testsupport::ScopedTimeZone zone { "UTC0" };
-    testsupport::ScopedTemporaryFolder temp;
-};
+using reporttest::reportMoment;
 
-TEST_F (DefaultLogLocations, DefaultFolderIsInTheUsersStateFolderAndNotCreatedByAsking)
+TEST (DefaultLogLocations, DefaultFolderIsInTheUsersStateFolderAndNotCreatedByAsking)
 {
-    const auto expected = testsupport::TemporaryHomeEnvironment::home().getChildFile (".local/state/miLOR/NOLV");
-
-    EXPECT_EQ (defaultLogFolder(), expected);
+    EXPECT_EQ (defaultLogFolder(),
+               testsupport::TemporaryHomeEnvironment::home().getChildFile (".local/state/miLOR/NOLV"));
     EXPECT_FALSE (defaultLogFolder().exists());
-    EXPECT_STREQ (defaultLogFileName, "NOLV51Log");
 }
 
-TEST_F (DefaultLogLocations, EmptyFolderAndEmptyNameEachFallBackOnTheirOwn)
+TEST (DefaultLogLocations, EmptyFolderAndEmptyNameEachFallBackOnTheirOwn)
 {
-    const auto userFolder = temp.getFolder().getFullPathName();
+    const testsupport::ScopedTimeZone zone ("UTC0");
+    const testsupport::ScopedTemporaryFolder temp;
 
-    const struct
-    {
-        juce::String folderText, baseName;
-        juce::File expected;
-    } cases[] = {
-        { "", "", defaultLogFolder().getChildFile ("NOLV51Log_5_Dec_2026_9_7_3.xml") },
-        { userFolder, "", temp.getChildFile ("NOLV51Log_5_Dec_2026_9_7_3.xml") },
-        { "", "Show", defaultLogFolder().getChildFile ("Show_5_Dec_2026_9_7_3.xml") },
-        { userFolder, "Show", temp.getChildFile ("Show_5_Dec_2026_9_7_3.xml") },
-    };
-
-    for (const auto& c : cases)
-        EXPECT_EQ (makeReportFile (c.folderText, c.baseName, reporttest::reportMoment()), c.expected)
-            << "folder \"" << c.folderText << "\", name \"" << c.baseName << "\"";
+    EXPECT_EQ (makeReportFile ("", "Show", reportMoment()), defaultLogFolder().getChildFile ("Show_5_Dec_2026_9_7_3.xml"));
+    EXPECT_EQ (makeReportFile (temp.getFolder().getFullPathName(), "", reportMoment()),
+               temp.getChildFile ("NOLV51Log_5_Dec_2026_9_7_3.xml"));
 }
 
-TEST_F (DefaultLogLocations, ReportsStartedInTheSameSecondGetNumberedNames)
+TEST (DefaultLogLocations, NoReportTakesTheNameOfAnExistingReportOrCsvLog)
 {
-    const auto folder = temp.getFolder().getFullPathName();
-    const auto first = makeReportFile (folder, "R", reporttest::reportMoment());
-    EXPECT_EQ (first.getFileName(), "R_5_Dec_2026_9_7_3.xml");
+    const testsupport::ScopedTimeZone zone ("UTC0");
+    const testsupport::ScopedTemporaryFolder temp;
+    const auto next = [&] { return makeReportFile (temp.getFolder().getFullPathName(), "R", reportMoment()); };
 
-    ASSERT_TRUE (first.create());
-    const auto second = makeReportFile (folder, "R", reporttest::reportMoment());
-    EXPECT_EQ (second.getFileName(), "R_5_Dec_2026_9_7_3_2.xml");
+    EXPECT_EQ (next().getFileName(), "R_5_Dec_2026_9_7_3.xml");
+    ASSERT_TRUE (next().create());
+    EXPECT_EQ (next().getFileName(), "R_5_Dec_2026_9_7_3_2.xml");
+    ASSERT_TRUE (next().create());
+    EXPECT_EQ (next().getFileName(), "R_5_Dec_2026_9_7_3_3.xml");
 
-    ASSERT_TRUE (second.create());
-    EXPECT_EQ (makeReportFile (folder, "R", reporttest::reportMoment()).getFileName(), "R_5_Dec_2026_9_7_3_3.xml");
-}
-
-TEST_F (DefaultLogLocations, AnExistingCsvLogAloneAlsoTakesTheName)
-{
-    const auto folder = temp.getFolder().getFullPathName();
-    ASSERT_TRUE (temp.getChildFile ("R_5_Dec_2026_9_7_3.csv").create());
-
-    EXPECT_EQ (makeReportFile (folder, "R", reporttest::reportMoment()).getFileName(), "R_5_Dec_2026_9_7_3_2.xml");
+    ASSERT_TRUE (temp.getChildFile ("R_5_Dec_2026_9_7_3_3.csv").create()); // a CSV log left without its report
+    EXPECT_EQ (next().getFileName(), "R_5_Dec_2026_9_7_3_4.xml");
 }
 } // namespace
