@@ -6,23 +6,16 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <optional>
-#include <thread>
 
 namespace
 {
 using reporttest::readBytes;
 using reporttest::reportMoment;
 
-std::string withCrLf (const std::string& text)
+std::string withCrLf (const char* text)
 {
-    std::string result;
-
-    for (auto c : text)
-        result += c == '\n' ? std::string ("\r\n") : std::string (1, c);
-
-    return result;
+    return juce::String (text).replace ("\n", "\r\n").toStdString();
 }
 
 const std::string skeleton = withCrLf (R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -68,13 +61,14 @@ protected:
     std::optional<OVEXXMLLogger> writer;
 };
 
-TEST_F (XmlReport, StartWritesTheEmptySkeletonByteExact)
+TEST_F (XmlReport, StartWritesTheEmptySkeletonByteExactIntoFoldersItCreates)
 {
-    startWriter (report);
-    EXPECT_EQ (readBytes (report), skeleton);
+    const auto deep = temp.getChildFile ("x/y/r.xml");
+    startWriter (deep);
+    EXPECT_EQ (readBytes (deep), skeleton);
 }
 
-TEST_F (XmlReport, FilledReportByteExact)
+TEST_F (XmlReport, FilledReportByteExactWithTheLatestOfEachMaximum)
 {
     auto& xml = startWriter (report);
     xml.setUserSelectedTitle ("QIT51Log");
@@ -109,80 +103,47 @@ TEST_F (XmlReport, FilledReportByteExact)
 )"));
 }
 
-TEST_F (XmlReport, SettersBeforeTheReportStartsLeaveNoTrace)
+TEST_F (XmlReport, SettersBeforeTheStartLeaveNoTraceAndOnlyTheFirstStartCounts)
 {
     writer.emplace (thread);
     writer->setUserSelectedTitle ("early");
-    writer->setStartTime (reportMoment());
     writer->setUpTime (5.0);
-    writer->setIntegratedLoudness ("LUFS", -20.0f);
     writer->setMaxMomentary ("LUFS", reportMoment(), -20.0f);
-    writer->setMaxTruePeak ("dBTP", reportMoment(), -1.0f);
     writer->writeReport();
     EXPECT_EQ (temp.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
 
     writer->startNewReport (report);
+    writer->setStartTime (reportMoment());
+    writer->startNewReport (temp.getChildFile ("other.xml"));
     writer->writeReport();
-    EXPECT_EQ (readBytes (report), skeleton);
+
+    EXPECT_FALSE (temp.getChildFile ("other.xml").exists());
+    EXPECT_EQ (attribute ("StartTime", "value"), "5 Dec 2026 9:07:03");
+    EXPECT_EQ (attribute ("UserSelectedTitle", "value") + attribute ("UpTime", "value")
+                   + attribute ("MaxMomentary", "value"),
+               "");
 }
 
-TEST_F (XmlReport, MaximaReachTheFileWithTheNextWrite)
+TEST_F (XmlReport, EachWriteAndTheDestructorsLastOneCarryTheValuesSetSoFar)
 {
     auto& xml = startWriter (report);
     xml.setUserSelectedTitle ("QIT51Log");
-    xml.setStartTime (reportMoment());
     xml.setMaxMomentary ("LKFS", reportMoment (2), -23.0f);
-    EXPECT_EQ (readBytes (report), skeleton);
+    EXPECT_EQ (readBytes (report), skeleton); // setters never write: the audio thread calls some of them
 
     xml.writeReport();
+    ASSERT_TRUE (report.deleteFile());
+    xml.writeReport(); // nothing has changed, but a report that has gone must come back
     EXPECT_EQ (attribute ("UserSelectedTitle", "value"), "QIT51Log");
-    EXPECT_EQ (attribute ("StartTime", "value"), "5 Dec 2026 9:07:03");
-    EXPECT_EQ (attribute ("MaxMomentary", "value"), "-23.0");
     EXPECT_EQ (attribute ("MaxMomentary", "unit"), "LKFS");
-    EXPECT_EQ (attribute ("MaxMomentary", "maxTime"), "5 Dec 2026 9:07:05");
-    EXPECT_EQ (attribute ("StopTime", "value"), "");
-    EXPECT_EQ (attribute ("IntegratedLoudness", "value"), "");
-    EXPECT_EQ (attribute ("MaxShortTerm", "value"), "");
-}
+    EXPECT_EQ (attribute ("StopTime", "value") + attribute ("IntegratedLoudness", "value"), "");
 
-TEST_F (XmlReport, DestructionWritesTheValuesSetJustBefore)
-{
-    auto& xml = startWriter (report);
     xml.setStopTime (reportMoment (60));
-    xml.setLoudnessRange ("LU", 0.0f);
     xml.setMaxTruePeak ("dBTP", reportMoment (30), -0.8f);
     writer.reset();
 
     EXPECT_EQ (attribute ("StopTime", "value"), "5 Dec 2026 9:08:03");
-    EXPECT_EQ (attribute ("LoudnessRange", "value"), "0.0");
     EXPECT_EQ (attribute ("MaxTruePeak", "value"), "-0.8");
-}
-
-TEST_F (XmlReport, MissingFoldersAreCreated)
-{
-    const auto deep = temp.getChildFile ("x/y/r.xml");
-    startWriter (deep);
-    EXPECT_EQ (readBytes (deep), skeleton);
-}
-
-TEST_F (XmlReport, OnlyTheFirstStartCounts)
-{
-    auto& xml = startWriter (report);
-    xml.setUserSelectedTitle ("first");
-    xml.startNewReport (temp.getChildFile ("other.xml"));
-    xml.writeReport();
-
-    EXPECT_FALSE (temp.getChildFile ("other.xml").exists());
-    EXPECT_EQ (attribute ("UserSelectedTitle", "value"), "first");
-}
-
-TEST_F (XmlReport, DeletedReportComesBackWithTheNextWrite)
-{
-    auto& xml = startWriter (report);
-    ASSERT_TRUE (report.deleteFile());
-
-    xml.writeReport();
-    EXPECT_EQ (readBytes (report), skeleton);
 }
 
 TEST_F (XmlReport, FailedWriteLeavesThePreviousReportAndNoStrayFile)
@@ -200,35 +161,5 @@ TEST_F (XmlReport, FailedWriteLeavesThePreviousReportAndNoStrayFile)
 
     xml.writeReport();
     EXPECT_EQ (attribute ("UserSelectedTitle", "value"), "QIT51Log");
-}
-
-TEST_F (XmlReport, ReaderParsingInALoopNeverMeetsAHalfWrittenReport)
-{
-    auto& xml = startWriter (report);
-    std::atomic<bool> writing { true };
-    std::atomic<int> parsed { 0 }, failed { 0 };
-
-    std::thread reader ([&]
-    {
-        while (writing)
-        {
-            auto document = juce::parseXML (report);
-            (document != nullptr && document->getChildByName ("IntegratedMeasurements") != nullptr ? parsed : failed)++;
-        }
-    });
-
-    for (int i = 1; i <= 50; ++i)
-    {
-        xml.setUpTime (i * 60.0);
-        xml.setUserSelectedTitle (juce::String::repeatedString ("long title ", i * 40));
-        xml.writeReport();
-    }
-
-    writing = false;
-    reader.join();
-
-    EXPECT_EQ (failed, 0);
-    EXPECT_GT (parsed, 0);
-    EXPECT_EQ (attribute ("UpTime", "value"), "50 mins");
 }
 } // namespace
