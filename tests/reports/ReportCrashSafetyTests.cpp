@@ -25,8 +25,6 @@ using reporttest::reportMoment;
     OVEXXMLLogger xml (thread);
     xml.startNewReport (report);
     csv.setLogFile (report);
-    xml.setUserSelectedTitle ("QIT51Log");
-    xml.setStartTime (reportMoment());
     thread.startThread();
 
     for (int i = 0;; ++i)
@@ -45,47 +43,11 @@ using reporttest::reportMoment;
     }
 }
 
-/** Kills and reaps the child however the test leaves. */
-class KilledChild
-{
-public:
-    KilledChild (pid_t child, int pipe) : pid (child), progress (pipe) {}
-    ~KilledChild() { killNow(); }
-
-    bool waitForProgress (int ticks)
-    {
-        char tick;
-
-        for (int n = 0; n < ticks; ++n)
-            if (::read (progress, &tick, 1) != 1)
-                return false;
-
-        return true;
-    }
-
-    int killNow()
-    {
-        if (pid > 0)
-        {
-            ::kill (pid, SIGKILL);
-            ::waitpid (pid, &status, 0);
-            ::close (progress);
-            pid = -1;
-        }
-
-        return status;
-    }
-
-private:
-    pid_t pid;
-    int progress, status = 0;
-};
-
 TEST (ReportCrashSafety, RunKilledAtAnyMomentLeavesACompleteReportAndWholeLogLines)
 {
     const testsupport::ScopedTimeZone zone ("UTC0");
-    const std::regex row (R"(^(MomentaryLoudness|ShortTermLoudness), -?[0-9]+\.[0-9], [0-9]{1,2} [A-Z][a-z]{2} [0-9]{4}, )"
-                          R"([0-9]{1,2}:[0-9]{2}:[0-9]{2}$)");
+    const std::regex row (R"(^(MomentaryLoudness|ShortTermLoudness), -?[0-9]+\.[0-9], )"
+                          R"([0-9]{1,2} [A-Z][a-z]{2} [0-9]{4}, [0-9]{1,2}:[0-9]{2}:[0-9]{2}$)");
 
     for (int run = 0; run < 40; ++run)
     {
@@ -105,35 +67,38 @@ TEST (ReportCrashSafety, RunKilledAtAnyMomentLeavesACompleteReportAndWholeLogLin
             runReportUntilKilled (report, fds[1]);
         }
 
+        // Nothing may return early from here to the kill, or the child would outlive the test.
         ::close (fds[1]);
-        KilledChild child (pid, fds[0]);
-        ASSERT_TRUE (child.waitForProgress (ticksBeforeKill));
+        int ticks = 0;
+
+        for (char tick; ticks < ticksBeforeKill && ::read (fds[0], &tick, 1) == 1;)
+            ++ticks;
 
         // The kill moments spread over the rewrite that the last tick announced.
         for (volatile int spin = 0; spin < run * 2500; spin = spin + 1)
         {
         }
 
-        const auto status = child.killNow();
+        int status = 0;
+        ::kill (pid, SIGKILL);
+        ::waitpid (pid, &status, 0);
+        ::close (fds[0]);
+        ASSERT_EQ (ticks, ticksBeforeKill);
         ASSERT_TRUE (WIFSIGNALED (status) && WTERMSIG (status) == SIGKILL);
 
         const auto document = juce::parseXML (report);
         ASSERT_NE (document, nullptr);
         EXPECT_TRUE (document->hasTagName ("QIT5.1Log"));
-        EXPECT_EQ (document->getNumChildElements(), 3);
         EXPECT_EQ (reporttest::reportAttribute (*document, "MaxTruePeak", "maxTime"), ""); // the last element
 
         for (const auto& file : temp.getFolder().findChildFiles (juce::File::findFilesAndDirectories, false))
             EXPECT_TRUE (file == report || file == csv || file.isHidden()) << file.getFileName();
 
-        if (csv.exists())
-        {
-            const auto lines = reporttest::splitCrLf (reporttest::readBytes (csv));
+        const auto lines = reporttest::splitCrLf (reporttest::readBytes (csv));
 
-            for (size_t i = 0; i + 1 < lines.size(); ++i)
-                EXPECT_TRUE (i == 0 ? lines[i] == "Type, Value, Date, Time" : std::regex_match (lines[i], row))
-                    << "line " << i << ": " << lines[i];
-        }
+        for (size_t i = 0; i + 1 < lines.size(); ++i)
+            EXPECT_TRUE (i == 0 ? lines[i] == "Type, Value, Date, Time" : std::regex_match (lines[i], row))
+                << "line " << i << ": " << lines[i];
     }
 }
 } // namespace

@@ -1,0 +1,88 @@
+#include "DefaultLogLocations.h"
+#include "ReportFiles.h"
+#include "ReportText.h"
+#include "ScopedTemporaryFolder.h"
+#include "ScopedTimeZone.h"
+#include "TemporaryHomeEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace
+{
+using reporttest::reportMoment;
+
+// The everyday forms (-23.1, -5.0, 9:07:03, "1 hr 5 mins", …) are pinned by the byte-exact file
+// tests; these cover the edges those files never reach.
+TEST (ReportText, OneDecimalRoundsHalvesAwayFromZeroKeepsTheSignAndNamesNonFiniteLevels)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+
+    const std::pair<float, const char*> cases[] = {
+        { 0.25f, "0.3" }, { -0.25f, "-0.3" }, { -1.25f, "-1.3" }, { -0.02f, "-0.0" }, { -0.05f, "-0.1" },
+        { -0.0f, "0.0" }, { 12.96f, "13.0" }, { 3.0e9f, "3000000000.0" },
+        { nan, "nan" },   { inf, "inf" },     { -inf, "-inf" },
+    };
+
+    for (const auto& [level, text] : cases)
+        EXPECT_EQ (formatOneDecimal (level), text) << "level " << level;
+}
+
+TEST (ReportText, DatesAndTimesFollowTheLocalZoneWithoutLeadingZeros)
+{
+    const testsupport::ScopedTimeZone zone ("CET-1");
+    const juce::Time lastHalfHourOf2026InUtc (2026, 11, 31, 23, 30, 0, 0, false);
+
+    EXPECT_EQ (dateText (lastHalfHourOf2026InUtc), "1 Jan 2027");
+    EXPECT_EQ (timeText (lastHalfHourOf2026InUtc), "0:30:00");
+    EXPECT_EQ (dateTimeText (lastHalfHourOf2026InUtc), "1 Jan 2027 0:30:00");
+    EXPECT_EQ (reportTimeStamp (lastHalfHourOf2026InUtc), "1_Jan_2027_0_30_0");
+}
+
+TEST (ReportText, DurationsShowAtMostTwoFieldsLargestFirst)
+{
+    const double minute = 60.0, hour = 3600.0, day = 86400.0;
+
+    const std::pair<double, const char*> cases[] = {
+        { 0.0005, "0" }, { 0.005, "5 ms" }, { 45.0, "45 secs" }, { -45.0, "-45 secs" }, { 1.0e12, "" },
+        { 2.0 * day + 3.0 * hour, "2 days 3 hrs" }, { std::numeric_limits<double>::quiet_NaN(), "" },
+        { 8.0 * day + 3.0 * hour + 20.0 * minute, "1 week 1 day" },
+    };
+
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ (durationText (seconds), text) << seconds << " s";
+}
+
+TEST (DefaultLogLocations, EmptyFolderOrNameEachFallsBackOnItsOwnAndTheDefaultFolderIsNotCreatedByAsking)
+{
+    const testsupport::ScopedTimeZone zone ("UTC0");
+    const testsupport::ScopedTemporaryFolder temp;
+    const auto stateFolder =
+        testsupport::TemporaryHomeEnvironment::home().getChildFile (".local/state/miLOR/NOLV");
+
+    EXPECT_EQ (makeReportFile ("", "Show", reportMoment()),
+               stateFolder.getChildFile ("Show_5_Dec_2026_9_7_3.xml"));
+    EXPECT_EQ (makeReportFile (temp.getFolder().getFullPathName(), "", reportMoment()),
+               temp.getChildFile ("NOLV51Log_5_Dec_2026_9_7_3.xml"));
+    EXPECT_FALSE (stateFolder.exists());
+}
+
+TEST (DefaultLogLocations, NoReportTakesTheNameOfAnExistingReportOrCsvLog)
+{
+    const testsupport::ScopedTimeZone zone ("UTC0");
+    const testsupport::ScopedTemporaryFolder temp;
+    const auto next = [folder = temp.getFolder().getFullPathName()]
+    { return makeReportFile (folder, "R", reportMoment()).getFileName(); };
+
+    EXPECT_EQ (next(), "R_5_Dec_2026_9_7_3.xml");
+    ASSERT_TRUE (temp.getChildFile (next()).create());
+    EXPECT_EQ (next(), "R_5_Dec_2026_9_7_3_2.xml");
+    ASSERT_TRUE (temp.getChildFile (next()).create());
+    EXPECT_EQ (next(), "R_5_Dec_2026_9_7_3_3.xml");
+
+    // A CSV log left without its report.
+    ASSERT_TRUE (temp.getChildFile ("R_5_Dec_2026_9_7_3_3.csv").create());
+    EXPECT_EQ (next(), "R_5_Dec_2026_9_7_3_4.xml");
+}
+} // namespace
