@@ -2,8 +2,8 @@
 // a running message loop, as the processor does, for the Node.js decode. Prints "port N" first;
 // ends by itself after a minute, in case its client never stops it.
 
-#include "KnownRemoteValues.h"
 #include "QITOSCStandalone.h"
+#include "RemoteTestKit.h"
 
 #include <juce_events/juce_events.h>
 

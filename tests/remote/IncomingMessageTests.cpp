@@ -1,35 +1,14 @@
-#include "OscTestPackets.h"
 #include "QITOSCStandalone.h"
+#include "RemoteTestKit.h"
 #include "StdoutCapture.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
-
-using remotetest::bundleOfRawElements;
+using remotetest::bundleOf;
+using remotetest::message;
 using remotetest::nestedBundles;
 
-namespace
-{
-template <typename... Arguments>
-juce::MemoryBlock message (const char* address, Arguments... arguments)
-{
-    return remotetest::packetOf ([&] (auto& p) { ((p << osc::BeginMessage (address)) << ... << arguments) << osc::EndMessage; });
-}
-
-/** Every value the next bundle carries, by address: all of the server's state that a client sees. */
-std::map<std::string, double> carried (QITOSCStandalone& server)
-{
-    std::map<std::string, double> values;
-
-    for (const auto& m : remotetest::decodeBundle (server.getPacketData()))
-        values[m.address] = m.value;
-
-    return values;
-}
-} // namespace
-
-// Standard output and the next bundle are all a client can observe of what it sent.
+// Standard output and the next bundle are all of the server's state that a client can observe.
 TEST (IncomingMessages, EachPacketStoresOnlyWhatItsAddressAndArgumentsAllowAndPrintsItsText)
 {
     const auto bytes = [] (const auto& literal) { return juce::MemoryBlock (literal, sizeof (literal) - 1); };
@@ -68,12 +47,12 @@ TEST (IncomingMessages, EachPacketStoresOnlyWhatItsAddressAndArgumentsAllowAndPr
         { message ("/stereoStateParam", false), "", "/stereoStateParam", 0.0 },
 
         // Bundles apply in order down to the depth limit; deeper ones are dropped whole.
-        { bundleOfRawElements ({ bundleOfRawElements ({ message (scale, 3.0f), message (scale, 4.0f) }) }), "\n3\n4", scale, 4.0 },
+        { bundleOf ({ bundleOf ({ message (scale, 3.0f), message (scale, 4.0f) }) }), "\n3\n4", scale, 4.0 },
         { nestedBundles (depthLimit, message (scale, 5.0f)), "\n5", scale, 5.0 },
         { nestedBundles (depthLimit + 1, message (scale, 6.0f)), "" },
 
         // A malformed element ends its packet; what came before it stays.
-        { bundleOfRawElements ({ message (scale, 7.0f), bytes ("/measurementUnit"), message (unit, 8.0f) }), "\n7", scale, 7.0 },
+        { bundleOf ({ message (scale, 7.0f), bytes ("/measurementUnit"), message (unit, 8.0f) }), "\n7", scale, 7.0 },
 
         // Wrong, surplus and missing arguments: one line each, nothing stored.
         { message (scale, (osc::int32) 1), error + "/measurementScaleParam: wrong argument type\n" },
@@ -102,7 +81,7 @@ TEST (IncomingMessages, EachPacketStoresOnlyWhatItsAddressAndArgumentsAllowAndPr
     for (size_t i = 0; i < std::size (cases); ++i)
     {
         SCOPED_TRACE ("case " + std::to_string (i));
-        auto expected = carried (server);
+        auto expected = remotetest::valuesByAddress (server.getPacketData());
 
         if (cases[i].storedAt != nullptr)
             expected[cases[i].storedAt] = cases[i].stored;
@@ -110,7 +89,7 @@ TEST (IncomingMessages, EachPacketStoresOnlyWhatItsAddressAndArgumentsAllowAndPr
         out.clear();
         EXPECT_NO_THROW (server.messageReceived (cases[i].packet, (int) i + 1));
         EXPECT_EQ (out.text(), cases[i].printed);
-        EXPECT_EQ (carried (server), expected);
+        EXPECT_EQ (remotetest::valuesByAddress (server.getPacketData()), expected);
     }
 
     // A size beyond what oscpack accepts is refused before a byte is read.

@@ -1,6 +1,5 @@
-#include "KnownRemoteValues.h"
-#include "OscTestPackets.h"
 #include "QITOSCStandalone.h"
+#include "RemoteTestKit.h"
 
 #include <gtest/gtest.h>
 

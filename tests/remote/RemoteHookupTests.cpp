@@ -1,12 +1,10 @@
-#include "FramedTestClient.h"
-#include "OscTestPackets.h"
 #include "ProcessorTestAccess.h"
+#include "RemoteTestKit.h"
 #include "StdoutCapture.h"
 #include "WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 namespace
@@ -29,7 +27,7 @@ TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStopped)
     EXPECT_EQ (ProcessorTestAccess::remotePort (processor), port);
     EXPECT_TRUE (ProcessorTestAccess::isRemoteFeedRunning (processor));
 
-    FramedTestClient client;
+    remotetest::FramedTestClient client;
     ASSERT_TRUE (client.connect (port));
     ASSERT_TRUE (testsupport::waitUntil ([&] { return out.occurrences ("Connected to server") == 1; }));
 
@@ -37,13 +35,13 @@ TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStopped)
     ProcessorTestAccess::writableMeters (processor).momentaryLevel = -23.0f;
     ProcessorTestAccess::remoteTick (processor);
 
-    const auto frame = client.readFrame();
-    ASSERT_TRUE (frame.has_value());
-    const auto bundle = remotetest::decodeBundle (frame->payload);
-    ASSERT_EQ (bundle.size(), 52u);
-    EXPECT_EQ (remotetest::valueAt (bundle, "/momentaryLoudness"), -23.0);
-    EXPECT_EQ (remotetest::valueAt (bundle, "/truePeakMaxLevelParam"), -2.0);
-    EXPECT_EQ (remotetest::valueAt (bundle, "/truePeakHoldTimeParam"), 3.0);
+    const auto payload = client.readFrame();
+    ASSERT_TRUE (payload.has_value());
+    auto values = remotetest::valuesByAddress (*payload);
+    ASSERT_EQ (values.size(), 52u);
+    EXPECT_EQ (values["/momentaryLoudness"], -23.0);
+    EXPECT_EQ (values["/truePeakMaxLevelParam"], -2.0);
+    EXPECT_EQ (values["/truePeakHoldTimeParam"], 3.0);
 
     processor.stopRemoteServer();
     EXPECT_FALSE (ProcessorTestAccess::isRemoteFeedRunning (processor));
