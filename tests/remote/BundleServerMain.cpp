@@ -10,25 +10,6 @@
 #include <csignal>
 #include <iostream>
 
-namespace
-{
-struct Ticker : juce::Timer
-{
-    explicit Ticker (QITOSCStandalone& serverToFeed) : server (serverToFeed) { startTimer (100); }
-
-    void timerCallback() override
-    {
-        server.sendToAll();
-
-        if (++ticks >= 600)
-            juce::MessageManager::getInstance()->stopDispatchLoop();
-    }
-
-    QITOSCStandalone& server;
-    int ticks = 0;
-};
-} // namespace
-
 int main()
 {
     std::signal (SIGPIPE, SIG_IGN);
@@ -43,7 +24,23 @@ int main()
 
     std::cout << "port " << server.getBoundPort() << std::endl;
 
-    Ticker ticker (server);
+    struct Ticker : juce::Timer
+    {
+        explicit Ticker (QITOSCStandalone& serverToFeed) : server (serverToFeed) {}
+
+        void timerCallback() override
+        {
+            server.sendToAll();
+
+            if (++ticks >= 600)
+                juce::MessageManager::getInstance()->stopDispatchLoop();
+        }
+
+        QITOSCStandalone& server;
+        int ticks = 0;
+    } ticker (server);
+
+    ticker.startTimer (100);
     juce::MessageManager::getInstance()->runDispatchLoop();
     return 0;
 }

@@ -9,14 +9,6 @@ using remotetest::FramedTestClient;
 using remotetest::message;
 using testsupport::waitUntil;
 
-namespace
-{
-bool isWholeBundleFrame (const std::optional<juce::MemoryBlock>& payload)
-{
-    return payload && payload->getSize() == 1900 && remotetest::decodeBundle (*payload).size() == 52;
-}
-} // namespace
-
 // Each hostile client is followed by a send that must reach the good client whole, and one that
 // ends its connection must have that reported exactly once.
 TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
@@ -24,6 +16,9 @@ TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
     testsupport::StdoutCapture out;
     QITOSCStandalone server;
     ASSERT_TRUE (server.start (0));
+
+    const auto isWholeBundleFrame = [] (const std::optional<juce::MemoryBlock>& payload)
+    { return payload && payload->getSize() == 1900 && remotetest::decodeBundle (*payload).size() == 52; };
 
     // The server prints its text once it has taken a client on.
     const auto connect = [&] (FramedTestClient& client)
@@ -59,7 +54,7 @@ TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
     // A negative length, then a valid frame.
     ASSERT_TRUE (connect (sender));
     ASSERT_TRUE (sender.sendHeader (FramedTestClient::magicNumber, 0x80000000u));
-    ASSERT_TRUE (sender.sendFrame (remotetest::bundleOf ({ message ("/adminPassword"), message ("/measurementScaleParam", 2.5f) })));
+    ASSERT_TRUE (sender.sendFrame (remotetest::bundle ({ message ("/adminPassword"), message ("/measurementScaleParam", 2.5f) })));
     EXPECT_TRUE (waitUntil ([&] { return out.occurrences ("\n2.5") == 1; }));
     EXPECT_TRUE (goodClientIsServed());
 
@@ -73,7 +68,7 @@ TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
     EXPECT_EQ (out.occurrences ("\n1.5"), 0);
 
     // 100,000 nested bundles, then a valid frame.
-    ASSERT_TRUE (sender.sendFrame (remotetest::nestedBundles (100000, message ("/measurementScaleParam", 4.0f))));
+    ASSERT_TRUE (sender.sendFrame (remotetest::bundle ({ message ("/measurementScaleParam", 4.0f) }, 100000)));
     ASSERT_TRUE (sender.sendFrame (message ("/measurementScaleParam", 5.0f)));
     EXPECT_TRUE (waitUntil ([&] { return out.occurrences ("\n5") == 1; }));
     EXPECT_EQ (out.occurrences ("\n4"), 0);

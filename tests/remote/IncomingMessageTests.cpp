@@ -4,9 +4,8 @@
 
 #include <gtest/gtest.h>
 
-using remotetest::bundleOf;
+using remotetest::bundle;
 using remotetest::message;
-using remotetest::nestedBundles;
 
 // Standard output and the next bundle are all of the server's state that a client can observe.
 TEST (IncomingMessages, EachPacketStoresOnlyWhatItsAddressAndArgumentsAllowAndPrintsItsText)
@@ -47,12 +46,12 @@ TEST (IncomingMessages, EachPacketStoresOnlyWhatItsAddressAndArgumentsAllowAndPr
         { message ("/stereoStateParam", false), "", "/stereoStateParam", 0.0 },
 
         // Bundles apply in order down to the depth limit; deeper ones are dropped whole.
-        { bundleOf ({ bundleOf ({ message (scale, 3.0f), message (scale, 4.0f) }) }), "\n3\n4", scale, 4.0 },
-        { nestedBundles (depthLimit, message (scale, 5.0f)), "\n5", scale, 5.0 },
-        { nestedBundles (depthLimit + 1, message (scale, 6.0f)), "" },
+        { bundle ({ message (scale, 3.0f), message (scale, 4.0f) }, 2), "\n3\n4", scale, 4.0 },
+        { bundle ({ message (scale, 5.0f) }, depthLimit), "\n5", scale, 5.0 },
+        { bundle ({ message (scale, 6.0f) }, depthLimit + 1), "" },
 
         // A malformed element ends its packet; what came before it stays.
-        { bundleOf ({ message (scale, 7.0f), bytes ("/measurementUnit"), message (unit, 8.0f) }), "\n7", scale, 7.0 },
+        { bundle ({ message (scale, 7.0f), bytes ("/measurementUnit"), message (unit, 8.0f) }), "\n7", scale, 7.0 },
 
         // Wrong, surplus and missing arguments: one line each, nothing stored.
         { message (scale, (osc::int32) 1), error + "/measurementScaleParam: wrong argument type\n" },

@@ -51,18 +51,17 @@ TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStopped)
 TEST (RemoteHookup, PortThatCannotBeUsedLeavesTheFeedRunningWithNobodyToFeed)
 {
     OvexjuceLoudnessAudioProcessor processor (nullptr);
+    juce::StreamingSocket holder;
+    ASSERT_TRUE (holder.createListener (0, {}));
 
-    for (float port : { std::numeric_limits<float>::quiet_NaN(), 70000.0f })
+    for (float port : { std::numeric_limits<float>::quiet_NaN(), 70000.0f, (float) holder.getBoundPort() })
     {
-        EXPECT_FALSE (processor.startRemoteServer (port));
+        EXPECT_FALSE (processor.startRemoteServer (port)) << port;
         EXPECT_TRUE (ProcessorTestAccess::isRemoteFeedRunning (processor));
         EXPECT_EQ (ProcessorTestAccess::remotePort (processor), -1);
         ProcessorTestAccess::remoteTick (processor);
     }
 
-    juce::StreamingSocket holder;
-    ASSERT_TRUE (holder.createListener (0, {}));
-    EXPECT_FALSE (processor.startRemoteServer ((float) holder.getBoundPort()));
     processor.stopRemoteServer();
     EXPECT_FALSE (ProcessorTestAccess::isRemoteFeedRunning (processor));
 }

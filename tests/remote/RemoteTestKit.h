@@ -88,36 +88,29 @@ juce::MemoryBlock message (const char* address, Arguments... arguments)
     return juce::MemoryBlock (stream.Data(), stream.Size());
 }
 
-/** levels immediate bundles, each inside the one before, the innermost holding the one element.
-    Written front to back, since each level's element size counts everything inside it. */
-inline juce::MemoryBlock nestedBundles (int levels, const juce::MemoryBlock& innermost)
+/** An immediate bundle of the elements, given as raw bytes that need not be valid OSC, inside
+    levels - 1 further bundles. Written front to back, since each level's element size counts
+    everything inside it. */
+inline juce::MemoryBlock bundle (const std::vector<juce::MemoryBlock>& elements, int levels = 1)
 {
-    juce::MemoryOutputStream out;
+    juce::MemoryOutputStream innermost, out;
+
+    for (const auto& element : elements)
+    {
+        innermost.writeIntBigEndian ((int) element.getSize());
+        innermost << element;
+    }
 
     for (int level = levels; level > 0; --level)
     {
         out.write ("#bundle", 8);
         out.writeInt64BigEndian (1);
-        out.writeIntBigEndian ((level - 1) * 20 + (int) innermost.getSize());
+
+        if (level > 1)
+            out.writeIntBigEndian ((level - 1) * 20 - 4 + (int) innermost.getDataSize());
     }
 
-    out << innermost;
-    return out.getMemoryBlock();
-}
-
-/** An immediate bundle of the given elements as raw bytes, which need not be valid OSC. */
-inline juce::MemoryBlock bundleOf (const std::vector<juce::MemoryBlock>& elements)
-{
-    juce::MemoryOutputStream out;
-    out.write ("#bundle", 8);
-    out.writeInt64BigEndian (1);
-
-    for (const auto& element : elements)
-    {
-        out.writeIntBigEndian ((int) element.getSize());
-        out << element;
-    }
-
+    out << innermost.getMemoryBlock();
     return out.getMemoryBlock();
 }
 
