@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <numeric>
-#include <string>
-#include <vector>
 
 TEST (OutgoingBundle, CarriesEveryFieldExactlyAtItsOwnAddressAndTypeInWireOrder)
 {
@@ -40,24 +37,17 @@ TEST (OutgoingBundle, CarriesEveryFieldExactlyAtItsOwnAddressAndTypeInWireOrder)
                                       1, 1, 1, 1, 1, 1, 0,                            // correlations, counter
                                       0, 0, 0, 0, 0, -1, 3, 3, -24, 0, 0, 0 };        // parameters, stereo
 
-    struct Case
-    {
-        const char* name;
-        MeterSnapshot meters;
-        ParameterBlock parameters;
-        std::vector<double> values;
-        char stereoType;
+    const std::tuple<const char*, MeterSnapshot, ParameterBlock, std::vector<double>, char> cases[] = {
+        { "distinct values", remotetest::distinctSnapshot(), remotetest::distinctParameters(), distinct, 'T' },
+        { "a fresh processor's values", {}, {}, fresh, 'F' },
     };
 
-    const Case cases[] = { { "distinct values", remotetest::distinctSnapshot(), remotetest::distinctParameters(), distinct, 'T' },
-                           { "a fresh processor's values", {}, {}, fresh, 'F' } };
-
-    for (const auto& c : cases)
+    for (const auto& [name, meters, parameters, values, stereoType] : cases)
     {
-        SCOPED_TRACE (c.name);
+        SCOPED_TRACE (name);
         QITOSCStandalone server;
-        server.setMeterData (c.meters);
-        server.setParameters (c.parameters);
+        server.setMeterData (meters);
+        server.setParameters (parameters);
 
         const auto packet = server.getPacketData();
         EXPECT_EQ (packet.getSize(), 1900u);
@@ -68,8 +58,8 @@ TEST (OutgoingBundle, CarriesEveryFieldExactlyAtItsOwnAddressAndTypeInWireOrder)
         {
             SCOPED_TRACE ("message " + std::to_string (i + 1));
             EXPECT_EQ (messages[i].address, addresses[i]);
-            EXPECT_EQ (messages[i].type, i < 51 ? types[i] : c.stereoType);
-            EXPECT_EQ (messages[i].value, c.values[i]);
+            EXPECT_EQ (messages[i].type, i < 51 ? types[i] : stereoType);
+            EXPECT_EQ (messages[i].value, values[i]);
         }
     }
 }

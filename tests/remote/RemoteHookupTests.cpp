@@ -7,21 +7,14 @@
 
 #include <limits>
 
-namespace
-{
-int freePort()
-{
-    juce::StreamingSocket probe;
-    probe.createListener (0, "127.0.0.1");
-    return probe.getBoundPort();
-}
-} // namespace
-
 TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStopped)
 {
     testsupport::StdoutCapture out;
     OvexjuceLoudnessAudioProcessor processor (nullptr);
-    const int port = freePort();
+    juce::StreamingSocket probe; // for a port that is free now
+    ASSERT_TRUE (probe.createListener (0, "127.0.0.1"));
+    const int port = probe.getBoundPort();
+    probe.close();
 
     ASSERT_TRUE (processor.startRemoteServer ((float) port + 0.9f));
     EXPECT_EQ (ProcessorTestAccess::remotePort (processor), port);

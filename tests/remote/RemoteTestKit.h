@@ -123,16 +123,14 @@ struct DecodedMessage
 };
 
 /** The messages of an outgoing bundle, decoded by oscpack; empty when the payload is not an
-    immediate bundle of one-argument messages. A malformed payload throws. */
+    immediate bundle of one-argument messages. A payload that is no bundle at all throws. */
 inline std::vector<DecodedMessage> decodeBundle (const juce::MemoryBlock& payload)
 {
-    const osc::ReceivedPacket packet (static_cast<const char*> (payload.getData()), (osc::osc_bundle_element_size_t) payload.getSize());
-
-    if (! packet.IsBundle() || osc::ReceivedBundle (packet).TimeTag() != 1)
-        return {};
-
+    const osc::ReceivedBundle bundle (osc::ReceivedPacket (static_cast<const char*> (payload.getData()), (osc::osc_bundle_element_size_t) payload.getSize()));
     std::vector<DecodedMessage> messages;
-    const osc::ReceivedBundle bundle (packet);
+
+    if (bundle.TimeTag() != 1)
+        return {};
 
     for (auto element = bundle.ElementsBegin(); element != bundle.ElementsEnd(); ++element)
     {
