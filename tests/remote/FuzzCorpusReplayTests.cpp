@@ -7,8 +7,7 @@
     escape it or crash it, and the seeds keep their effect. */
 TEST (FuzzCorpusReplay, EveryCorpusInputIsParsedWithoutEscapingOrCrashing)
 {
-    const juce::File corpus (NOLV_FUZZ_CORPUS_DIR);
-    const auto inputs = corpus.findChildFiles (juce::File::findFiles, false);
+    const auto inputs = juce::File (NOLV_FUZZ_CORPUS_DIR).findChildFiles (juce::File::findFiles, false);
     ASSERT_GE (inputs.size(), 5);
 
     testsupport::StdoutCapture out;

@@ -1,35 +1,26 @@
-#include "FramedTestClient.h"
-#include "OscTestPackets.h"
 #include "ProcessorTestAccess.h"
+#include "RemoteTestKit.h"
 #include "StdoutCapture.h"
 #include "WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
-
-namespace
-{
-int freePort()
-{
-    juce::StreamingSocket probe;
-    probe.createListener (0, "127.0.0.1");
-    return probe.getBoundPort();
-}
-} // namespace
 
 TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStopped)
 {
     testsupport::StdoutCapture out;
     OvexjuceLoudnessAudioProcessor processor (nullptr);
-    const int port = freePort();
+    juce::StreamingSocket probe; // for a port that is free now
+    ASSERT_TRUE (probe.createListener (0, "127.0.0.1"));
+    const int port = probe.getBoundPort();
+    probe.close();
 
     ASSERT_TRUE (processor.startRemoteServer ((float) port + 0.9f));
     EXPECT_EQ (ProcessorTestAccess::remotePort (processor), port);
     EXPECT_TRUE (ProcessorTestAccess::isRemoteFeedRunning (processor));
 
-    FramedTestClient client;
+    remotetest::FramedTestClient client;
     ASSERT_TRUE (client.connect (port));
     ASSERT_TRUE (testsupport::waitUntil ([&] { return out.occurrences ("Connected to server") == 1; }));
 
@@ -37,13 +28,13 @@ TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStopped)
     ProcessorTestAccess::writableMeters (processor).momentaryLevel = -23.0f;
     ProcessorTestAccess::remoteTick (processor);
 
-    const auto frame = client.readFrame();
-    ASSERT_TRUE (frame.has_value());
-    const auto bundle = remotetest::decodeBundle (frame->payload);
-    ASSERT_EQ (bundle.size(), 52u);
-    EXPECT_EQ (remotetest::valueAt (bundle, "/momentaryLoudness"), -23.0);
-    EXPECT_EQ (remotetest::valueAt (bundle, "/truePeakMaxLevelParam"), -2.0);
-    EXPECT_EQ (remotetest::valueAt (bundle, "/truePeakHoldTimeParam"), 3.0);
+    const auto payload = client.readFrame();
+    ASSERT_TRUE (payload.has_value());
+    auto values = remotetest::valuesByAddress (*payload);
+    ASSERT_EQ (values.size(), 52u);
+    EXPECT_EQ (values["/momentaryLoudness"], -23.0);
+    EXPECT_EQ (values["/truePeakMaxLevelParam"], -2.0);
+    EXPECT_EQ (values["/truePeakHoldTimeParam"], 3.0);
 
     processor.stopRemoteServer();
     EXPECT_FALSE (ProcessorTestAccess::isRemoteFeedRunning (processor));
@@ -53,18 +44,17 @@ TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStopped)
 TEST (RemoteHookup, PortThatCannotBeUsedLeavesTheFeedRunningWithNobodyToFeed)
 {
     OvexjuceLoudnessAudioProcessor processor (nullptr);
+    juce::StreamingSocket holder;
+    ASSERT_TRUE (holder.createListener (0, {}));
 
-    for (float port : { std::numeric_limits<float>::quiet_NaN(), 70000.0f })
+    for (float port : { std::numeric_limits<float>::quiet_NaN(), 70000.0f, (float) holder.getBoundPort() })
     {
-        EXPECT_FALSE (processor.startRemoteServer (port));
+        EXPECT_FALSE (processor.startRemoteServer (port)) << port;
         EXPECT_TRUE (ProcessorTestAccess::isRemoteFeedRunning (processor));
         EXPECT_EQ (ProcessorTestAccess::remotePort (processor), -1);
         ProcessorTestAccess::remoteTick (processor);
     }
 
-    juce::StreamingSocket holder;
-    ASSERT_TRUE (holder.createListener (0, {}));
-    EXPECT_FALSE (processor.startRemoteServer ((float) holder.getBoundPort()));
     processor.stopRemoteServer();
     EXPECT_FALSE (ProcessorTestAccess::isRemoteFeedRunning (processor));
 }

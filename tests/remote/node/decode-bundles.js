@@ -8,58 +8,25 @@ const { spawn } = require("node:child_process");
 const net = require("node:net");
 const osc = require("osc");
 
-const MAGIC = 0xf2b49e2c;
 const BUNDLES = 10;
-const COUNTER_START = 2 ** 40 + 1;
-const COUNTER_STEP = 4800;
 
+// What the bundle server was given: message k carries k, except the sample counter and the stereo state.
 const roles = ["L", "R", "C", "LFE", "LS", "RS"];
-const perRole = (prefix, type, first, step) => roles.map((r, i) => [prefix + r, type, first + step * i]);
-
-// What the bundle server was given, in wire order; the counter is checked separately.
-const expected = [
-    ["/momentaryLoudness", "f", -23.5],
-    ["/momentaryLoudnessPix", "f", 0.125],
-    ["/shortTermLoudness", "f", -24.25],
-    ["/programLoudness", "f", -22.75],
-    ["/loudnessRange", "f", 7.5],
-    ["/loudnessRangeVectorMin", "f", 0.375],
-    ["/loudnessRangeVectorMax", "f", 0.625],
-    ["/arrowSliderValue", "f", 0.875],
-    ["/truePeakAlarm", "i", 1],
-    ...perRole("/truePeakValuesPerChannel", "f", -10, -1),
-    ...perRole("/truePeakValuesPerChannelPix", "f", 0.5, 0.0625),
-    ...perRole("/truePeakAlarmsPerChannel", "i", 10, 1),
-    ...perRole("/vectroscopeValue", "f", 20, 1),
-    ...["L-R", "L-C", "R-C", "LS-RS", "L-LS", "R-RS"].map((p, i) => ["/veskCorr" + p, "f", -0.5 + 0.25 * i]),
-    ["/processedSamplesCounter", "d", null],
-    ["/measurementStandardParam", "f", 2],
-    ["/measurementScaleParam", "f", 1],
-    ["/measurementUnitParam", "f", 1.5],
-    ["/gatingOffFlagParam", "f", 3],
-    ["/truePeakRefLevelParam", "f", -6],
-    ["/truePeakMaxLevelParam", "f", -2],
-    ["/truePeakHoldTimeParam", "f", 5],
-    ["/truePeakOverloadTimeParam", "f", 7],
-    ["/shtLoudnessMaxValueParam", "f", -18],
-    ["/stereoDownmixParam", "f", 8],
-    ["/vectroscopeInputDataParam", "f", 9],
-    ["/stereoStateParam", "T", true],
+const addresses = [
+    "/momentaryLoudness", "/momentaryLoudnessPix", "/shortTermLoudness", "/programLoudness", "/loudnessRange",
+    "/loudnessRangeVectorMin", "/loudnessRangeVectorMax", "/arrowSliderValue", "/truePeakAlarm",
+    ...["/truePeakValuesPerChannel", "/truePeakValuesPerChannelPix", "/truePeakAlarmsPerChannel", "/vectroscopeValue"]
+        .flatMap((prefix) => roles.map((r) => prefix + r)),
+    ...["L-R", "L-C", "R-C", "LS-RS", "L-LS", "R-RS"].map((p) => "/veskCorr" + p),
+    "/processedSamplesCounter", "/measurementStandardParam", "/measurementScaleParam", "/measurementUnitParam",
+    "/gatingOffFlagParam", "/truePeakRefLevelParam", "/truePeakMaxLevelParam", "/truePeakHoldTimeParam",
+    "/truePeakOverloadTimeParam", "/shtLoudnessMaxValueParam", "/stereoDownmixParam", "/vectroscopeInputDataParam",
+    "/stereoStateParam",
 ];
-
-function startServer(path) {
-    const server = spawn(path, [], { stdio: ["ignore", "pipe", "inherit"] });
-    const port = new Promise((resolve, reject) => {
-        let text = "";
-        server.stdout.on("data", (chunk) => {
-            text += chunk;
-            const match = /port (\d+)\n/.exec(text);
-            if (match) resolve(Number(match[1]));
-        });
-        server.on("exit", (code) => reject(new Error("bundle server ended early with " + code)));
-    });
-    return { server, port };
-}
+const types = "ffffffffi" + "f".repeat(12) + "iiiiii" + "f".repeat(12) + "d" + "f".repeat(11) + "T";
+const values = addresses.map((_, i) => i + 1);
+values[39] = 2 ** 40 + 1;
+values[51] = true;
 
 function readFrames(port, count) {
     return new Promise((resolve, reject) => {
@@ -70,7 +37,7 @@ function readFrames(port, count) {
         socket.on("data", (chunk) => {
             pending = Buffer.concat([pending, chunk]);
             while (pending.length >= 8 && frames.length < count) {
-                assert.equal(pending.readUInt32LE(0), MAGIC, "frame magic");
+                assert.equal(pending.readUInt32LE(0), 0xf2b49e2c, "frame magic");
                 const length = pending.readUInt32LE(4);
                 if (pending.length < 8 + length) break;
                 frames.push({ payload: pending.subarray(8, 8 + length), arrivedMs: performance.now() });
@@ -90,36 +57,32 @@ function checkBundle(payload) {
     assert.equal(payload.length, 1900, "payload size");
     const bundle = osc.readPacket(new Uint8Array(payload), { metadata: true });
     assert.deepEqual(bundle.timeTag.raw, [0, 1], "immediate time tag");
-    assert.equal(bundle.packets.length, 52, "message count");
-
-    let counter = null;
-    bundle.packets.forEach((message, i) => {
-        const [address, type, value] = expected[i];
-        const where = "message " + (i + 1) + " " + address;
-        assert.equal(message.address, address, where);
-        assert.equal(message.args.length, 1, where);
-        assert.equal(message.args[0].type, type, where);
-        if (value === null) counter = message.args[0].value;
-        else assert.equal(message.args[0].value, value, where);
+    assert.deepEqual(bundle.packets.map((m) => m.address), addresses);
+    bundle.packets.forEach((m, i) => {
+        assert.equal(m.args.length, 1, m.address);
+        assert.equal(m.args[0].type, types[i], m.address);
+        assert.equal(m.args[0].value, values[i], m.address);
     });
-    return counter;
 }
 
 async function main() {
-    const { server, port } = startServer(process.argv[2]);
+    const server = spawn(process.argv[2], [], { stdio: ["ignore", "pipe", "inherit"] });
     const timeout = setTimeout(() => {
         console.error("no ten bundles within 20 s");
         process.exit(1);
     }, 20000);
 
     try {
-        const frames = await readFrames(await port, BUNDLES);
-        const counters = frames.map((f) => checkBundle(f.payload));
-
-        counters.forEach((c, i) => {
-            assert.ok(Number.isInteger((c - COUNTER_START) / COUNTER_STEP), "counter " + c + " is one of the given values");
-            if (i > 0) assert.equal(c - counters[i - 1], COUNTER_STEP, "consecutive bundles");
+        const port = await new Promise((resolve, reject) => {
+            let text = "";
+            server.stdout.on("data", (chunk) => {
+                const match = /port (\d+)\n/.exec((text += chunk));
+                if (match) resolve(Number(match[1]));
+            });
+            server.on("exit", (code) => reject(new Error("bundle server ended early with " + code)));
         });
+        const frames = await readFrames(port, BUNDLES);
+        frames.forEach((f) => checkBundle(f.payload));
 
         const gaps = frames.slice(1).map((f, i) => f.arrivedMs - frames[i].arrivedMs);
         const mean = gaps.reduce((a, b) => a + b, 0) / gaps.length;
