@@ -19,22 +19,6 @@ juce::AudioSampleBuffer ramp (int channels, int samples, float start)
 }
 } // namespace
 
-TEST (SlidingWindowFifo, HoldsOneLessThanItsCapacityAndDropsTheEndOfABlock)
-{
-    OVEXSlidingWindowFifo fifo (2, 8, 0.0f);
-    fifo.write (ramp (2, 10, 0.0f));
-    EXPECT_EQ (fifo.getNumReady(), 7);
-
-    juce::AudioSampleBuffer dest (2, 7);
-    EXPECT_EQ (fifo.readWindow (dest, 7), 7);
-
-    for (int i = 0; i < 7; ++i)
-    {
-        EXPECT_EQ (dest.getSample (0, i), (float) i);
-        EXPECT_EQ (dest.getSample (1, i), 1000.0f + (float) i);
-    }
-}
-
 TEST (SlidingWindowFifo, ShortReadZeroFillsConsumesItsShareOfWhatWasCopiedAndStaysInsideTheDestination)
 {
     OVEXSlidingWindowFifo fifo (2, 16, 0.5f);
@@ -106,29 +90,4 @@ TEST (SlidingWindowFifo, ReadsAcrossTheWrapInWriteOrderWithOrWithoutACopy)
 
         EXPECT_EQ (fifo.getNumReady(), 5);
     }
-}
-
-TEST (SlidingWindowFifo, WithoutOverlapReadsAreConsecutive)
-{
-    OVEXSlidingWindowFifo fifo (1, 64, 0.0f);
-    fifo.write (ramp (1, 20, 0.0f));
-    juce::AudioSampleBuffer first (1, 8), second (1, 8);
-    fifo.readWindow (first, 8);
-    fifo.readWindow (second, 8);
-    EXPECT_EQ (first.getSample (0, 7), 7.0f);
-    EXPECT_EQ (second.getSample (0, 0), 8.0f);
-    EXPECT_EQ (fifo.getNumReady(), 4);
-}
-
-TEST (SlidingWindowFifo, RequestedResetDiscardsQueuedAudioAtTheNextRead)
-{
-    OVEXSlidingWindowFifo fifo (1, 64, 0.75f);
-    fifo.write (ramp (1, 40, 0.0f));
-    fifo.requestReset();
-    EXPECT_EQ (fifo.getNumReady(), 0);
-
-    fifo.write (ramp (1, 8, 100.0f));
-    juce::AudioSampleBuffer dest (1, 8);
-    fifo.readWindow (dest, 8);
-    EXPECT_EQ (dest.getSample (0, 0), 100.0f);
 }
