@@ -82,7 +82,7 @@ TEST_P (LoudnessHistogram, RangeRunsFromTheTenthToTheNinetyFifthPercentile)
 
 INSTANTIATE_TEST_SUITE_P (GatedAndUngated, LoudnessHistogram, testing::Bool());
 
-TEST (LoudnessHistogramGating, RelativeGatesDropValuesTenBelowTheMeanForIntegrationAndTwentyForTheRange)
+TEST (LoudnessHistogramGating, RelativeGatesDropValuesTenBelowTheMeanForIntegrationAndTwentyForTheRangeUnlessBelowTheScale)
 {
     OVEXLoudnessHistogram integrated (true), range (true);
     integrated.addValue (-20.0f);
@@ -101,10 +101,8 @@ TEST (LoudnessHistogramGating, RelativeGatesDropValuesTenBelowTheMeanForIntegrat
 
     integrated.setGating (true);
     EXPECT_FLOAT_EQ (integrated.getIntegratedLoudness(), -20.0f);
-}
 
-TEST (LoudnessHistogramGating, GateBelowTheScaleLetsEveryValueAboveSilenceCount)
-{
+    // With the gates below the scale every value above silence counts.
     OVEXLoudnessHistogram histogram (true);
     addMany (histogram, -65.0f, 10);
     addMany (histogram, -69.0f, 10);

@@ -2,25 +2,16 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
-/** Pushes a block whose channel c holds c + 1 throughout. */
-void pushChannelNumbers (VectorscopeSource& source, int samples)
-{
-    juce::AudioSampleBuffer b (6, samples);
-
-    for (int c = 0; c < 6; ++c)
-        juce::FloatVectorOperations::fill (b.getWritePointer (c), (float) (c + 1), samples);
-
-    source.pushBlock (b);
-}
-} // namespace
-
 TEST (VectorscopeSource, PutsTheRightRoleFirstStartingFromLeftAndRight)
 {
+    // Channel c holds c + 1 throughout.
     VectorscopeSource source;
-    pushChannelNumbers (source, 128);
-    juce::AudioSampleBuffer dest;
+    juce::AudioSampleBuffer block (6, 128), dest;
+
+    for (int c = 0; c < 6; ++c)
+        juce::FloatVectorOperations::fill (block.getWritePointer (c), (float) (c + 1), 128);
+
+    source.pushBlock (block);
 
     struct Case { const char* left; const char* right; float first, second; };
     const Case cases[] = { { nullptr, nullptr, 2.0f, 1.0f }, { "LS", "RS", 6.0f, 5.0f }, { "C", "C", 3.0f, 3.0f },
