@@ -81,13 +81,10 @@ TEST_P (EbuToneCases, ReadTheStatedLoudnessWithinTheStandardsTolerances)
     int judged = 0;
 
     // Readings sit on the 0.1 grid as floats; the standards' tolerances include their ends.
-    auto judge = [&] (bool isNew, float reading, float stated, double fromSeconds, const char* what)
+    auto judge = [&] (float reading, float stated, double tolerance, const char* what)
     {
-        if (isNew && ! std::isnan (stated) && (double) played >= fromSeconds * rate)
-        {
-            EXPECT_NEAR (reading, stated, 0.1001) << what << " at " << (double) played / rate << " s";
-            ++judged;
-        }
+        EXPECT_TRUE (std::isnan (stated) || std::abs (reading - stated) <= tolerance + 1e-4) << what << " " << reading << " after " << (double) played / rate << " s";
+        judged += std::isnan (stated) ? 0 : 1;
     };
 
     for (const auto& step : tone.steps)
@@ -101,15 +98,18 @@ TEST_P (EbuToneCases, ReadTheStatedLoudnessWithinTheStandardsTolerances)
             module.pushBlock (block, 0);
             played += block.getNumSamples();
             module.getSnapshot (r);
-            judge (module.getMomentarySequence() != momentary, r.momentary, tone.momentary, 1.0, "momentary");
-            judge (module.getShortTermSequence() != shortTerm, r.shortTerm, tone.shortTerm, 3.0, "short-term");
+
+            if (module.getMomentarySequence() != momentary && played >= rate)
+                judge (r.momentary, tone.momentary, 0.1, "momentary");
+
+            if (module.getShortTermSequence() != shortTerm && played >= 3 * rate)
+                judge (r.shortTerm, tone.shortTerm, 0.1, "short-term");
         });
     }
 
-    EXPECT_EQ (judged > 0, ! std::isnan (tone.momentary) || ! std::isnan (tone.shortTerm));
-
-    EXPECT_TRUE (std::isnan (tone.integrated) || std::abs (r.integrated - tone.integrated) <= 0.1001f) << "integrated " << r.integrated;
-    EXPECT_TRUE (std::isnan (tone.range) || std::abs (r.loudnessRange - tone.range) <= 1.0001f) << "loudness range " << r.loudnessRange;
+    judge (r.integrated, tone.integrated, 0.1, "integrated");
+    judge (r.loudnessRange, tone.range, 1.0, "loudness range");
+    EXPECT_GT (judged, 0);
 }
 
 std::string toneCaseName (const testing::TestParamInfo<std::tuple<ToneCase, double>>& info)

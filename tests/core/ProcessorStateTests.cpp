@@ -71,13 +71,10 @@ TEST (ProcessorParameters, SetterStoresEachIndexUnclampedAndIgnoresTheRest)
     for (int i = 1; i <= 12; ++i)
         p.setParameterValue (i, 100.0f + (float) i);
 
-    const float* fields[] = { &p.params.measurementStandard, &p.params.measurementScale, &p.params.measurementUnit,
-                              &p.params.gatingOffFlag, &p.params.followTransportFlag, &p.params.truePeakRefLevel,
-                              &p.params.truePeakMaxLevel, &p.params.truePeakHoldTime, &p.params.truePeakOverloadTime,
-                              &p.params.shtMaxLevel, &p.params.stereoMixdownFlag, &p.params.vectroscopeInputDataFlag };
-
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ (*fields[i], 101.0f + (float) i) << "index " << i + 1;
+    EXPECT_TRUE (savedText (p).startsWith ("<MYPLUGINSETTINGS measurementStandard=\"101\" measurementScale=\"102\" measurementUnit=\"103\" "
+                                           "gatingOffFlag=\"104\" followTransportFlag=\"105\" truePeakRefLevel=\"106\" truePeakMaxLevel=\"107\" "
+                                           "truePeakHoldTime=\"108\" truePeakOverloadTime=\"109\" shtMaxLevel=\"110\" stereoMixdownFlag=\"111\" "
+                                           "vectroscopeInputDataFlag=\"112\" ")) << savedText (p);
 
     p.setParameterValue (16, 0.5f);
     EXPECT_TRUE (p.params.stereoState);

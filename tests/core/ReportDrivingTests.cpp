@@ -24,10 +24,10 @@ protected:
         processor.setStringParameter (14, folder.getFolder().getFullPathName());
     }
 
-    /** The reports in the folder, oldest first. */
+    /** The reports in the folder, oldest first, without the hidden files the logger writes through. */
     juce::Array<juce::File> reports() const
     {
-        auto files = folder.getFolder().findChildFiles (juce::File::findFiles, false, "*.xml");
+        auto files = folder.getFolder().findChildFiles (juce::File::findFiles | juce::File::ignoreHiddenFiles, false, "*.xml");
         files.sort();
         return files;
     }
