@@ -5,7 +5,7 @@
 
 #include <tuple>
 
-TEST (LevelHelpers, RoundingSendsHalvesUpInSinglePrecision)
+TEST (LevelHelpers, RoundingSendsHalvesUpInSinglePrecisionAndFindMaximumGivesZeroForNone)
 {
     // -0.05 and -23.05 fail when a multiply-add is fused.
     const std::pair<float, float> tenths[] = { { 0.05f, 0.1f }, { -0.05f, 0.0f }, { -23.05f, -23.0f },
@@ -16,10 +16,7 @@ TEST (LevelHelpers, RoundingSendsHalvesUpInSinglePrecision)
 
     EXPECT_EQ (roundToHundredth (0.994f), 0.99f);
     EXPECT_EQ (roundToHundredth (0.995f), 1.0f);
-}
 
-TEST (LevelHelpers, FindMaximumGivesTheLargestValueAndZeroForNone)
-{
     const float values[] = { -3.0f, -1.5f, -2.0f };
     EXPECT_EQ (findMaximum (values, 3), -1.5f);
     EXPECT_EQ (findMaximum (values, 0), 0.0f);

@@ -47,23 +47,12 @@ TEST (TruePeakMeter, InterpolatesFourTimesBelow88kHzTwiceBelow176kHzAndNotAbove)
     }
 }
 
-TEST (TruePeakMeter, SilenceReadsMinusInfinityAndChannelsStayApart)
-{
-    OVEXTruePeakMeter meter;
-    meter.setSampleRate (64, 48000);
-    EXPECT_EQ (readBlock (meter, {}).levels, (std::array<float, 6> { minusInfinity, minusInfinity, minusInfinity, minusInfinity, minusInfinity, minusInfinity }));
-
-    const auto r = readBlock (meter, { { 5, 10, 0.5f } });
-    EXPECT_EQ (r.levels, (std::array<float, 6> { minusInfinity, minusInfinity, minusInfinity, minusInfinity, minusInfinity, r.levels[5] }));
-    EXPECT_GT (r.levels[5], -7.0f);
-}
-
-TEST (TruePeakMeter, NonFiniteSamplesCountAsSilence)
+TEST (TruePeakMeter, SilenceAndNonFiniteSamplesReadMinusInfinityAndChannelsStayApart)
 {
     OVEXTruePeakMeter meter;
     meter.setSampleRate (64, 48000);
     const auto r = readBlock (meter, { { 0, 3, std::numeric_limits<float>::quiet_NaN() }, { 1, 3, -minusInfinity }, { 1, 30, 0.5f } });
-    EXPECT_EQ (r.levels[0], minusInfinity);
+    EXPECT_EQ (r.levels, (std::array<float, 6> { minusInfinity, r.levels[1], minusInfinity, minusInfinity, minusInfinity, minusInfinity }));
     EXPECT_NEAR (r.levels[1], -6.0f, 0.5f); // the 0.5 alone
     EXPECT_EQ (readBlock (meter, {}).levels[0], minusInfinity);
 }
@@ -80,24 +69,21 @@ TEST (TruePeakMeter, BlockReadingsMatchSampleBySampleInterpolationWhateverTheBlo
         for (int length : { 1, 2, 3, 4, 5, 7, 13, 64, 33, 1 })
         {
             juce::AudioSampleBuffer block (6, length);
-            TruePeakResult r;
+            float highest[6] = {};
 
-            for (int c = 0; c < 6; ++c)
-                for (int i = 0; i < length; ++i)
+            for (int i = 0; i < length; ++i)
+                for (int c = 0; c < 6; ++c)
+                {
                     block.setSample (c, i, noise.nextFloat() * 2.0f - 1.0f);
+                    highest[c] = std::max (highest[c], bySample.truePeakOfSample (c, block.getSample (c, i)));
+                }
 
+            TruePeakResult r;
             byBlock.processBlock (block, 0);
             byBlock.getSnapshot (r);
 
             for (int c = 0; c < 6; ++c)
-            {
-                float highest = 0.0f;
-
-                for (int i = 0; i < length; ++i)
-                    highest = std::max (highest, bySample.truePeakOfSample (c, block.getSample (c, i)));
-
-                EXPECT_EQ (r.levels[(size_t) c], (float) (20.0 * std::log10 ((double) highest))) << rate << " Hz, block of " << length << ", channel " << c;
-            }
+                EXPECT_EQ (r.levels[(size_t) c], (float) (20.0 * std::log10 ((double) highest[c]))) << rate << " Hz, block of " << length << ", channel " << c;
         }
     }
 }
