@@ -32,7 +32,6 @@ struct ProcessorTestAccess
     static juce::TimeSliceThread& loudnessThread (OvexjuceLoudnessAudioProcessor& p) { return p.loudnessThread; }
     static void updateTruePeaks (OvexjuceLoudnessAudioProcessor& p, const float* levels, int count) { p.updateTruePeaks (levels, count); }
     static int updateChannelTruePeak (OvexjuceLoudnessAudioProcessor& p, int c, float v) { return p.updateChannelTruePeak (c, v); }
-    static float maxMomentary (const OvexjuceLoudnessAudioProcessor& p) { return p.maxMomentary; }
     static void updateMomentary (OvexjuceLoudnessAudioProcessor& p, float value) { p.updateMomentary (value); }
     static void dispatchReportRotation (OvexjuceLoudnessAudioProcessor& p) { p.reportRotation.handleUpdateNowIfNeeded(); }
     static void remoteTick (OvexjuceLoudnessAudioProcessor& p) { p.timerCallback(); }
