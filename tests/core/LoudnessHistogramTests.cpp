@@ -34,6 +34,7 @@ TEST_P (LoudnessHistogram, SilenceIsCountedButReadsNoValueAndNeverPullsTheGatesD
         EXPECT_EQ (range.high, -70.0f);
     }
 
+    histogram.clear();
     addMany (histogram, -23.0f, 60);
     addMany (histogram, -35.0f, 30);
     const auto integrated = histogram.getIntegratedLoudness();
@@ -60,6 +61,7 @@ TEST_P (LoudnessHistogram, RangeRunsFromTheTenthToTheNinetyFifthPercentile)
 {
     struct Case { std::vector<std::pair<float, int>> values; float low, high; };
     const Case cases[] = { { { { -30.0f, 10 }, { -20.0f, 10 } }, -30.0f, -20.0f },
+                           { { { -40.0f, 2 }, { -30.0f, 17 }, { -20.0f, 1 } }, -30.0f, -20.0f }, // ranks 2 and 19 of 20
                            { { { -25.0f, 1 }, { -24.9f, 1 } }, -25.0f, -24.9f },
                            { { { -31.2f, 7 } }, -31.2f, -31.2f } };
 
