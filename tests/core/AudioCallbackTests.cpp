@@ -23,7 +23,7 @@ protected:
     /** Whole blocks of the source through the processor; the last one's output stays in block. */
     void play (SineSource& source, double seconds)
     {
-        for (int i = 0; i < (int) (seconds * rate / blockSize); ++i)
+        for (long i = std::lround (seconds * rate / blockSize); i > 0; --i)
         {
             source.fill (block);
             ProcessorTestAccess::process (processor, block);
