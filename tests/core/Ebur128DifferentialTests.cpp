@@ -1,6 +1,5 @@
 // The engine against libebur128, a peer implementation of the same standards, on pseudo-random
-// 5.1 programme with changing level: integrated loudness within 0.1 LU, loudness range within 1 LU
-// and the highest true peak of each channel within 0.3 dB.
+// 5.1 programme with changing level.
 
 #include "OVEXLoudnessModule.h"
 #include "OVEXTruePeakMeter.h"
@@ -10,64 +9,31 @@
 #include <ebur128.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
 namespace
 {
-constexpr int blockSize = 512;
-
-struct Programme
-{
-    juce::int64 seed;
-    double sampleRate;
-    double seconds;
-};
-
-void PrintTo (const Programme& p, std::ostream* os)
-{
-    *os << "seed " << p.seed << " at " << p.sampleRate << " Hz";
-}
-
-struct Ebur128Deleter
-{
-    void operator() (ebur128_state* state) const { ebur128_destroy (&state); }
-};
-
-struct Readings
-{
-    double integrated, loudnessRange;
-    std::array<double, 6> truePeak;
-};
-
-class AgainstLibebur128 : public testing::TestWithParam<Programme>
+class AgainstLibebur128 : public testing::TestWithParam<std::tuple<juce::int64, double>>
 {
 };
-
-std::string nameOf (const testing::TestParamInfo<Programme>& info)
-{
-    return "Seed" + std::to_string (info.param.seed) + "_" + std::to_string ((int) info.param.sampleRate) + "Hz";
-}
 } // namespace
 
-TEST_P (AgainstLibebur128, IntegratedLoudnessRangeAndTruePeakAgree)
+TEST_P (AgainstLibebur128, IntegratedLoudnessWithinATenthRangeWithinOneAndTruePeaksWithinAThirdOfADecibel)
 {
-    const auto programme = GetParam();
-
+    const auto [seed, rate] = GetParam();
     OVEXLoudnessModule module (false);
-    module.prepare (blockSize, programme.sampleRate);
+    module.prepare (512, rate);
     module.setRunning (true);
     OVEXTruePeakMeter meter;
-    meter.setSampleRate (blockSize, programme.sampleRate);
+    meter.setSampleRate (512, rate);
 
-    std::unique_ptr<ebur128_state, Ebur128Deleter> peer (
-        ebur128_init (6, (unsigned long) programme.sampleRate, EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK));
+    std::unique_ptr<ebur128_state, void (*) (ebur128_state*)> peer (
+        ebur128_init (6, (unsigned long) rate, EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK),
+        [] (ebur128_state* state) { ebur128_destroy (&state); });
     ASSERT_NE (peer, nullptr);
 
     // Our role order L, R, C, LFE, LS, RS, the LFE left out of loudness as BS.1770 has it.
@@ -76,63 +42,54 @@ TEST_P (AgainstLibebur128, IntegratedLoudnessRangeAndTruePeakAgree)
     for (unsigned int c = 0; c < 6; ++c)
         ASSERT_EQ (ebur128_set_channel (peer.get(), c, peerRoles[c]), EBUR128_SUCCESS);
 
-    Readings ours {}, theirs {};
-    ours.truePeak.fill (-std::numeric_limits<double>::infinity());
-    std::vector<float> interleaved ((size_t) (6 * blockSize));
-    testsupport::ProgrammeSource source (programme.sampleRate, programme.seed);
+    std::array<float, 6> ourPeaks;
+    ourPeaks.fill (-std::numeric_limits<float>::infinity());
+    std::vector<float> interleaved (6 * 512);
+    testsupport::ProgrammeSource source (rate, seed);
 
-    testsupport::feedSeconds (programme.seconds, programme.sampleRate, 6, blockSize,
-                              [&] (auto& block) { source.fill (block); },
-                              [&] (const auto& block)
-                              {
-                                  module.pushBlock (block, 0);
-                                  meter.processBlock (block, 0);
-                                  TruePeakResult peaks;
-                                  meter.getSnapshot (peaks);
+    // Both meters sample the short-term loudness sparsely for the range (we every 0.6 s, libebur128
+    // every 1 s), so on short programmes their percentiles can fall on different values: over 24 seeds
+    // the two ranges stayed within 0.75 LU of each other at 90 s, but not at 60 s.
+    testsupport::play (source, rate, 90.0, [&] (auto& block)
+    {
+        module.pushBlock (block, 0);
+        meter.processBlock (block, 0);
+        TruePeakResult peaks;
+        meter.getSnapshot (peaks);
 
-                                  for (size_t c = 0; c < 6; ++c)
-                                      ours.truePeak[c] = std::max (ours.truePeak[c], (double) peaks.levels[c]);
+        for (int i = 0; i < block.getNumSamples(); ++i)
+            for (int c = 0; c < 6; ++c)
+                interleaved[(size_t) (6 * i + c)] = block.getSample (c, i);
 
-                                  for (int i = 0; i < block.getNumSamples(); ++i)
-                                      for (int c = 0; c < 6; ++c)
-                                          interleaved[(size_t) (6 * i + c)] = block.getSample (c, i);
+        for (size_t c = 0; c < 6; ++c)
+            ourPeaks[c] = std::max (ourPeaks[c], peaks.levels[c]);
 
-                                  ebur128_add_frames_float (peer.get(), interleaved.data(), (size_t) block.getNumSamples());
-                              });
+        ebur128_add_frames_float (peer.get(), interleaved.data(), (size_t) block.getNumSamples());
+    });
 
-    LoudnessResult result;
-    module.getSnapshot (result);
-    ours.integrated = result.integrated;
-    ours.loudnessRange = result.loudnessRange;
+    LoudnessResult ours;
+    module.getSnapshot (ours);
+    double integrated = 0.0, range = 0.0;
+    ASSERT_EQ (ebur128_loudness_global (peer.get(), &integrated), EBUR128_SUCCESS);
+    ASSERT_EQ (ebur128_loudness_range (peer.get(), &range), EBUR128_SUCCESS);
 
-    ASSERT_EQ (ebur128_loudness_global (peer.get(), &theirs.integrated), EBUR128_SUCCESS);
-    ASSERT_EQ (ebur128_loudness_range (peer.get(), &theirs.loudnessRange), EBUR128_SUCCESS);
+    // A programme too quiet or too even to measure would make the comparison empty.
+    ASSERT_GT (integrated, -40.0);
+    ASSERT_GT (range, 3.0);
+    EXPECT_NEAR (ours.integrated, integrated, 0.1);
+    EXPECT_NEAR (ours.loudnessRange, range, 1.0);
 
     for (unsigned int c = 0; c < 6; ++c)
     {
         double peak = 0.0;
         ASSERT_EQ (ebur128_true_peak (peer.get(), c, &peak), EBUR128_SUCCESS);
-        theirs.truePeak[c] = 20.0 * std::log10 (peak);
-    }
-
-    // A programme too quiet to measure would make the comparison empty.
-    ASSERT_GT (theirs.integrated, -40.0);
-    ASSERT_GT (theirs.loudnessRange, 3.0);
-
-    EXPECT_NEAR (ours.integrated, theirs.integrated, 0.1);
-    EXPECT_NEAR (ours.loudnessRange, theirs.loudnessRange, 1.0);
-
-    for (size_t c = 0; c < 6; ++c)
-    {
-        ASSERT_TRUE (std::isfinite (theirs.truePeak[c])) << "channel " << c;
-        EXPECT_NEAR (ours.truePeak[c], theirs.truePeak[c], 0.3) << "channel " << c;
+        ASSERT_GT (peak, 0.0) << "channel " << c;
+        EXPECT_NEAR (ourPeaks[c], 20.0 * std::log10 (peak), 0.3) << "channel " << c;
     }
 }
 
-// Both meters sample the short-term loudness sparsely for the range (we every 0.6 s, libebur128
-// every 1 s), so on short programmes their percentiles can fall on different values: over 24 seeds
-// the two ranges stayed within 0.75 LU of each other at 90 s, but not at 60 s.
 INSTANTIATE_TEST_SUITE_P (FiveOneProgrammes, AgainstLibebur128,
-                          testing::Values (Programme { 1, 48000.0, 90.0 }, Programme { 2, 96000.0, 90.0 },
-                                           Programme { 3, 44100.0, 90.0 }),
-                          nameOf);
+                          testing::Values (std::tuple<juce::int64, double> { 1, 48000.0 }, std::tuple<juce::int64, double> { 2, 96000.0 },
+                                           std::tuple<juce::int64, double> { 3, 44100.0 }),
+                          [] (const auto& test)
+                          { return "Seed" + std::to_string (std::get<0> (test.param)) + "_" + std::to_string ((int) std::get<1> (test.param)) + "Hz"; });

@@ -1,9 +1,10 @@
+#include "KWeighting.h"
 #include "OVEXLoudnessModule.h"
 #include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <limits>
 
 using testsupport::SineSource;
 
@@ -11,246 +12,176 @@ namespace
 {
 constexpr double rate = 48000.0;
 constexpr int blockSize = 512;
+constexpr double silent = -std::numeric_limits<double>::infinity();
 
-struct Counts
+class LoudnessModule : public testing::Test
 {
-    std::vector<long long> momentaryAt, shortTermAt;
+protected:
+    LoudnessModule() { module.prepare (blockSize, rate); }
+
+    void play (SineSource& source, double seconds)
+    {
+        testsupport::play (source, rate, seconds, [this] (auto& block) { module.pushBlock (block, 0); });
+    }
+
+    LoudnessResult result() const
+    {
+        LoudnessResult r;
+        module.getSnapshot (r);
+        return r;
+    }
+
+    OVEXLoudnessModule module { false };
 };
 
-/** Pushes blocks through an unthreaded module and notes after how many samples each new value came. */
-Counts run (OVEXLoudnessModule& module, SineSource& source, double seconds, long long& samplesSoFar)
-{
-    Counts counts;
-    testsupport::feedSeconds (seconds, rate, 6, blockSize, [&] (auto& b) { source.fill (b); },
-                              [&] (const auto& b)
-                              {
-                                  const auto m = module.getMomentarySequence();
-                                  const auto s = module.getShortTermSequence();
-                                  module.pushBlock (b, 0);
-                                  samplesSoFar += b.getNumSamples();
-
-                                  if (module.getMomentarySequence() != m)
-                                      counts.momentaryAt.push_back (samplesSoFar);
-
-                                  if (module.getShortTermSequence() != s)
-                                      counts.shortTermAt.push_back (samplesSoFar);
-
-                                  EXPECT_EQ (module.newMomentary.load(), module.getMomentarySequence() != m);
-                              });
-    return counts;
-}
-
-LoudnessResult measure (SineSource& source, double seconds, bool running = true, double sampleRate = rate)
+/** The momentary loudness after a second of the source. */
+float momentaryOf (SineSource&& source, double sampleRate = rate)
 {
     OVEXLoudnessModule module (false);
     module.prepare (blockSize, sampleRate);
-    module.setRunning (running);
-    testsupport::feedSeconds (seconds, sampleRate, 6, blockSize, [&] (auto& b) { source.fill (b); },
-                              [&] (const auto& b) { module.pushBlock (b, 0); });
+    testsupport::play (source, sampleRate, 1.0, [&] (auto& block) { module.pushBlock (block, 0); });
     LoudnessResult r;
     module.getSnapshot (r);
-    return r;
+    return r.momentary;
 }
 } // namespace
 
-TEST (LoudnessModule, MomentaryComesEveryHundredMillisecondsAndShortTermEverySixHundred)
+TEST_F (LoudnessModule, WhileStoppedMomentaryComesEvery100msAndShortTermEvery600msButNothingIsIntegrated)
 {
-    OVEXLoudnessModule module (false);
-    module.prepare (blockSize, rate);
-    SineSource source (rate, 997.0);
-    long long samples = 0;
-    const auto counts = run (module, source, 5.0, samples);
+    // The k-th momentary value comes with the block that completes 19200 + 4800 k samples, the k-th
+    // short-term value with the one that completes 144000 + 28799 k.
+    struct Point { int blocks; juce::uint32 momentary, shortTerm; };
+    const Point points[] = { { 37, 0, 0 }, { 38, 1, 0 }, { 46, 1, 0 }, { 47, 2, 0 }, { 281, 26, 0 }, { 282, 27, 1 }, { 337, 32, 1 }, { 338, 33, 2 } };
+    SineSource source (rate, 997.0, { -20.0 });
+    int played = 0;
 
-    ASSERT_GE (counts.momentaryAt.size(), 40u);
-    EXPECT_EQ (counts.momentaryAt[0], 19456); // the first block that completes 19200 samples
+    for (auto point : points)
+    {
+        play (source, (point.blocks - played) * blockSize / rate);
+        played = point.blocks;
+        EXPECT_EQ (module.getMomentarySequence(), point.momentary) << point.blocks << " blocks";
+        EXPECT_EQ (module.getShortTermSequence(), point.shortTerm) << point.blocks << " blocks";
+    }
 
-    // Each window waits for 4800 new samples; block granularity spreads them by under a block.
-    for (size_t i = 1; i < counts.momentaryAt.size(); ++i)
-        EXPECT_NEAR ((double) (counts.momentaryAt[i] - counts.momentaryAt[i - 1]), 4800.0, blockSize);
-
-    const auto momentaryFirst = counts.momentaryAt.front();
-    EXPECT_NEAR ((double) (counts.momentaryAt.back() - momentaryFirst), 4800.0 * (double) (counts.momentaryAt.size() - 1), blockSize);
-
-    ASSERT_GE (counts.shortTermAt.size(), 3u);
-    EXPECT_EQ (counts.shortTermAt[0], 144384);
-    EXPECT_NEAR ((double) (counts.shortTermAt.back() - counts.shortTermAt[0]), 28799.0 * (double) (counts.shortTermAt.size() - 1), blockSize);
-}
-
-TEST (LoudnessModule, SilenceReadsNoValueAndEveryChannelMinusInfinity)
-{
-    OVEXLoudnessModule module (false);
-    module.prepare (blockSize, rate);
-    SineSource silence (rate, 997.0);
-    long long samples = 0;
-    run (module, silence, 3.5, samples);
-
-    LoudnessResult r;
-    module.getSnapshot (r);
-    EXPECT_EQ (r.momentary, -70.0f);
-    EXPECT_EQ (r.shortTerm, -70.0f);
+    EXPECT_EQ (result().momentary, -23.0f);
+    EXPECT_EQ (result().shortTerm, -23.0f);
+    EXPECT_EQ (result().integrated, -70.0f);
+    EXPECT_EQ (result().loudnessRange, -70.0f);
 
     float channels[6];
     module.getChannelMomentary (channels, 6);
 
-    for (float c : channels)
-        EXPECT_TRUE (std::isinf (c) && c < 0.0f);
+    for (int c = 1; c < 6; ++c)
+        EXPECT_EQ (channels[c], -std::numeric_limits<float>::infinity()) << c;
 }
 
-TEST (LoudnessModule, ChannelWeightsFollowTheirRoles)
+TEST (LoudnessModuleLevels, ChannelsAreWeightedByTheirRolesAndFullScaleNeverReadsAboveZero)
 {
-    auto momentaryOf = [] (int channel, double level)
-    {
-        SineSource s (rate, 997.0);
-        s.setLevel (channel, level);
-        return measure (s, 1.0).momentary;
+    const float left = momentaryOf (SineSource (rate, 997.0, { -20.0 }));
+    EXPECT_NEAR (momentaryOf (SineSource (rate, 997.0, { silent, -20.0 })), left, 0.001);
+    EXPECT_NEAR (momentaryOf (SineSource (rate, 997.0, { silent, silent, -20.0 })), left, 0.001);
+    EXPECT_EQ (momentaryOf (SineSource (rate, 997.0, { silent, silent, silent, 0.0 })), -70.0f);
+    EXPECT_NEAR (momentaryOf (SineSource (rate, 997.0, { silent, silent, silent, silent, -20.0 })) - left, 1.5f, 0.11f); // 10 log10 1.41
+    EXPECT_NEAR (momentaryOf (SineSource (rate, 997.0, { silent, silent, silent, silent, silent, -20.0 })) - left, 1.5f, 0.11f);
+
+    // A full-scale sine on one front channel is -3.0 LUFS by BS.1770's calibration; on two, 0.0.
+    EXPECT_EQ (momentaryOf (SineSource (rate, 997.0, { 0.0 })), -3.0f);
+    EXPECT_EQ (momentaryOf (SineSource (rate, 997.0, { 0.0, 0.0 })), 0.0f);
+}
+
+TEST (LoudnessModuleLevels, ToneReadsTheSameAtRatesOutsideThePublishedTables)
+{
+    for (double sampleRate : { 22050.0, 32000.0, 384000.0 })
+        EXPECT_NEAR (momentaryOf (SineSource (sampleRate, 997.0, { -23.0, -23.0 }), sampleRate), -23.0f, 0.05f) << sampleRate;
+}
+
+TEST (KWeighting, ListedRatesGiveThePublishedCoefficientsExactlyAsStoredFloats)
+{
+    // Rate, then b0, b1, b2, a1, a2 of the shelf and a1, a2 of the high-pass (whose b are 1, -2, 1).
+    const double rows[][8] = {
+        { 44100, 1.5308412301, -2.6509799952, 1.1690790799, -1.6636551133, 0.7125954281, -1.9891696736, 0.9891990358 },
+        { 48000, 1.5351248596, -2.6916961894, 1.1983928109, -1.6906592932, 0.7324807742, -1.9900474548, 0.9900722504 },
+        { 88200, 1.5575153756, -2.9056270799, 1.3613339775, -1.830919988, 0.8441422611, -1.9945775155, 0.9945848759 },
+        { 96000, 1.559714229, -2.9267415783, 1.3782612023, -1.8446094699, 0.8558433229, -1.9950175447, 0.995023759 },
+        { 176400, 1.5711153177, -3.0365445024, 1.468871612, -1.9153293168, 0.9187717442, -1.9972869224, 0.997288765 },
+        { 192000, 1.5722272151, -3.0472830516, 1.477971341, -1.9222022306, 0.9251177351, -1.9975072228, 0.9975087784 },
     };
 
-    const float left = momentaryOf (0, -20.0);
-    EXPECT_NEAR (momentaryOf (1, -20.0), left, 0.001);
-    EXPECT_NEAR (momentaryOf (2, -20.0), left, 0.001);
-    EXPECT_NEAR (momentaryOf (4, -20.0) - left, 1.5f, 0.11f); // 10 log10 1.41
-    EXPECT_NEAR (momentaryOf (5, -20.0) - left, 1.5f, 0.11f);
-    EXPECT_EQ (momentaryOf (3, 0.0), -70.0f);
-
-    // A full-scale sine on one front channel is -3.0 LUFS by BS.1770's calibration.
-    EXPECT_EQ (momentaryOf (0, 0.0), -3.0f);
-}
-
-TEST (LoudnessModule, FullScaleStereoNeverReadsAboveZero)
-{
-    SineSource s (rate, 997.0);
-    s.setLevel (0, 0.0);
-    s.setLevel (1, 0.0);
-    const auto r = measure (s, 4.0);
-    EXPECT_LE (r.momentary, 0.0f);
-    EXPECT_NEAR (r.momentary, 0.0f, 0.1f);
-    EXPECT_LE (r.shortTerm, 0.0f);
-    EXPECT_LE (r.integrated, 0.0f);
-}
-
-TEST (LoudnessModule, ToneReadsTheSameAtEveryRate)
-{
-    for (double sampleRate : { 32000.0, 44100.0, 88200.0, 96000.0, 192000.0 })
+    for (const auto& row : rows)
     {
-        SineSource s (sampleRate, 997.0);
-        s.setLevel (0, -23.0);
-        s.setLevel (1, -23.0);
-        EXPECT_NEAR (measure (s, 1.0, true, sampleRate).momentary, -23.0f, 0.05f) << sampleRate;
+        const auto k = KWeighting::forSampleRate (row[0]);
+        const float rlb[] = { 1.0f, -2.0f, 1.0f, (float) row[6], (float) row[7] };
+
+        for (int i = 0; i < 5; ++i)
+        {
+            EXPECT_EQ (k.preFilter.coefficients[i], (float) row[i + 1]) << row[0] << " Hz, shelf " << i;
+            EXPECT_EQ (k.rlbFilter.coefficients[i], rlb[i]) << row[0] << " Hz, high-pass " << i;
+        }
     }
 }
 
-TEST (LoudnessModule, StoppedModuleUpdatesMomentaryAndShortTermButNotIntegration)
+TEST_F (LoudnessModule, ResetAllRestartsIntegrationFromNothing)
 {
-    SineSource s (rate, 997.0);
-    s.setLevel (0, -23.0);
-    s.setLevel (1, -23.0);
-    const auto r = measure (s, 4.0, false);
-    EXPECT_EQ (r.momentary, -23.0f);
-    EXPECT_EQ (r.shortTerm, -23.0f);
-    EXPECT_EQ (r.integrated, -70.0f);
-    EXPECT_EQ (r.loudnessRange, -70.0f);
-}
-
-TEST (LoudnessModule, ResetAllRestartsIntegrationFromNothing)
-{
-    OVEXLoudnessModule module (false);
-    module.prepare (blockSize, rate);
     module.setRunning (true);
-    SineSource loud (rate, 997.0);
-    loud.setLevel (0, -10.0);
-    loud.setLevel (1, -10.0);
-    long long samples = 0;
-    run (module, loud, 4.0, samples);
-
+    SineSource loud (rate, 997.0, { -10.0, -10.0 }), quiet (rate, 997.0, { -30.0, -30.0 });
+    play (loud, 4.0);
     module.resetAll();
-    LoudnessResult r;
-    module.getSnapshot (r);
-    EXPECT_EQ (r.momentary, -70.0f);
-    EXPECT_EQ (r.integrated, -70.0f);
-    EXPECT_EQ (r.loudnessRangeHigh, -70.0f);
+    EXPECT_EQ (result().momentary, -70.0f);
+    EXPECT_EQ (result().integrated, -70.0f);
+    EXPECT_EQ (result().loudnessRangeHigh, -70.0f);
 
-    SineSource quiet (rate, 997.0);
-    quiet.setLevel (0, -30.0);
-    quiet.setLevel (1, -30.0);
-    run (module, quiet, 4.0, samples);
-    module.getSnapshot (r);
-    EXPECT_NEAR (r.integrated, -30.0f, 0.05f); // nothing of the loud part is left
-    EXPECT_EQ (r.loudnessRange, 0.0f);
+    play (quiet, 4.0);
+    EXPECT_NEAR (result().integrated, -30.0f, 0.05f); // nothing of the loud part is left
+    EXPECT_EQ (result().loudnessRange, 0.0f);
 }
 
-TEST (LoudnessModule, PreparingAgainAtTheSameRateKeepsQueuedAudio)
+TEST_F (LoudnessModule, PreparingAgainOrRepeatingTheRunStateKeepsTheWindowsWarm)
 {
-    OVEXLoudnessModule module (false);
+    // The first momentary value needs 38 blocks; a fresh start would need 38 more.
+    SineSource source (rate, 997.0);
+    play (source, 30 * blockSize / rate);
     module.prepare (blockSize, rate);
-    SineSource s (rate, 997.0);
-    long long samples = 0;
-    run (module, s, 30 * blockSize / rate, samples);
-
-    module.prepare (blockSize, rate);
-    const auto counts = run (module, s, 0.2, samples);
-    ASSERT_FALSE (counts.momentaryAt.empty());
-    EXPECT_EQ (counts.momentaryAt[0], 19456);
-}
-
-TEST (LoudnessModule, SettingTheSameRunStateKeepsTheWindowsWarm)
-{
-    OVEXLoudnessModule module (false);
-    module.prepare (blockSize, rate);
-    SineSource s (rate, 997.0);
-    long long samples = 0;
-    run (module, s, 30 * blockSize / rate, samples);
     module.setRunning (false);
-    const auto unchanged = run (module, s, 0.2, samples);
-    ASSERT_FALSE (unchanged.momentaryAt.empty());
-    EXPECT_EQ (unchanged.momentaryAt[0], 19456);
+    play (source, 8 * blockSize / rate);
+    EXPECT_EQ (module.getMomentarySequence(), 1u);
 
     module.setRunning (true); // a change starts from fresh windows
-    const auto changed = run (module, s, 0.5, samples);
-    ASSERT_FALSE (changed.momentaryAt.empty());
-    EXPECT_EQ (changed.momentaryAt[0] - samples + (long long) std::llround (0.5 * rate), 19456);
+    play (source, 37 * blockSize / rate);
+    EXPECT_EQ (module.getMomentarySequence(), 1u);
+    play (source, blockSize / rate);
+    EXPECT_EQ (module.getMomentarySequence(), 2u);
 }
 
-TEST (LoudnessModule, NonFiniteInputCostsSomeValuesButNeverSilencesTheMeter)
+TEST_F (LoudnessModule, NonFiniteInputCostsSomeValuesButNeverSilencesTheMeter)
 {
-    OVEXLoudnessModule module (false);
-    module.prepare (blockSize, rate);
     module.setRunning (true);
-    SineSource s (rate, 997.0);
-    s.setLevel (0, -20.0);
-    s.setLevel (1, -20.0);
-    long long samples = 0;
-    run (module, s, 1.0, samples);
+    SineSource source (rate, 997.0, { -20.0, -20.0 });
+    play (source, 1.0);
 
     juce::AudioSampleBuffer poisoned (6, blockSize);
-    s.fill (poisoned);
+    source.fill (poisoned);
     poisoned.setSample (0, 10, std::numeric_limits<float>::quiet_NaN());
     poisoned.setSample (1, 20, std::numeric_limits<float>::infinity());
     module.pushBlock (poisoned, 0);
 
-    run (module, s, 5.0, samples);
-    LoudnessResult r;
-    module.getSnapshot (r);
-    EXPECT_EQ (r.momentary, -20.0f);
-    EXPECT_EQ (r.shortTerm, -20.0f);
-    EXPECT_NEAR (r.integrated, -20.0f, 0.05f);
+    play (source, 5.0);
+    EXPECT_EQ (result().momentary, -20.0f);
+    EXPECT_EQ (result().shortTerm, -20.0f);
+    EXPECT_NEAR (result().integrated, -20.0f, 0.05f);
 }
 
-TEST (LoudnessModule, ThreadedModuleComputesOnlyInItsTimeSlice)
+TEST (LoudnessModuleThreading, ThreadedModuleComputesOnlyInItsTimeSlice)
 {
     OVEXLoudnessModule module (true);
     module.prepare (blockSize, rate);
-    SineSource s (rate, 997.0);
-    s.setLevel (0, -23.0);
-    s.setLevel (1, -23.0);
-    testsupport::feedSeconds (0.5, rate, 6, blockSize, [&] (auto& b) { s.fill (b); },
-                              [&] (const auto& b) { module.pushBlock (b, 0); });
+    SineSource source (rate, 997.0, { -23.0, -23.0 });
+    testsupport::play (source, rate, 0.5, [&] (auto& block) { module.pushBlock (block, 0); });
     EXPECT_EQ (module.getMomentarySequence(), 0u);
 
     EXPECT_EQ (module.useTimeSlice(), 50);
     EXPECT_EQ (module.getMomentarySequence(), 1u);
     EXPECT_TRUE (module.newMomentary.load());
     module.useTimeSlice();
-    EXPECT_EQ (module.getMomentarySequence(), 2u);
     module.useTimeSlice();
     EXPECT_EQ (module.getMomentarySequence(), 2u);
     EXPECT_FALSE (module.newMomentary.load());

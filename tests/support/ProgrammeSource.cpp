@@ -17,70 +17,52 @@ ProgrammeSource::ProgrammeSource (double rate, juce::int64 seed) : sampleRate (r
 
 void ProgrammeSource::startSegment()
 {
-    samplesLeftInSegment = juce::jmax (1LL, (long long) ((1.0 + 4.0 * segmentRandom.nextDouble()) * sampleRate));
-    const bool pause = segmentRandom.nextDouble() < 0.04;
-
-    const double target = -31.0 + 16.0 * segmentRandom.nextDouble();
+    auto next = [this] { return segmentRandom.nextDouble(); };
+    samplesLeftInSegment = juce::jmax (1LL, (long long) ((1.0 + 4.0 * next()) * sampleRate));
+    const bool pause = next() < 0.04;
+    const double target = -31.0 + 16.0 * next();
     programmeGain = std::pow (10.0, programmeDecibels / 20.0);
     programmeGainStep = std::pow (10.0, (target - programmeDecibels) / 20.0 / (double) samplesLeftInSegment);
     programmeDecibels = target;
 
     for (auto& voice : voices)
     {
-        const double pick = segmentRandom.nextDouble();
-        voice.kind = pause || pick < 0.15 ? Voice::Kind::silence
-                   : pick < 0.65         ? Voice::Kind::noise
-                                         : Voice::Kind::tone;
+        const double pick = next();
+        voice.kind = pause || pick < 0.15 ? Voice::Kind::silence : pick < 0.65 ? Voice::Kind::noise : Voice::Kind::tone;
+        voice.gain = std::pow (10.0, -6.0 * next() / 20.0); // up to 6 dB below the programme level
 
-        // Each channel sits up to 6 dB below the programme level.
-        voice.gain = std::pow (10.0, -6.0 * segmentRandom.nextDouble() / 20.0);
-
-        // Noise low-passed somewhere between 100 Hz and 6 kHz, as programme rarely carries much above,
-        // and scaled to the power of a sine of the same peak level.
-        const double noiseCutoff = 100.0 * std::pow (60.0, segmentRandom.nextDouble());
-        voice.smoothing = 1.0 - std::exp (-twoPi * noiseCutoff / sampleRate);
+        // Noise one-pole low-passed between 100 Hz and 6 kHz, as programme rarely carries much above,
+        // and scaled to the power of a sine of the same peak level; tones from 40 Hz to 8 kHz.
+        voice.smoothing = 1.0 - std::exp (-twoPi * (100.0 * std::pow (60.0, next())) / sampleRate);
 
         if (voice.kind == Voice::Kind::noise)
             voice.gain *= std::sqrt (1.5 * (2.0 - voice.smoothing) / voice.smoothing);
 
-        // Tones spread evenly over the octaves from 40 Hz to 8 kHz.
-        voice.phaseStep = twoPi * 40.0 * std::pow (200.0, segmentRandom.nextDouble()) / sampleRate;
+        voice.phaseStep = twoPi * 40.0 * std::pow (200.0, next()) / sampleRate;
     }
-}
-
-double ProgrammeSource::nextSample (Voice& voice)
-{
-    switch (voice.kind)
-    {
-        case Voice::Kind::noise:
-            voice.state += voice.smoothing * ((double) voice.noise.nextFloat() * 2.0 - 1.0 - voice.state);
-            return voice.gain * voice.state;
-
-        case Voice::Kind::tone:
-            voice.phase = std::fmod (voice.phase + voice.phaseStep, twoPi);
-            return voice.gain * std::sin (voice.phase);
-
-        case Voice::Kind::silence:
-            break;
-    }
-
-    return 0.0;
 }
 
 void ProgrammeSource::fill (juce::AudioSampleBuffer& block)
 {
-    for (int c = (int) voices.size(); c < block.getNumChannels(); ++c)
-        block.clear (c, 0, block.getNumSamples());
-
-    const int numChannels = juce::jmin (block.getNumChannels(), (int) voices.size());
+    block.clear();
 
     for (int i = 0; i < block.getNumSamples(); ++i)
     {
         if (samplesLeftInSegment == 0)
             startSegment();
 
-        for (int c = 0; c < numChannels; ++c)
-            block.setSample (c, i, (float) (programmeGain * nextSample (voices[(size_t) c])));
+        for (int c = 0; c < juce::jmin (block.getNumChannels(), (int) voices.size()); ++c)
+        {
+            auto& v = voices[(size_t) c];
+            double x = 0.0;
+
+            if (v.kind == Voice::Kind::noise)
+                x = v.state += v.smoothing * ((double) v.noise.nextFloat() * 2.0 - 1.0 - v.state);
+            else if (v.kind == Voice::Kind::tone)
+                x = std::sin (v.phase = std::fmod (v.phase + v.phaseStep, twoPi));
+
+            block.setSample (c, i, (float) (programmeGain * (v.gain * x)));
+        }
 
         programmeGain *= programmeGainStep;
         --samplesLeftInSegment;
