@@ -12,3 +12,6 @@ enum ChannelRole
 };
 
 constexpr int numChannelRoles = 6;
+
+/** The roles' short names as the interface labels them. */
+constexpr const char* channelRoleNames[numChannelRoles] { "L", "R", "C", "LFE", "LS", "RS" };

@@ -55,8 +55,13 @@ public:
     bool acceptsMidi() const override { return false; }
     bool producesMidi() const override { return false; }
 
-    juce::AudioProcessorEditor* createEditor() override;
-    bool hasEditor() const override { return true; }
+    /** The editor lies above the processor in the build, so whoever links both (the host, an
+        editor test) says how to make one; without a factory the processor has no editor. */
+    using EditorFactory = std::function<juce::AudioProcessorEditor* (OvexjuceLoudnessAudioProcessor&)>;
+    void setEditorFactory (EditorFactory factory) { editorFactory = std::move (factory); }
+
+    juce::AudioProcessorEditor* createEditor() override { return editorFactory != nullptr ? editorFactory (*this) : nullptr; }
+    bool hasEditor() const override { return editorFactory != nullptr; }
 
     int getNumPrograms() override { return 0; }
     int getCurrentProgram() override { return 0; }
@@ -161,11 +166,11 @@ private:
 
     int loudnessBarPixels = 569;
     int truePeakBarPixels = 569;
-    const BarScale ebu18Scale = BarScale::make (-59.0f, -5.0f);
-    const BarScale ebu9Scale = BarScale::make (-41.0f, -14.0f);
-    const BarScale atsc18Scale = BarScale::make (-60.0f, -6.0f);
-    const BarScale atsc9Scale = BarScale::make (-42.0f, -15.0f);
-    const BarScale truePeakScale = BarScale::make (-60.0f, 5.0f);
+    const BarScale ebu18Scale = BarScale::make (scaleRanges::ebu18);
+    const BarScale ebu9Scale = BarScale::make (scaleRanges::ebu9);
+    const BarScale atsc18Scale = BarScale::make (scaleRanges::atsc18);
+    const BarScale atsc9Scale = BarScale::make (scaleRanges::atsc9);
+    const BarScale truePeakScale = BarScale::make (scaleRanges::truePeak);
 
     std::array<float, 6> channelMomentary { -70.0f, -70.0f, -70.0f, -70.0f, -70.0f, -70.0f };
     MeterSnapshot meters;
@@ -179,6 +184,7 @@ private:
     OVEXDownmixer downmixer;
     QITOSCStandalone remoteServer;
     std::function<juce::Time()> clock { [] { return juce::Time::getCurrentTime(); } };
+    EditorFactory editorFactory;
     ReportRotation reportRotation { *this };
     juce::TimeSliceThread loudnessThread { "NOLV Loudness Thread" };
 

@@ -1,6 +1,7 @@
 #include "OVEXStandaloneFilterWindow.h"
 
 #include "FilterStateText.h"
+#include "OvexjuceLoudnessAudioProcessorEditor.h"
 
 namespace
 {
@@ -130,6 +131,9 @@ void OVEXStandaloneFilterWindow::createFilter()
     juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Standalone);
     processor.reset (createPluginFilter (deviceManager.get()));
     juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+
+    if (processor != nullptr)
+        processor->setEditorFactory (createOvexjuceEditor);
 }
 
 void OVEXStandaloneFilterWindow::restoreFilterState()

@@ -24,7 +24,7 @@ void OvexjuceLoudnessAudioProcessorEditor::timerCallback()
     juce::ignoreUnused (processor, deviceManager);
 }
 
-juce::AudioProcessorEditor* OvexjuceLoudnessAudioProcessor::createEditor()
+juce::AudioProcessorEditor* createOvexjuceEditor (OvexjuceLoudnessAudioProcessor& processor)
 {
-    return new OvexjuceLoudnessAudioProcessorEditor (*this, deviceManager);
+    return new OvexjuceLoudnessAudioProcessorEditor (processor, processor.deviceManager);
 }

@@ -1,3 +1,5 @@
+#include "TemporaryHomeEnvironment.h"
+
 #include <juce_events/juce_events.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +12,9 @@ int main (int argc, char** argv)
     std::signal (SIGPIPE, SIG_IGN);
 
     testing::InitGoogleTest (&argc, argv);
+
+    // Reports and settings default to folders under HOME; no test may touch the real ones.
+    testing::AddGlobalTestEnvironment (new testsupport::TemporaryHomeEnvironment);
 
     // A message manager exists for every test, so timers and async updates can be driven by hand.
     juce::ScopedJuceInitialiser_GUI juce;
