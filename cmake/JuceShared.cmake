@@ -40,6 +40,7 @@ target_compile_definitions(juce_shared
         JUCE_WEB_BROWSER=0
         JUCE_USE_CURL=0
         JUCE_JACK=1
+        JUCE_JACK_CLIENT_NAME="NOLV51"
         JUCE_ALSA=1
         JUCE_MODAL_LOOPS_PERMITTED=1
         JUCE_STRICT_REFCOUNTEDPOINTER=1)

@@ -156,16 +156,21 @@ void OvexjuceLoudnessAudioProcessor::getStateInformation (juce::MemoryBlock& des
 
 void OvexjuceLoudnessAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
+    restoreState (data, sizeInBytes);
+}
+
+bool OvexjuceLoudnessAudioProcessor::restoreState (const void* data, int sizeInBytes)
+{
     const auto xml = getXmlFromBinary (data, sizeInBytes);
 
     if (xml == nullptr)
     {
         setDefaultParameters();
-        return;
+        return false;
     }
 
     if (! xml->getTagName().equalsIgnoreCase (stateTag))
-        return;
+        return false;
 
     const std::pair<const char*, float*> numbers[] = {
         { "measurementStandard", &params.measurementStandard },
@@ -194,6 +199,8 @@ void OvexjuceLoudnessAudioProcessor::setStateInformation (const void* data, int 
 
     params.logFilePath = xml->getStringAttribute ("logFilePath", params.logFilePath);
     params.logFileName = xml->getStringAttribute ("logFileName", params.logFileName);
+
+    return xml->hasAttribute ("settingsInputLayout") && xml->hasAttribute ("settingsOutputLayout");
 }
 
 //==============================================================================

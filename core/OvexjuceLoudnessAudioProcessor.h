@@ -72,6 +72,9 @@ public:
     void getStateInformation (juce::MemoryBlock& destination) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 
+    /** What setStateInformation does, telling whether the state held both channel layouts. */
+    bool restoreState (const void* data, int sizeInBytes);
+
     // Parameters (message thread). Values are stored as given: nothing is clamped.
     void setParameterValue (int index, float value);
     void setStringParameter (int index, const juce::String& text);

@@ -138,13 +138,19 @@ void OVEXStandaloneFilterWindow::createFilter()
 
 void OVEXStandaloneFilterWindow::restoreFilterState()
 {
-    if (settings == nullptr)
-        return;
-
     juce::MemoryBlock state;
+    bool restoredLayouts = false;
 
-    if (decodeFilterStateText (settings->getValue ("filterState"), state) && state.getSize() > 0)
-        processor->setStateInformation (state.getData(), (int) state.getSize());
+    if (settings != nullptr && decodeFilterStateText (settings->getValue ("filterState"), state) && state.getSize() > 0)
+        restoredLayouts = processor->restoreState (state.getData(), (int) state.getSize());
+
+    // Without stored layouts every role would stay unassigned and a first start would measure
+    // nothing: route as choosing a device does. A stored all-"none" choice is kept.
+    if (! restoredLayouts)
+    {
+        processor->setDefaultInputRouting();
+        processor->setDefaultOutputRouting();
+    }
 }
 
 void OVEXStandaloneFilterWindow::restoreAudioSetup()

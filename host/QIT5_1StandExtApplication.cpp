@@ -17,7 +17,7 @@ void QIT5_1StandExtApplication::initialise (const juce::String&)
     settingsFile->reload();
     settings = settingsFile.get();
 
-    mainWindow = std::make_unique<OVEXStandaloneFilterWindow> ("NOLv 5.1", juce::Colour (0xff000000),
+    mainWindow = std::make_unique<OVEXStandaloneFilterWindow> (productInfo::productTitle, juce::Colour (0xff000000),
                                                                std::move (settingsFile));
 
     mainWindow->setTitleBarButtonsRequired (juce::DocumentWindow::allButtons, true);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OVEXStandaloneFilterWindow.h"
+#include "ProductInfo.h"
 #include "QuitSignalWatcher.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -15,8 +16,8 @@ public:
     QIT5_1StandExtApplication() = default;
     ~QIT5_1StandExtApplication() override;
 
-    const juce::String getApplicationName() override { return "NOLV5.1"; }
-    const juce::String getApplicationVersion() override { return "2.0.1"; }
+    const juce::String getApplicationName() override { return productInfo::applicationName; }
+    const juce::String getApplicationVersion() override { return productInfo::applicationVersion; }
     bool moreThanOneInstanceAllowed() override { return true; }
 
     void initialise (const juce::String& commandLine) override;

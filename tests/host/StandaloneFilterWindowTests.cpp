@@ -97,17 +97,31 @@ TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyAndLeavesSettingsTheNex
     EXPECT_EQ (device->getActiveOutputChannels().countNumberOfSetBits(), 6);
 }
 
-TEST_F (MainWindowTest, EachDamagedStoredStateGivesTheDefaults)
+TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRoleWhileAStoredNoneStays)
 {
-    for (const char* damaged : { "-5.AB", "4000000000.AB", "abc", "12.AB" })
+    constexpr ChannelLayout identity { 0, 1, 2, 3, 4, 5 };
+
+    for (const char* damaged : { "", "-5.AB", "4000000000.AB", "abc", "12.AB" })
     {
         storeSettings ({ { "filterState", damaged } });
         openWindow();
         EXPECT_EQ (window->getProcessor()->params.truePeakMaxLevel, ParameterBlock().truePeakMaxLevel) << damaged;
         EXPECT_EQ (window->getProcessor()->params.shtMaxLevel, ParameterBlock().shtMaxLevel) << damaged;
-        EXPECT_EQ (window->getProcessor()->inputLayout, unassignedLayout) << damaged;
+        EXPECT_EQ (window->getProcessor()->inputLayout, identity) << damaged;
+        EXPECT_EQ (window->getProcessor()->outputLayout, identity) << damaged;
         window = nullptr;
     }
+
+    OvexjuceLoudnessAudioProcessor stored (nullptr);
+    stored.setInputLayout (unassignedLayout);
+    stored.setOutputLayout ({ 1, 0, -1, -1, -1, -1 });
+    juce::MemoryBlock state;
+    stored.getStateInformation (state);
+    storeSettings ({ { "filterState", state.toBase64Encoding() } });
+
+    openWindow();
+    EXPECT_EQ (window->getProcessor()->inputLayout, unassignedLayout);
+    EXPECT_EQ (window->getProcessor()->outputLayout, (ChannelLayout { 1, 0, -1, -1, -1, -1 }));
 }
 
 TEST_F (MainWindowTest, StoredPositionsPlaceOrCentreTheWindow)

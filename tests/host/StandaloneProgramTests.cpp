@@ -284,8 +284,7 @@ TEST_F (StandaloneProgram, PassesAudioThroughItsSavedLayoutsAndKeepsThemAcrossAT
         const auto programLog = logFile ("program-" + juce::String (run));
         Spawned program ({ NOLV_PROGRAM_PATH }, programLog);
 
-        // "JUCEJack" is the framework's own name for its JACK client.
-        const auto tones = ToneProbe().tonesThrough ("JUCEJack");
+        const auto tones = ToneProbe().tonesThrough ("NOLV51");
         ASSERT_TRUE (tones.has_value()) << programLog.loadFileAsString();
         EXPECT_EQ (*tones, expectedTones);
 
