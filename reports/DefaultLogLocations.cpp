@@ -11,16 +11,18 @@ const juce::File& defaultLogFolder()
     return folder;
 }
 
+juce::File reportFolderFor (const juce::String& folderText)
+{
+    if (folderText.isEmpty())
+        return defaultLogFolder();
+
+    return juce::File::isAbsolutePath (folderText) ? juce::File (folderText)
+                                                   : juce::File::getCurrentWorkingDirectory().getChildFile (folderText);
+}
+
 juce::File makeReportFile (const juce::String& folderText, const juce::String& baseName, juce::Time start)
 {
-    juce::File folder = defaultLogFolder();
-
-    if (folderText.isNotEmpty())
-    {
-        // A relative folder text is taken from the working directory, as the user typed it.
-        folder = juce::File::isAbsolutePath (folderText) ? juce::File (folderText)
-                                                         : juce::File::getCurrentWorkingDirectory().getChildFile (folderText);
-    }
+    const auto folder = reportFolderFor (folderText);
 
     const auto stem = (baseName.isNotEmpty() ? baseName : juce::String (defaultLogFileName)) + "_" + reportTimeStamp (start);
     auto file = folder.getChildFile (stem + ".xml");

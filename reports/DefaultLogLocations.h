@@ -9,6 +9,11 @@ const juce::File& defaultLogFolder();
 /** The report base name used when the user has chosen none. */
 extern const char* const defaultLogFileName;
 
+/** The folder reports go to for the folder text the user set: the default folder when the text is
+    empty, a relative text taken from the working directory. The writers and the previewer agree
+    through this. */
+juce::File reportFolderFor (const juce::String& folderText);
+
 /** The XML report for a run starting at the given time: in folderText (the default folder when
     empty), named baseName (the default when empty), "_", the time stamp and ".xml". When such a
     report already exists, "_2", "_3"… is added to the base so that no report overwrites another. */
