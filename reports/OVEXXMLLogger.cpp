@@ -1,15 +1,16 @@
 #include "OVEXXMLLogger.h"
 
 #include "ReportText.h"
+#include "ReportXmlNames.h"
 
 namespace
 {
-const char* const intervalGroup = "MeasurementInterval";
-const char* const measurementsGroup = "IntegratedMeasurements";
+const char* const intervalGroup = reportXml::interval;
+const char* const measurementsGroup = reportXml::measurements;
 
 std::unique_ptr<juce::XmlElement> makeSkeleton()
 {
-    auto root = std::make_unique<juce::XmlElement> ("QIT5.1Log");
+    auto root = std::make_unique<juce::XmlElement> (reportXml::root);
 
     auto addElement = [] (juce::XmlElement& parent, const char* name, juce::StringArray attributes)
     {
@@ -21,17 +22,17 @@ std::unique_ptr<juce::XmlElement> makeSkeleton()
         return element;
     };
 
-    addElement (*root, "UserSelectedTitle", { "value" });
+    addElement (*root, reportXml::title, { reportXml::value });
 
     auto* interval = addElement (*root, intervalGroup, {});
-    for (auto* name : { "StartTime", "StopTime", "UpTime" })
-        addElement (*interval, name, { "value" });
+    for (auto* name : { reportXml::startTime, reportXml::stopTime, reportXml::upTime })
+        addElement (*interval, name, { reportXml::value });
 
     auto* measurements = addElement (*root, measurementsGroup, {});
-    for (auto* name : { "IntegratedLoudness", "LoudnessRange" })
-        addElement (*measurements, name, { "value", "unit" });
-    for (auto* name : { "MaxShortTerm", "MaxMomentary", "MaxTruePeak" })
-        addElement (*measurements, name, { "value", "unit", "maxTime" });
+    for (auto* name : { reportXml::integratedLoudness, reportXml::loudnessRange })
+        addElement (*measurements, name, { reportXml::value, reportXml::unit });
+    for (auto* name : { reportXml::maxShortTerm, reportXml::maxMomentary, reportXml::maxTruePeak })
+        addElement (*measurements, name, { reportXml::value, reportXml::unit, reportXml::maxTime });
 
     return root;
 }
@@ -63,7 +64,7 @@ bool replaceAtomically (const juce::File& target, const juce::MemoryBlock& docum
 
 OVEXXMLLogger::OVEXXMLLogger (juce::TimeSliceThread& timeSliceThread)
     : thread (timeSliceThread),
-      root (std::make_unique<juce::XmlElement> ("QIT5.1Log"))
+      root (std::make_unique<juce::XmlElement> (reportXml::root))
 {
     thread.addTimeSliceClient (this, 0);
 }
@@ -105,7 +106,7 @@ void OVEXXMLLogger::setValue (const char* group, const char* name, const juce::S
     const juce::ScopedLock scope (lock);
 
     if (auto* element = findElement (group, name))
-        element->setAttribute ("value", value);
+        element->setAttribute (reportXml::value, value);
 }
 
 void OVEXXMLLogger::setLevel (const char* name, const juce::String& unit, float level)
@@ -114,8 +115,8 @@ void OVEXXMLLogger::setLevel (const char* name, const juce::String& unit, float 
 
     if (auto* element = findElement (measurementsGroup, name))
     {
-        element->setAttribute ("value", formatOneDecimal (level));
-        element->setAttribute ("unit", unit);
+        element->setAttribute (reportXml::value, formatOneDecimal (level));
+        element->setAttribute (reportXml::unit, unit);
     }
 }
 
@@ -123,33 +124,33 @@ void OVEXXMLLogger::setUserSelectedTitle (const juce::String& title)
 {
     const juce::ScopedLock scope (lock);
 
-    if (auto* element = root->getChildByName ("UserSelectedTitle"))
-        element->setAttribute ("value", title);
+    if (auto* element = root->getChildByName (reportXml::title))
+        element->setAttribute (reportXml::value, title);
 }
 
 void OVEXXMLLogger::setStartTime (juce::Time time)
 {
-    setValue (intervalGroup, "StartTime", dateTimeText (time));
+    setValue (intervalGroup, reportXml::startTime, dateTimeText (time));
 }
 
 void OVEXXMLLogger::setStopTime (juce::Time time)
 {
-    setValue (intervalGroup, "StopTime", dateTimeText (time));
+    setValue (intervalGroup, reportXml::stopTime, dateTimeText (time));
 }
 
 void OVEXXMLLogger::setUpTime (double seconds)
 {
-    setValue (intervalGroup, "UpTime", durationText (seconds));
+    setValue (intervalGroup, reportXml::upTime, durationText (seconds));
 }
 
 void OVEXXMLLogger::setIntegratedLoudness (const juce::String& unit, float level)
 {
-    setLevel ("IntegratedLoudness", unit, level);
+    setLevel (reportXml::integratedLoudness, unit, level);
 }
 
 void OVEXXMLLogger::setLoudnessRange (const juce::String& unit, float level)
 {
-    setLevel ("LoudnessRange", unit, level);
+    setLevel (reportXml::loudnessRange, unit, level);
 }
 
 void OVEXXMLLogger::setMaxShortTerm (const juce::String& unit, juce::Time time, float level) noexcept
@@ -169,9 +170,9 @@ void OVEXXMLLogger::setMaxTruePeak (const juce::String& unit, juce::Time time, f
 
 void OVEXXMLLogger::applyPendingMaxima()
 {
-    const std::pair<LatestMaximumSlot*, const char*> slots[] = { { &maxShortTerm, "MaxShortTerm" },
-                                                                 { &maxMomentary, "MaxMomentary" },
-                                                                 { &maxTruePeak, "MaxTruePeak" } };
+    const std::pair<LatestMaximumSlot*, const char*> slots[] = { { &maxShortTerm, reportXml::maxShortTerm },
+                                                                 { &maxMomentary, reportXml::maxMomentary },
+                                                                 { &maxTruePeak, reportXml::maxTruePeak } };
 
     for (const auto& [slot, name] : slots)
     {
@@ -179,9 +180,9 @@ void OVEXXMLLogger::applyPendingMaxima()
         {
             if (auto* element = findElement (measurementsGroup, name))
             {
-                element->setAttribute ("value", formatOneDecimal (maximum->level));
-                element->setAttribute ("unit", maximum->unit);
-                element->setAttribute ("maxTime", dateTimeText (maximum->time));
+                element->setAttribute (reportXml::value, formatOneDecimal (maximum->level));
+                element->setAttribute (reportXml::unit, maximum->unit);
+                element->setAttribute (reportXml::maxTime, dateTimeText (maximum->time));
             }
         }
     }
