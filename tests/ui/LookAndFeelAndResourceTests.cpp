@@ -3,6 +3,7 @@
 #include "NolvLookAndFeel.h"
 #include "NolvResources.h"
 #include "NolvWidgets.h"
+#include "ScaleImageLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,114 @@ TEST (Resources, EveryImageDecodesAtItsListedSize)
         ASSERT_TRUE (image.isValid()) << spec.fileStem;
         EXPECT_EQ (image.getWidth(), spec.width) << spec.fileStem;
         EXPECT_EQ (image.getHeight(), spec.height) << spec.fileStem;
+    }
+}
+
+TEST (Resources, FacesCarryTheirRolesFillAboveTheCaption)
+{
+    struct Probe
+    {
+        NolvImageId id;
+        juce::Point<int> point;
+        juce::Colour colour;
+    };
+
+    // Screenshot probes find a button's state by these fills, away from the caption text.
+    const Probe probes[] {
+        { NolvImageId::playStopOff, { 50, 8 }, nolvColours::control },
+        { NolvImageId::playStopOffHover, { 50, 8 }, nolvColours::controlHover },
+        { NolvImageId::playStopOn, { 50, 8 }, nolvColours::green },
+        { NolvImageId::lockOn, { 50, 8 }, nolvColours::red },
+        { NolvImageId::settingsHover, { 50, 97 }, nolvColours::blue },
+        { NolvImageId::settingsOff, { 50, 97 }, nolvColours::control },
+        { NolvImageId::ebuOn, { 37, 6 }, nolvColours::blue },
+        { NolvImageId::lkfsOff, { 37, 6 }, nolvColours::control },
+        { NolvImageId::fiveOneDisabled, { 62, 6 }, nolvColours::controlDisabled },
+        { NolvImageId::connectOn, { 55, 4 }, nolvColours::green },
+        { NolvImageId::ledOn, { 0, 0 }, nolvColours::red },
+        { NolvImageId::ledOff, { 19, 8 }, nolvColours::ledOff },
+        { NolvImageId::momentaryBarForeground, { 17, 0 }, nolvColours::blue },
+        { NolvImageId::rangeBarForeground, { 11, 482 }, nolvColours::sliderBar },
+        { NolvImageId::truePeakBarBackground, { 10, 240 }, nolvColours::barBackground },
+        { NolvImageId::valueBox, { 0, 43 }, nolvColours::frame },
+        { NolvImageId::valueBox, { 38, 43 }, nolvColours::background },
+        { NolvImageId::arrow, { 20, 13 }, nolvColours::text },
+        { NolvImageId::arrow, { 2, 2 }, juce::Colours::transparentBlack },
+    };
+
+    for (const auto& probe : probes)
+        EXPECT_EQ (nolvImage (probe.id).getPixelAt (probe.point.x, probe.point.y), probe.colour)
+            << nolvImageSpec (probe.id).fileStem << " at " << probe.point.toString();
+}
+
+TEST (ScaleImages, LoudnessTicksSitWhereTheBarLawPutsTheirLevels)
+{
+    using namespace scaleImageLayout;
+
+    // Rows worked out by hand: the top, the target and the foot of the meter column.
+    EXPECT_EQ (loudnessRow (scaleRanges::ebu18, -5.0f), 5);
+    EXPECT_EQ (loudnessRow (scaleRanges::ebu18, -23.0f), 222);
+    EXPECT_EQ (loudnessRow (scaleRanges::ebu18, -59.0f), 488);
+    EXPECT_EQ (loudnessRow (scaleRanges::ebu9, -14.0f), 5);
+    EXPECT_EQ (loudnessRow (scaleRanges::atsc9, -24.0f), 222);
+
+    for (const auto& scale : loudnessScaleImages)
+    {
+        const auto image = nolvImage (scale.id);
+        const auto* name = nolvImageSpec (scale.id).fileStem;
+        int ticks = 0;
+
+        for (float level = scale.range.first; level <= scale.range.second; level += scale.step, ++ticks)
+        {
+            const int pixel = BarScale::make (scale.range).pixel (level, 569);
+            const int y = 488 - 483 * pixel / 569;
+            const auto tick = level == scale.target ? nolvColours::green : nolvColours::fieldBackground;
+
+            EXPECT_EQ (y, loudnessRow (scale.range, level));
+            EXPECT_EQ (image.getPixelAt (tickLeft + tickWidth - 1, y), tick) << name << " " << level;
+            EXPECT_EQ (image.getPixelAt (tickLeft + tickWidth - 1, y - 1), nolvColours::background) << name << " " << level;
+            EXPECT_EQ (image.getPixelAt (tickLeft + tickWidth, y), nolvColours::background) << name << " " << level;
+        }
+
+        EXPECT_EQ (ticks, 10) << name;
+    }
+}
+
+TEST (ScaleImages, TruePeakBackgroundsDrawTheirReferenceLineOnly)
+{
+    using namespace scaleImageLayout;
+
+    EXPECT_EQ (truePeakRow (0.0f), 57);
+    EXPECT_EQ (truePeakRow (-18.0f), 227);
+    EXPECT_EQ (truePeakRow (-20.0f), 243);
+    EXPECT_EQ (truePeakRow (-60.0f), 480);
+
+    const auto ref18 = nolvImage (NolvImageId::truePeakBackgroundRef18);
+    const auto ref20 = nolvImage (NolvImageId::truePeakBackgroundRef20);
+
+    // Between the first two bars, where only the scale's own marks are drawn.
+    const int gapX = truePeakBarColumns[0] + truePeakBarWidth + 10;
+
+    EXPECT_EQ (ref18.getPixelAt (gapX, 227), nolvColours::blue);
+    EXPECT_NE (ref18.getPixelAt (gapX, 243), nolvColours::blue);
+    EXPECT_EQ (ref20.getPixelAt (gapX, 243), nolvColours::blue);
+    EXPECT_NE (ref20.getPixelAt (gapX, 227), nolvColours::blue);
+
+    for (const auto& background : truePeakBackgrounds)
+    {
+        const auto image = nolvImage (background.id);
+
+        for (const auto level : truePeakTickLevels)
+        {
+            // The reference line runs through its own tick.
+            const auto tick = level == background.referenceLevel ? nolvColours::blue : nolvColours::fieldBackground;
+            const int y = 480 - 480 * BarScale::make (scaleRanges::truePeak).pixel (level, 569) / 569;
+            EXPECT_EQ (image.getPixelAt (truePeakBarColumns[0] - 2, y), tick) << background.referenceLevel << " " << level;
+        }
+
+        // Under the bars the background stays black, so an empty bar shows no stray marks.
+        for (const auto column : truePeakBarColumns)
+            EXPECT_EQ (image.getPixelAt (column + truePeakBarWidth / 2, truePeakRow (-6.0f)), nolvColours::background);
     }
 }
 
