@@ -6,20 +6,36 @@ namespace testsupport
 {
 namespace
 {
+class FakeAudioIODevice;
+}
+
+struct FakeAudioIODeviceType::SharedState
+{
+    juce::String openError;
+    int openCount = 0;
+    FakeAudioIODevice* playing = nullptr;
+};
+
+namespace
+{
 class FakeAudioIODevice final : public juce::AudioIODevice
 {
 public:
     FakeAudioIODevice (const juce::String& deviceTypeName, const juce::String& inputName, const juce::String& outputName,
-                       const FakeDeviceCapabilities& offered)
+                       const FakeDeviceCapabilities& inputSide, const FakeDeviceCapabilities& outputSide,
+                       std::shared_ptr<FakeAudioIODeviceType::SharedState> sharedState)
         : juce::AudioIODevice (outputName.isNotEmpty() ? outputName : inputName, deviceTypeName),
-          inputDeviceName (inputName), outputDeviceName (outputName), capabilities (offered)
+          inputDeviceName (inputName), outputDeviceName (outputName),
+          inputChannelNames (inputName.isNotEmpty() ? inputSide.inputChannelNames : juce::StringArray()),
+          outputChannelNames (outputName.isNotEmpty() ? outputSide.outputChannelNames : juce::StringArray()),
+          capabilities (outputName.isNotEmpty() ? outputSide : inputSide), state (std::move (sharedState))
     {
     }
 
     ~FakeAudioIODevice() override { close(); }
 
-    juce::StringArray getOutputChannelNames() override { return outputDeviceName.isNotEmpty() ? capabilities.outputChannelNames : juce::StringArray(); }
-    juce::StringArray getInputChannelNames() override { return inputDeviceName.isNotEmpty() ? capabilities.inputChannelNames : juce::StringArray(); }
+    juce::StringArray getOutputChannelNames() override { return outputChannelNames; }
+    juce::StringArray getInputChannelNames() override { return inputChannelNames; }
     juce::Array<double> getAvailableSampleRates() override { return capabilities.sampleRates; }
     juce::Array<int> getAvailableBufferSizes() override { return capabilities.bufferSizes; }
     int getDefaultBufferSize() override { return capabilities.bufferSizes.isEmpty() ? 0 : capabilities.bufferSizes.getFirst(); }
@@ -28,13 +44,18 @@ public:
                        double sampleRate, int bufferSizeSamples) override
     {
         close();
+        ++state->openCount;
+
+        if (state->openError.isNotEmpty())
+            return state->openError;
+
         activeInputs = inputChannels;
-        activeInputs.setRange (getInputChannelNames().size(), juce::jmax (0, activeInputs.getHighestBit() + 1), false);
+        activeInputs.setRange (inputChannelNames.size(), juce::jmax (0, activeInputs.getHighestBit() + 1), false);
         activeOutputs = outputChannels;
-        activeOutputs.setRange (getOutputChannelNames().size(), juce::jmax (0, activeOutputs.getHighestBit() + 1), false);
+        activeOutputs.setRange (outputChannelNames.size(), juce::jmax (0, activeOutputs.getHighestBit() + 1), false);
 
         const auto& rates = capabilities.sampleRates;
-        currentSampleRate = rates.contains (sampleRate) || rates.isEmpty() ? sampleRate : rates.getFirst();
+        currentSampleRate = rates.isEmpty() ? 0.0 : rates.contains (sampleRate) ? sampleRate : rates.getFirst();
         currentBufferSize = bufferSizeSamples > 0 ? bufferSizeSamples : getDefaultBufferSize();
         opened = true;
         return {};
@@ -58,10 +79,16 @@ public:
 
         if (auto* oldCallback = std::exchange (callback, newCallback))
             oldCallback->audioDeviceStopped();
+
+        if (callback != nullptr)
+            state->playing = this;
     }
 
     void stop() override
     {
+        if (state->playing == this)
+            state->playing = nullptr;
+
         if (auto* oldCallback = std::exchange (callback, nullptr))
             oldCallback->audioDeviceStopped();
     }
@@ -76,10 +103,30 @@ public:
     int getOutputLatencyInSamples() override { return 0; }
     int getInputLatencyInSamples() override { return 0; }
 
+    bool runCallback (int numSamples)
+    {
+        if (callback == nullptr || numSamples <= 0)
+            return false;
+
+        juce::AudioBuffer<float> inputs (juce::jmax (1, activeInputs.countNumberOfSetBits()), numSamples);
+        juce::AudioBuffer<float> outputs (juce::jmax (1, activeOutputs.countNumberOfSetBits()), numSamples);
+        outputs.clear();
+
+        for (int bit = activeInputs.findNextSetBit (0), packed = 0; bit >= 0; bit = activeInputs.findNextSetBit (bit + 1), ++packed)
+            juce::FloatVectorOperations::fill (inputs.getWritePointer (packed), (float) (bit + 1), numSamples);
+
+        callback->audioDeviceIOCallbackWithContext (inputs.getArrayOfReadPointers(), activeInputs.countNumberOfSetBits(),
+                                                    outputs.getArrayOfWritePointers(), activeOutputs.countNumberOfSetBits(),
+                                                    numSamples, {});
+        return true;
+    }
+
     const juce::String inputDeviceName, outputDeviceName;
 
 private:
+    const juce::StringArray inputChannelNames, outputChannelNames;
     const FakeDeviceCapabilities capabilities;
+    const std::shared_ptr<FakeAudioIODeviceType::SharedState> state;
     juce::AudioIODeviceCallback* callback = nullptr;
     juce::BigInteger activeInputs, activeOutputs;
     double currentSampleRate = 0.0;
@@ -89,8 +136,10 @@ private:
 } // namespace
 
 FakeAudioIODeviceType::FakeAudioIODeviceType (const juce::String& deviceTypeName, const juce::StringArray& inputDeviceNames,
-                                              const juce::StringArray& outputDeviceNames, const FakeDeviceCapabilities& offered)
-    : juce::AudioIODeviceType (deviceTypeName), inputNames (inputDeviceNames), outputNames (outputDeviceNames), capabilities (offered)
+                                              const juce::StringArray& outputDeviceNames, const FakeDeviceCapabilities& offered,
+                                              bool separateInputsAndOutputs)
+    : juce::AudioIODeviceType (deviceTypeName), inputNames (inputDeviceNames), outputNames (outputDeviceNames),
+      capabilities (offered), separate (separateInputsAndOutputs), state (std::make_shared<SharedState>())
 {
 }
 
@@ -118,15 +167,52 @@ juce::AudioIODevice* FakeAudioIODeviceType::createDevice (const juce::String& ou
     if (! knowsInput && ! knowsOutput)
         return nullptr;
 
+    const auto capabilitiesOf = [this] (const juce::String& deviceName) -> const FakeDeviceCapabilities&
+    {
+        const auto found = deviceCapabilities.find (deviceName);
+        return found != deviceCapabilities.end() ? found->second : capabilities;
+    };
+
     return new FakeAudioIODevice (getTypeName(), knowsInput ? inputDeviceName : juce::String(),
-                                  knowsOutput ? outputDeviceName : juce::String(), capabilities);
+                                  knowsOutput ? outputDeviceName : juce::String(), capabilitiesOf (inputDeviceName),
+                                  capabilitiesOf (outputDeviceName), state);
+}
+
+void FakeAudioIODeviceType::setDeviceCapabilities (const juce::String& deviceName, const FakeDeviceCapabilities& offered)
+{
+    deviceCapabilities[deviceName] = offered;
+}
+
+void FakeAudioIODeviceType::setOpenError (const juce::String& error)
+{
+    state->openError = error;
+}
+
+int FakeAudioIODeviceType::getOpenCount() const
+{
+    return state->openCount;
+}
+
+bool FakeAudioIODeviceType::runCallback (int numSamples)
+{
+    return state->playing != nullptr && state->playing->runCallback (numSamples);
+}
+
+std::unique_ptr<juce::AudioDeviceManager> makeDeviceManagerWith (std::vector<std::unique_ptr<juce::AudioIODeviceType>> types)
+{
+    // With a type already added, the manager adds none of the platform's.
+    auto manager = std::make_unique<juce::AudioDeviceManager>();
+
+    for (auto& type : types)
+        manager->addAudioDeviceType (std::move (type));
+
+    return manager;
 }
 
 std::unique_ptr<juce::AudioDeviceManager> makeDeviceManagerWith (std::unique_ptr<juce::AudioIODeviceType> type)
 {
-    // With a type already added, the manager adds none of the platform's.
-    auto manager = std::make_unique<juce::AudioDeviceManager>();
-    manager->addAudioDeviceType (std::move (type));
-    return manager;
+    std::vector<std::unique_ptr<juce::AudioIODeviceType>> types;
+    types.push_back (std::move (type));
+    return makeDeviceManagerWith (std::move (types));
 }
 } // namespace testsupport

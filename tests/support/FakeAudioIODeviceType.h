@@ -2,11 +2,14 @@
 
 #include <juce_audio_devices/juce_audio_devices.h>
 
+#include <map>
 #include <memory>
+#include <vector>
 
 namespace testsupport
 {
-/** What every device of a fake type offers. */
+/** What every device of a fake type offers. No sample rates makes a device that reports a rate
+    of 0. */
 struct FakeDeviceCapabilities
 {
     juce::StringArray inputChannelNames { "In 1", "In 2", "In 3", "In 4", "In 5", "In 6" };
@@ -16,27 +19,51 @@ struct FakeDeviceCapabilities
 };
 
 /** An audio device type whose devices have no hardware behind them: they open with the channels,
-    rate and buffer size asked for, as far as they offer them, and start and stop their callback
-    but never call it with audio. Used on the test's own thread. */
+    rate and buffer size asked for, as far as they offer them, and call their callback only when a
+    test runs a block through it. Used on the test's own thread. */
 class FakeAudioIODeviceType : public juce::AudioIODeviceType
 {
 public:
+    /** With shared inputs and outputs, one device name stands for both sides, as the type's
+        input and output names should then be the same list. */
     FakeAudioIODeviceType (const juce::String& deviceTypeName, const juce::StringArray& inputDeviceNames,
-                           const juce::StringArray& outputDeviceNames, const FakeDeviceCapabilities& capabilities = {});
+                           const juce::StringArray& outputDeviceNames, const FakeDeviceCapabilities& capabilities = {},
+                           bool separateInputsAndOutputs = true);
 
     void scanForDevices() override { hasScanned = true; }
     juce::StringArray getDeviceNames (bool wantInputNames) const override;
     int getDefaultDeviceIndex (bool forInput) const override { return getDeviceNames (forInput).isEmpty() ? -1 : 0; }
     int getIndexOfDevice (juce::AudioIODevice* device, bool asInput) const override;
-    bool hasSeparateInputsAndOutputs() const override { return true; }
+    bool hasSeparateInputsAndOutputs() const override { return separate; }
     juce::AudioIODevice* createDevice (const juce::String& outputDeviceName, const juce::String& inputDeviceName) override;
+
+    /** The named device offers these instead of the type's; devices made from now on. */
+    void setDeviceCapabilities (const juce::String& deviceName, const FakeDeviceCapabilities& capabilities);
+
+    /** Every open() from now on fails with this text; an empty text lets them succeed again. */
+    void setOpenError (const juce::String& error);
+
+    /** How often devices of this type have been opened, failed attempts included. */
+    int getOpenCount() const;
+
+    /** Runs one block through the callback of the device that plays, as its audio thread would:
+        every active input channel carries its device channel number plus one in every sample.
+        Returns false when no device of this type plays. */
+    bool runCallback (int numSamples);
+
+    struct SharedState;
 
 private:
     const juce::StringArray inputNames, outputNames;
     const FakeDeviceCapabilities capabilities;
+    const bool separate;
+    std::map<juce::String, FakeDeviceCapabilities> deviceCapabilities;
+    std::shared_ptr<SharedState> state;
     bool hasScanned = false;
 };
 
-/** A device manager that knows the given type and no other, so nothing reaches the system's audio. */
+/** A device manager that knows the given types, in this order, and no other, so nothing reaches
+    the system's audio. */
+std::unique_ptr<juce::AudioDeviceManager> makeDeviceManagerWith (std::vector<std::unique_ptr<juce::AudioIODeviceType>> types);
 std::unique_ptr<juce::AudioDeviceManager> makeDeviceManagerWith (std::unique_ptr<juce::AudioIODeviceType> type);
 } // namespace testsupport

@@ -1,0 +1,111 @@
+#include "OVEXAudioDeviceSelectorComponent.h"
+
+namespace
+{
+constexpr int typeBoxY = 15;
+constexpr int typeBoxHeight = 24;
+constexpr int panelYBelowTypeBox = 57;
+} // namespace
+
+OVEXAudioDeviceSelectorComponent::OVEXAudioDeviceSelectorComponent (juce::AudioDeviceManager& manager, int minInputChannels,
+                                                                    int maxInputChannels, int minOutputChannels,
+                                                                    int maxOutputChannels, bool showChannelsAsStereoPairs,
+                                                                    bool hideAdvanced, OvexjuceLoudnessAudioProcessor* processorToUse)
+    : deviceManager (manager),
+      setup { &manager, minInputChannels, maxInputChannels, minOutputChannels, maxOutputChannels, showChannelsAsStereoPairs },
+      hideAdvancedOptionsWithButton (hideAdvanced), processor (processorToUse)
+{
+    const auto& types = deviceManager.getAvailableDeviceTypes();
+
+    if (types.size() >= 2)
+    {
+        deviceTypeBox = std::make_unique<juce::ComboBox>();
+
+        for (int i = 0; i < types.size(); ++i)
+            deviceTypeBox->addItem (types.getUnchecked (i)->getTypeName(), i + 1);
+
+        addAndMakeVisible (*deviceTypeBox);
+        deviceTypeBox->addListener (this);
+
+        deviceTypeLabel = std::make_unique<juce::Label> (juce::String(), TRANS ("Audio device type:"));
+        deviceTypeLabel->setFont (font);
+        deviceTypeLabel->setJustificationType (juce::Justification::centredRight);
+        deviceTypeLabel->attachToComponent (deviceTypeBox.get(), true);
+    }
+
+    deviceManager.addChangeListener (this);
+    updateAllControls();
+}
+
+OVEXAudioDeviceSelectorComponent::~OVEXAudioDeviceSelectorComponent()
+{
+    deviceManager.removeChangeListener (this);
+    settingsPanel.reset();
+    deviceTypeLabel.reset();
+    deviceTypeBox.reset();
+}
+
+void OVEXAudioDeviceSelectorComponent::setDeviceErrorReporter (DeviceErrorReporter reporter)
+{
+    errorReporter = std::move (reporter);
+
+    if (settingsPanel != nullptr)
+        settingsPanel->setDeviceErrorReporter (errorReporter);
+}
+
+void OVEXAudioDeviceSelectorComponent::updateAllControls()
+{
+    if (deviceTypeBox != nullptr)
+        deviceTypeBox->setText (deviceManager.getCurrentAudioDeviceType(), juce::dontSendNotification);
+
+    if (settingsPanel == nullptr || settingsPanelTypeName != deviceManager.getCurrentAudioDeviceType())
+    {
+        settingsPanelTypeName = deviceManager.getCurrentAudioDeviceType();
+        settingsPanel.reset();
+
+        const auto& types = deviceManager.getAvailableDeviceTypes();
+        const int typeIndex = deviceTypeBox != nullptr ? deviceTypeBox->getSelectedId() - 1 : 0;
+
+        if (juce::isPositiveAndBelow (typeIndex, types.size()))
+        {
+            settingsPanel = std::make_unique<AudioDeviceSettingsPanel> (*types.getUnchecked (typeIndex), setup,
+                                                                        hideAdvancedOptionsWithButton, processor, font);
+            settingsPanel->setDeviceErrorReporter (errorReporter);
+            addAndMakeVisible (*settingsPanel);
+        }
+    }
+
+    resized();
+}
+
+void OVEXAudioDeviceSelectorComponent::resized()
+{
+    if (deviceTypeBox != nullptr)
+        deviceTypeBox->setBounds (proportionOfWidth (0.35f), typeBoxY, proportionOfWidth (0.3f), typeBoxHeight);
+
+    if (settingsPanel != nullptr)
+        settingsPanel->setBounds (0, deviceTypeBox != nullptr ? panelYBelowTypeBox : typeBoxY, getWidth(),
+                                  settingsPanel->getHeight());
+}
+
+void OVEXAudioDeviceSelectorComponent::childBoundsChanged (juce::Component* child)
+{
+    if (child == settingsPanel.get())
+        resized();
+}
+
+void OVEXAudioDeviceSelectorComponent::comboBoxChanged (juce::ComboBox* box)
+{
+    if (box == nullptr || box != deviceTypeBox.get())
+        return;
+
+    const auto& types = deviceManager.getAvailableDeviceTypes();
+    const int typeIndex = box->getSelectedId() - 1;
+
+    if (! juce::isPositiveAndBelow (typeIndex, types.size()))
+        return;
+
+    settingsPanel.reset();
+    deviceManager.setCurrentAudioDeviceType (types.getUnchecked (typeIndex)->getTypeName(), true);
+    updateAllControls();
+}
