@@ -22,6 +22,24 @@ juce::AudioIODevice* currentDevice (const AudioDeviceSetupDetails& setup)
 {
     return setup.manager != nullptr ? setup.manager->getCurrentAudioDevice() : nullptr;
 }
+
+/** "512 samples (11.6 ms)": a buffer size with its duration, at 48 kHz when the device does not
+    tell its rate. */
+juce::String bufferSizeText (int samples, double sampleRate)
+{
+    const double rate = sampleRate > 0.0 ? sampleRate : 48000.0;
+    return juce::String (samples) + " samples (" + juce::String (samples * 1000.0 / rate, 1) + " ms)";
+}
+
+/** The role box item showing a stored layout entry: its channel, "none" for -1, and no item at all
+    for anything the device lacks (a restored layout may name any channel). */
+int roleBoxItemIdFor (int layoutEntry, int numChannels)
+{
+    if (layoutEntry == -1)
+        return -1;
+
+    return layoutEntry >= 0 && layoutEntry < numChannels ? layoutEntry + 1 : 0;
+}
 } // namespace
 
 DeviceErrorReporter makeAlertDeviceErrorReporter()
@@ -30,21 +48,6 @@ DeviceErrorReporter makeAlertDeviceErrorReporter()
     {
         juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, message);
     };
-}
-
-juce::String bufferSizeText (int samples, double sampleRate)
-{
-    const double rate = sampleRate > 0.0 ? sampleRate : 48000.0;
-    return juce::String (samples) + " samples (" + juce::String (samples * 1000.0 / rate, 1) + " ms)";
-}
-
-int roleBoxItemIdFor (int layoutEntry, int numChannels)
-{
-    if (layoutEntry == -1)
-        return -1;
-
-    // A restored layout may name any channel; one the device lacks shows as no choice at all.
-    return layoutEntry >= 0 && layoutEntry < numChannels ? layoutEntry + 1 : 0;
 }
 
 //==============================================================================

@@ -139,11 +139,3 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OVEXChannelSelectorDropBox)
 };
-
-/** "512 samples (11.6 ms)": a buffer size with its duration at the given rate, 48 kHz when the
-    device does not tell its rate. */
-juce::String bufferSizeText (int samples, double sampleRate);
-
-/** The role box item that shows a stored layout entry: the channel's id, "none" for -1, and no
-    item (0) for anything the device does not have. */
-int roleBoxItemIdFor (int layoutEntry, int numChannels);
