@@ -452,7 +452,8 @@ void AudioDeviceSettingsPanel::OVEXChannelSelectorDropBox::refill()
 
 void AudioDeviceSettingsPanel::OVEXChannelSelectorDropBox::comboBoxChanged (juce::ComboBox* box)
 {
-    const bool isRoleBox = std::any_of (roleBoxes.begin(), roleBoxes.end(), [box] (const auto& roleBox) { return roleBox.get() == box; });
+    const bool isRoleBox = std::any_of (roleBoxes.begin(), roleBoxes.end(),
+                                        [box] (const auto& roleBox) { return roleBox.get() == box; });
 
     if (isRoleBox)
         applyBoxSelections();

@@ -257,10 +257,14 @@ void paintImage (juce::Graphics& g, const Fonts& fonts, const NolvImageSpec& spe
 
         case Id::fiveOneOff:      drawFace (g, fonts, area, nolvColours::control, "5.1", modeCaption); break;
         case Id::fiveOneOn:       drawFace (g, fonts, area, nolvColours::blue, "5.1", modeCaption); break;
-        case Id::fiveOneDisabled: drawFace (g, fonts, area, nolvColours::controlDisabled, "5.1", modeCaption, nolvColours::inactiveCaption); break;
+        case Id::fiveOneDisabled:
+            drawFace (g, fonts, area, nolvColours::controlDisabled, "5.1", modeCaption, nolvColours::inactiveCaption);
+            break;
         case Id::downmixOff:      drawFace (g, fonts, area, nolvColours::control, "STEREO", modeCaption); break;
         case Id::downmixOn:       drawFace (g, fonts, area, nolvColours::blue, "STEREO", modeCaption); break;
-        case Id::downmixDisabled: drawFace (g, fonts, area, nolvColours::controlDisabled, "STEREO", modeCaption, nolvColours::inactiveCaption); break;
+        case Id::downmixDisabled:
+            drawFace (g, fonts, area, nolvColours::controlDisabled, "STEREO", modeCaption, nolvColours::inactiveCaption);
+            break;
 
         case Id::connectOff:      drawFace (g, fonts, area, nolvColours::control, "START", smallCaption); break;
         case Id::connectOffHover: drawFace (g, fonts, area, nolvColours::controlHover, "START", smallCaption); break;

@@ -122,8 +122,8 @@ protected:
     {
         selector.reset();
         const auto outputs = juce::StringArray { "Speakers", "Phones" };
-        auto type = std::make_unique<FakeAudioIODeviceType> ("Fake", separateInputsAndOutputs ? juce::StringArray { "Mic", "Line" } : outputs,
-                                                             outputs, capabilities, separateInputsAndOutputs);
+        const auto inputs = separateInputsAndOutputs ? juce::StringArray { "Mic", "Line" } : outputs;
+        auto type = std::make_unique<FakeAudioIODeviceType> ("Fake", inputs, outputs, capabilities, separateInputsAndOutputs);
         fakeType = type.get();
         manager = testsupport::makeDeviceManagerWith (std::move (type));
         return *fakeType;
@@ -357,7 +357,11 @@ TEST_F (DevicePage, DeviceErrorsAreReportedAndAClosedDeviceGreysTheDropBoxes)
         EXPECT_EQ (reports.size(), 1);
 
         // A choice that still reaches a drop box finds no device and leaves the saved set-up alone.
-        const auto savedSetup = [this] { auto xml = manager->createStateXml(); return xml != nullptr ? xml->toString() : juce::String(); };
+        const auto savedSetup = [this]
+        {
+            const auto xml = manager->createStateXml();
+            return xml != nullptr ? xml->toString() : juce::String();
+        };
         const auto saved = savedSetup();
         roleBox (DropBox::input, roleL).setSelectedId (-1, juce::sendNotificationSync);
         EXPECT_EQ (savedSetup(), saved);
@@ -486,7 +490,8 @@ struct DummyJackServer
     {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init (&actions);
-        posix_spawn_file_actions_addopen (&actions, STDOUT_FILENO, log.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen (&actions, STDOUT_FILENO, log.getFullPathName().toRawUTF8(),
+                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_adddup2 (&actions, STDOUT_FILENO, STDERR_FILENO);
 
         // timeout ends the server even if this process dies before it can.
@@ -507,7 +512,9 @@ struct DummyJackServer
 
     ~DummyJackServer()
     {
-        if (pid > 0 && kill (pid, SIGTERM) == 0 && ! testsupport::waitUntil ([this] { return waitpid (pid, nullptr, WNOHANG) == pid; }, 10000))
+        const auto ended = [this] { return waitpid (pid, nullptr, WNOHANG) == pid; };
+
+        if (pid > 0 && kill (pid, SIGTERM) == 0 && ! testsupport::waitUntil (ended, 10000))
         {
             kill (pid, SIGKILL);
             waitpid (pid, nullptr, 0);
@@ -539,11 +546,13 @@ TEST (DevicePageOnJack, OpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
     processor.setInputLayout ({ 2, 0, -1, 5, -1, -1 });
     processor.setOutputLayout ({ 1, -1, -1, -1, -1, 3 });
 
-    auto manager = testsupport::makeDeviceManagerWith (std::unique_ptr<juce::AudioIODeviceType> (juce::AudioIODeviceType::createAudioIODeviceType_JACK()));
+    std::unique_ptr<juce::AudioIODeviceType> jack (juce::AudioIODeviceType::createAudioIODeviceType_JACK());
+    auto manager = testsupport::makeDeviceManagerWith (std::move (jack));
     ASSERT_EQ (manager->initialise (6, 6, nullptr, true), "");
     juce::StringArray reports;
     OVEXAudioDeviceSelectorComponent selector (*manager, 6, 6, 6, 6, false, false, &processor);
-    selector.setDeviceErrorReporter ([&] (const juce::String& title, const juce::String& message) { reports.add (title + ": " + message); });
+    selector.setDeviceErrorReporter ([&] (const juce::String& title, const juce::String& message)
+                                     { reports.add (title + ": " + message); });
     selector.setBounds (0, 0, 1024, 600);
 
     // JUCE learns of JACK's connections on JACK's thread and hands them to the message loop.
