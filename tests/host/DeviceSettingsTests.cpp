@@ -5,24 +5,15 @@
 #include "NolvColours.h"
 #include "OVEXAudioDeviceSelectorComponent.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
-#include "ScopedEnvironmentVariable.h"
-#include "WaitUntil.h"
+#include "PrivateJackServer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
 #include <functional>
-#include <csignal>
-#include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 // The audio settings page on fake device types, where every device and failure is the test's to
 // choose, and once on a real JACK server, whose port graph shows what the page opened.
@@ -479,68 +470,12 @@ TEST_F (DevicePage, ClicksInsideTheInputDropBoxReachTheOutputRoleBoxesUnderIt)
     EXPECT_EQ (image.getPixelAt (rateBox.getX() + 2, rateBox.getCentreY()), nolvColours::fieldBackground);
 }
 
-//==============================================================================
-namespace
-{
-/** A JACK server with the dummy driver under a name of the test's own; every JACK client of this
-    process and its children reaches it through JACK_DEFAULT_SERVER. Stopped by its pid. */
-struct DummyJackServer
-{
-    DummyJackServer()
-    {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init (&actions);
-        posix_spawn_file_actions_addopen (&actions, STDOUT_FILENO, log.getFullPathName().toRawUTF8(),
-                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2 (&actions, STDOUT_FILENO, STDERR_FILENO);
-
-        // timeout ends the server even if this process dies before it can.
-        std::vector<std::string> arguments { "timeout", "300", "jackd", "-n", name, "--no-realtime", "-d", "dummy",
-                                             "-r", "48000", "-p", "512", "-C", "6", "-P", "6" };
-        std::vector<char*> argv;
-
-        for (auto& argument : arguments)
-            argv.push_back (argument.data());
-
-        argv.push_back (nullptr);
-
-        if (posix_spawnp (&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            pid = -1;
-
-        posix_spawn_file_actions_destroy (&actions);
-    }
-
-    ~DummyJackServer()
-    {
-        const auto ended = [this] { return waitpid (pid, nullptr, WNOHANG) == pid; };
-
-        if (pid > 0 && kill (pid, SIGTERM) == 0 && ! testsupport::waitUntil (ended, 10000))
-        {
-            kill (pid, SIGKILL);
-            waitpid (pid, nullptr, 0);
-        }
-    }
-
-    const std::string name = "nolvdev" + std::to_string (getpid());
-    const juce::File log = juce::File (NOLV_ARTIFACT_DIR).getChildFile ("jackd-device-page.log");
-    testsupport::ScopedEnvironmentVariable defaultServer { "JACK_DEFAULT_SERVER", name };
-    pid_t pid = -1;
-};
-
-juce::String outputOf (const juce::StringArray& command)
-{
-    juce::ChildProcess process;
-    return process.start (command) ? process.readAllProcessOutput() : juce::String();
-}
-} // namespace
-
 TEST (DevicePageOnJack, OpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
 {
-    DummyJackServer server;
-    ASSERT_GT (server.pid, 0);
-    juce::ChildProcess serverWait;
-    ASSERT_TRUE (serverWait.start ("jack_wait -w -t 20") && serverWait.waitForProcessToFinish (30000) && serverWait.getExitCode() == 0)
-        << server.log.loadFileAsString();
+    const auto logs = juce::File (NOLV_ARTIFACT_DIR).getChildFile ("device-page-jack");
+    ASSERT_TRUE (logs.createDirectory().wasOk());
+    testsupport::PrivateJackServer server (logs);
+    ASSERT_TRUE (server.waitUntilRunning()) << server.getLog().loadFileAsString();
 
     OvexjuceLoudnessAudioProcessor processor (nullptr);
     processor.setInputLayout ({ 2, 0, -1, 5, -1, -1 });
@@ -573,7 +508,10 @@ TEST (DevicePageOnJack, OpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
     EXPECT_TRUE (reports.isEmpty()) << reports.joinIntoString ("\n");
 
     // Every port of the program's client, each followed by what it is connected to.
-    EXPECT_EQ (outputOf ({ "jack_lsp", "-c", "NOLV51:" }),
+    const auto ports = logs.getChildFile ("jack_lsp.log");
+    ports.deleteFile();
+    ASSERT_TRUE (testsupport::runsToSuccess ({ "jack_lsp", "-c", "NOLV51:" }, ports));
+    EXPECT_EQ (ports.loadFileAsString(),
                "NOLV51:in_1\n   system:capture_1\nNOLV51:in_2\nNOLV51:in_3\n   system:capture_3\nNOLV51:in_4\nNOLV51:in_5\n"
                "NOLV51:in_6\n   system:capture_6\nNOLV51:out_1\nNOLV51:out_2\n   system:playback_2\nNOLV51:out_3\n"
                "NOLV51:out_4\n   system:playback_4\nNOLV51:out_5\nNOLV51:out_6\n");
