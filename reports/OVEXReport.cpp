@@ -1,0 +1,485 @@
+#include "OVEXReport.h"
+
+#include "DefaultLogLocations.h"
+#include "NolvColours.h"
+#include "NolvResources.h"
+#include "NolvWidgets.h"
+#include "ReportText.h"
+#include "ReportXmlNames.h"
+
+#include <cmath>
+
+namespace
+{
+/** Where each child of the page stands, by component ID; the value and duration labels that are
+    attached to another label are placed by it. */
+struct Placement
+{
+    const char* id;
+    int x, y, width, height;
+};
+
+constexpr Placement pageLayout[] = {
+    { "fileTree", 12, 25, 230, 270 },
+    { "folderField", 270, 27, 221, 30 },
+    { "browse", 491, 27, 82, 30 },
+    { "nameField", 626, 27, 221, 30 },
+    { "apply", 847, 27, 82, 30 },
+    { "title", 265, 70, 500, 20 },
+    { "programLoudnessCaption", 265, 100, 130, 20 },
+    { "integratedUnit", 538, 100, 130, 20 },
+    { "firstDuration", 682, 100, 130, 20 },
+    { "loudnessRangeCaption", 265, 125, 130, 20 },
+    { "rangeUnit", 538, 125, 130, 20 },
+    { "secondDuration", 682, 125, 130, 20 },
+    { "maxShortTermCaption", 265, 150, 180, 20 },
+    { "maxShortTermUnit", 538, 150, 130, 20 },
+    { "maxShortTermPositionCaption", 622, 150, 180, 20 },
+    { "maxShortTermPosition", 682, 150, 180, 20 },
+    { "maxMomentaryCaption", 265, 175, 180, 20 },
+    { "maxMomentaryUnit", 538, 175, 130, 20 },
+    { "maxMomentaryPositionCaption", 622, 175, 180, 20 },
+    { "maxMomentaryPosition", 682, 175, 180, 20 },
+    { "maxTruePeakCaption", 265, 200, 180, 20 },
+    { "maxTruePeakUnit", 538, 200, 130, 20 },
+    { "maxTruePeakPositionCaption", 622, 200, 180, 20 },
+    { "maxTruePeakPosition", 682, 200, 180, 20 },
+    { "limitCaption", 622, 235, 180, 20 },
+    { "limitSlider", 785, 235, 100, 20 },
+    { "limitUnit", 885, 235, 180, 20 },
+    { "startCaption", 265, 255, 180, 20 },
+    { "start", 332, 255, 180, 20 },
+    { "endCaption", 265, 280, 180, 20 },
+    { "end", 332, 280, 180, 20 },
+    { "highResolutionCaption", 622, 263, 180, 15 },
+    { "resolutionToggle", 757, 264, 41, 16 },
+    { "lowResolutionCaption", 800, 263, 180, 15 },
+    { "shortTermCaption", 622, 288, 180, 15 },
+    { "seriesToggle", 757, 288, 41, 16 },
+    { "momentaryCaption", 800, 288, 180, 15 },
+    { "graph", 20, 307, 1000, 370 },
+};
+
+constexpr int graphWidth = 1000, graphHeight = 370;
+constexpr float graphLimit = -10.0f;
+constexpr float lowestLevel = -70.0f;
+
+/** The number a level attribute holds; text that is no number counts as 0.0. */
+float levelOf (const juce::String& text)
+{
+    const auto level = (float) text.getDoubleValue();
+    return std::isfinite (level) ? level : 0.0f;
+}
+
+/** A level attribute as the summary shows it: one decimal, or "-" while it is still empty (an unset
+    level would otherwise read 0.0, the loudest level there is). */
+juce::String levelText (const juce::XmlElement& element)
+{
+    const auto text = element.getStringAttribute (reportXml::value);
+    return text.isEmpty() ? juce::String ("-") : formatOneDecimal (levelOf (text));
+}
+
+/** A true peak that never rose above the floor has no value to show. */
+juce::String truePeakText (const juce::XmlElement& element)
+{
+    const auto text = element.getStringAttribute (reportXml::value);
+    const auto level = levelOf (text);
+    return text.isNotEmpty() && level > lowestLevel ? formatOneDecimal (level) : juce::String ("-");
+}
+
+std::unique_ptr<juce::DrawableButton> makeFaceButton (NolvImageId normal, NolvImageId pressed, bool isToggle)
+{
+    ButtonFaces faces;
+    faces.normal = nolvImage (normal);
+
+    if (isToggle)
+        faces.normalOn = nolvImage (pressed);
+    else
+        faces.down = nolvImage (pressed);
+
+    return makeImageButton (faces, isToggle);
+}
+} // namespace
+
+OVEXReport::OVEXReport (const juce::Font& labelFont)
+    : font (labelFont),
+      graph (graphWidth, graphHeight, juce::Colours::black, juce::Colours::white, nolvColours::shortTermCurve,
+             nolvColours::momentaryCurve, nolvColours::pureRed, juce::Colours::white, true, graphLimit)
+{
+    // Tooltips are drawn by the look-and-feel from its own colour table.
+    lookAndFeel.setColour (juce::TooltipWindow::backgroundColourId, juce::Colours::black);
+    lookAndFeel.setColour (juce::TooltipWindow::outlineColourId, juce::Colours::black);
+    lookAndFeel.setColour (juce::TooltipWindow::textColourId, juce::Colours::white);
+    tooltipWindow.setLookAndFeel (&lookAndFeel);
+
+    addLabel (title, "title", {}, 17.0f);
+    addLabel (programLoudnessCaption, "programLoudnessCaption", "Program Loudness:");
+    addLabel (integratedUnit, "integratedUnit", {});
+    attachLabel (integratedValue, "integratedValue", {}, integratedUnit);
+    addLabel (firstDuration, "firstDuration", {});
+    attachLabel (firstDurationCaption, "firstDurationCaption", "Duration:", firstDuration);
+    addLabel (loudnessRangeCaption, "loudnessRangeCaption", "Loudness Range:");
+    addLabel (rangeUnit, "rangeUnit", {});
+    attachLabel (rangeValue, "rangeValue", {}, rangeUnit);
+    addLabel (secondDuration, "secondDuration", {});
+    attachLabel (secondDurationCaption, "secondDurationCaption", "Duration:", secondDuration);
+    addLabel (maxShortTermCaption, "maxShortTermCaption", "Max. Short Term Loudness:");
+    addLabel (maxShortTermUnit, "maxShortTermUnit", {});
+    attachLabel (maxShortTermValue, "maxShortTermValue", {}, maxShortTermUnit);
+    addLabel (maxShortTermPositionCaption, "maxShortTermPositionCaption", "Position:");
+    addLabel (maxShortTermPosition, "maxShortTermPosition", {});
+    addLabel (maxMomentaryCaption, "maxMomentaryCaption", "Max. Momentary Loudness:");
+    addLabel (maxMomentaryUnit, "maxMomentaryUnit", {});
+    attachLabel (maxMomentaryValue, "maxMomentaryValue", {}, maxMomentaryUnit);
+    addLabel (maxMomentaryPositionCaption, "maxMomentaryPositionCaption", "Position:");
+    addLabel (maxMomentaryPosition, "maxMomentaryPosition", {});
+    addLabel (maxTruePeakCaption, "maxTruePeakCaption", "Max. True Peak:");
+    addLabel (maxTruePeakUnit, "maxTruePeakUnit", {});
+    attachLabel (maxTruePeakValue, "maxTruePeakValue", {}, maxTruePeakUnit);
+    addLabel (maxTruePeakPositionCaption, "maxTruePeakPositionCaption", "Position:");
+    addLabel (maxTruePeakPosition, "maxTruePeakPosition", {});
+    addLabel (startCaption, "startCaption", "Start Time:");
+    addLabel (start, "start", {});
+    addLabel (endCaption, "endCaption", "End Time:");
+    addLabel (end, "end", {});
+
+    addLabel (limitCaption, "limitCaption", "Short Term Limit:");
+    styleBarSlider (limitSlider, lookAndFeel, true);
+    limitSlider.setRange (-30.0, -10.0, 1.0);
+    limitSlider.setValue (graphLimit, juce::dontSendNotification);
+    limitSlider.setColour (juce::Slider::backgroundColourId, nolvColours::lightGrey);
+    limitSlider.setColour (juce::Slider::thumbColourId, nolvColours::blue);
+    limitSlider.setColour (juce::Slider::trackColourId, juce::Colours::white);
+    limitSlider.setComponentID ("limitSlider");
+    limitSlider.addListener (this);
+    addAndMakeVisible (limitSlider);
+    addLabel (limitUnit, "limitUnit", {});
+
+    addLabel (highResolutionCaption, "highResolutionCaption", "High Resolution");
+    addLabel (lowResolutionCaption, "lowResolutionCaption", "Low Resolution");
+    resolutionToggle = makeFaceButton (NolvImageId::resolutionToggleOff, NolvImageId::resolutionToggleOn, true);
+    resolutionToggle->setComponentID ("resolutionToggle");
+    resolutionToggle->addListener (this);
+    addAndMakeVisible (*resolutionToggle);
+    showActiveCaption (highResolutionCaption, lowResolutionCaption);
+
+    // Set on the tree itself: in a shared colour table they would also reach the folder chooser.
+    fileTree.setColour (juce::TreeView::backgroundColourId, juce::Colours::black);
+    fileTree.setColour (juce::DirectoryContentsDisplayComponent::textColourId, juce::Colours::white);
+    fileTree.setColour (juce::DirectoryContentsDisplayComponent::highlightColourId, nolvColours::frame);
+    fileTree.setColour (juce::DirectoryContentsDisplayComponent::highlightedTextColourId, juce::Colours::white);
+    fileTree.setComponentID ("fileTree");
+    fileTree.addListener (this);
+    addAndMakeVisible (fileTree);
+
+    graph.setComponentID ("graph");
+    graph.addChangeListener (this);
+    addAndMakeVisible (graph);
+
+    styleTextField (folderField);
+    folderField.setComponentID ("folderField");
+    folderField.setText (juce::File::getSpecialLocation (juce::File::userDocumentsDirectory).getFullPathName(),
+                         juce::dontSendNotification);
+    folderField.addListener (this);
+    addAndMakeVisible (folderField);
+
+    browseButton = makeFaceButton (NolvImageId::browseNormal, NolvImageId::browsePressed, false);
+    browseButton->setComponentID ("browse");
+    applyButton = makeFaceButton (NolvImageId::saveOff, NolvImageId::saveHover, false);
+    applyButton->setComponentID ("apply");
+
+    for (auto* button : { browseButton.get(), applyButton.get() })
+    {
+        button->addListener (this);
+        addAndMakeVisible (*button);
+    }
+
+    styleTextField (nameField);
+    nameField.setComponentID ("nameField");
+    nameField.addListener (this);
+    addAndMakeVisible (nameField);
+
+    addLabel (shortTermCaption, "shortTermCaption", "Short Term Loudness");
+    addLabel (momentaryCaption, "momentaryCaption", "Momentary Loudness");
+    seriesToggle = makeFaceButton (NolvImageId::seriesToggleOff, NolvImageId::seriesToggleOn, true);
+    seriesToggle->setComponentID ("seriesToggle");
+    seriesToggle->addListener (this);
+    addAndMakeVisible (*seriesToggle);
+    showActiveCaption (shortTermCaption, momentaryCaption);
+
+    directoryList.setDirectory (juce::File::getSpecialLocation (juce::File::userHomeDirectory), true, true);
+    setSize (864, 768);
+    scanThread.startThread();
+}
+
+OVEXReport::~OVEXReport()
+{
+    limitSlider.setLookAndFeel (nullptr);
+    tooltipWindow.setLookAndFeel (nullptr);
+    graph.removeChangeListener (this);
+    fileTree.removeListener (this);
+}
+
+void OVEXReport::addLabel (juce::Label& label, const char* id, const juce::String& text, float fontHeight)
+{
+    styleLabel (label, font.withHeight (fontHeight).withStyle (juce::Font::plain).withHorizontalScale (1.0f),
+                juce::Justification::centredLeft);
+    label.setText (text, juce::dontSendNotification);
+    label.setComponentID (id);
+    label.setInterceptsMouseClicks (false, false);
+    addAndMakeVisible (label);
+}
+
+void OVEXReport::attachLabel (juce::Label& label, const char* id, const juce::String& text, juce::Label& owner)
+{
+    addLabel (label, id, text);
+    label.attachToComponent (&owner, true);
+}
+
+//==============================================================================
+void OVEXReport::setLogFolder (const juce::String& folderText)
+{
+    if (currentLogFolder == folderText)
+        return;
+
+    currentLogFolder = folderText;
+    folderField.setText (folderText, juce::dontSendNotification);
+    directoryList.setDirectory (reportFolderFor (folderText), true, true);
+}
+
+void OVEXReport::setLogName (const juce::String& nameText)
+{
+    if (currentLogName == nameText)
+        return;
+
+    currentLogName = nameText;
+    nameField.setText (nameText, juce::dontSendNotification);
+}
+
+void OVEXReport::setLimitSliderColours (juce::Colour background, juce::Colour thumb)
+{
+    limitSlider.setColour (juce::Slider::backgroundColourId, background);
+    limitSlider.setColour (juce::Slider::thumbColourId, thumb);
+}
+
+void OVEXReport::refreshFileList()
+{
+    directoryList.refresh();
+}
+
+void OVEXReport::applyFieldTexts()
+{
+    logFolderText = folderField.getText();
+    logNameText = nameField.getText();
+    sendChangeMessage();
+}
+
+//==============================================================================
+void OVEXReport::selectionChanged()
+{
+    const auto file = fileTree.getSelectedFile (0);
+
+    // The list's wildcard ignores case; reports are only ever written as ".xml".
+    if (file.getFileExtension() == ".xml")
+        readXmlReport (file);
+}
+
+void OVEXReport::readXmlReport (const juce::File& report)
+{
+    reportFile = report;
+    const auto root = juce::parseXML (report);
+
+    if (root == nullptr)
+        return;
+
+    const auto show = [] (juce::Label& label, const juce::String& text) { label.setText (text, juce::dontSendNotification); };
+
+    if (root->getChildByName (reportXml::title) != nullptr)
+        show (title, report.getFileNameWithoutExtension());
+
+    // Each group is a chain: an element missing stops its group, and the labels after it keep their texts.
+    if (auto* interval = root->getChildByName (reportXml::interval))
+    {
+        if (auto* startTime = interval->getChildByName (reportXml::startTime))
+        {
+            show (start, startTime->getStringAttribute (reportXml::value));
+
+            if (auto* stopTime = startTime->getNextElementWithTagName (reportXml::stopTime))
+            {
+                show (end, stopTime->getStringAttribute (reportXml::value));
+
+                if (auto* upTime = stopTime->getNextElementWithTagName (reportXml::upTime))
+                {
+                    show (firstDuration, upTime->getStringAttribute (reportXml::value));
+                    show (secondDuration, upTime->getStringAttribute (reportXml::value));
+                }
+            }
+        }
+    }
+
+    if (auto* measurements = root->getChildByName (reportXml::measurements))
+    {
+        if (auto* integrated = measurements->getChildByName (reportXml::integratedLoudness))
+        {
+            show (integratedValue, levelText (*integrated));
+            show (integratedUnit, integrated->getStringAttribute (reportXml::unit));
+            show (limitUnit, integratedUnit.getText());
+
+            if (auto* range = integrated->getNextElementWithTagName (reportXml::loudnessRange))
+            {
+                show (rangeValue, levelText (*range));
+                show (rangeUnit, range->getStringAttribute (reportXml::unit));
+
+                if (auto* maxShortTerm = range->getNextElementWithTagName (reportXml::maxShortTerm))
+                {
+                    show (maxShortTermValue, levelText (*maxShortTerm));
+                    show (maxShortTermUnit, maxShortTerm->getStringAttribute (reportXml::unit));
+                    show (maxShortTermPosition, maxShortTerm->getStringAttribute (reportXml::maxTime));
+
+                    if (auto* maxMomentary = maxShortTerm->getNextElementWithTagName (reportXml::maxMomentary))
+                    {
+                        show (maxMomentaryValue, levelText (*maxMomentary));
+                        show (maxMomentaryUnit, maxMomentary->getStringAttribute (reportXml::unit, "-"));
+                        show (maxMomentaryPosition, maxMomentary->getStringAttribute (reportXml::maxTime));
+
+                        if (auto* maxTruePeak = maxMomentary->getNextElementWithTagName (reportXml::maxTruePeak))
+                        {
+                            const auto peak = truePeakText (*maxTruePeak);
+                            juce::Logger::writeToLog (peak);
+                            show (maxTruePeakValue, peak);
+                            show (maxTruePeakUnit, maxTruePeak->getStringAttribute (reportXml::unit));
+                            show (maxTruePeakPosition, maxTruePeak->getStringAttribute (reportXml::maxTime));
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    if (auto* dynamicMeasurements = root->getChildByName (LoudnessSeries::dynamicMeasurementsTag))
+        graph.loadDynamicMeasurements (*dynamicMeasurements);
+    else
+        readCsvCompanion();
+}
+
+void OVEXReport::readCsvCompanion()
+{
+    const auto csv = csvCompanionOf (reportFile);
+
+    if (csv.existsAsFile())
+        graph.loadCsvLines (csv);
+    else
+        graph.clearReport();
+}
+
+void OVEXReport::changeListenerCallback (juce::ChangeBroadcaster* source)
+{
+    // A message still on its way from an earlier report must not overwrite a report without points.
+    if (source != &graph || graph.getHistory().getNumPoints() == 0)
+        return;
+
+    const auto& texts = graph.getRangeSummary();
+    const auto show = [&texts] (juce::Label& label, int text) { label.setText (texts[text], juce::dontSendNotification); };
+
+    show (integratedValue, LoudnessHistory::summaryIntegrated);
+    show (rangeValue, LoudnessHistory::summaryRange);
+    show (firstDuration, LoudnessHistory::summaryDuration);
+    show (secondDuration, LoudnessHistory::summaryDuration);
+    show (maxShortTermValue, LoudnessHistory::summaryMaxShortTerm);
+    show (maxShortTermPosition, LoudnessHistory::summaryMaxShortTermPosition);
+    show (maxMomentaryValue, LoudnessHistory::summaryMaxMomentary);
+    show (maxMomentaryPosition, LoudnessHistory::summaryMaxMomentaryPosition);
+    show (start, LoudnessHistory::summaryStart);
+    show (end, LoudnessHistory::summaryEnd);
+}
+
+//==============================================================================
+void OVEXReport::showActiveCaption (juce::Label& active, juce::Label& inactive)
+{
+    active.setColour (juce::Label::textColourId, juce::Colours::white);
+    inactive.setColour (juce::Label::textColourId, nolvColours::inactiveCaption);
+}
+
+void OVEXReport::buttonClicked (juce::Button* button)
+{
+    if (button == resolutionToggle.get())
+    {
+        const auto lowResolution = button->getToggleState();
+
+        if (lowResolution)
+            showActiveCaption (lowResolutionCaption, highResolutionCaption);
+        else
+            showActiveCaption (highResolutionCaption, lowResolutionCaption);
+
+        graph.setScaleMode (! lowResolution);
+    }
+    else if (button == seriesToggle.get())
+    {
+        const auto momentaryActive = button->getToggleState();
+
+        if (momentaryActive)
+            showActiveCaption (momentaryCaption, shortTermCaption);
+        else
+            showActiveCaption (shortTermCaption, momentaryCaption);
+
+        limitCaption.setText (momentaryActive ? "Momentary Limit:" : "Short Term Limit:", juce::dontSendNotification);
+        graph.setShortTermActive (! momentaryActive);
+        graph.repaint();
+    }
+    else if (button == browseButton.get())
+    {
+        browseForFolder();
+    }
+    else if (button == applyButton.get())
+    {
+        applyFieldTexts();
+    }
+}
+
+void OVEXReport::browseForFolder()
+{
+    const auto typed = reportFolderFor (folderField.getText());
+    const auto startFolder = typed.isDirectory() ? typed : juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+
+    folderChooser = std::make_unique<juce::FileChooser> ("Browse", startFolder, juce::String(), true);
+
+    // The dialog may still be open when the page goes (the program can be told to quit at any time).
+    folderChooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories,
+                                [page = juce::Component::SafePointer<OVEXReport> (this)] (const juce::FileChooser& chooser)
+                                {
+                                    if (page == nullptr)
+                                        return;
+
+                                    const auto folder = chooser.getResult();
+
+                                    if (folder != juce::File())
+                                        page->folderField.setText (folder.getFullPathName(), juce::dontSendNotification);
+
+                                    // Cancelled or not, the fields as they stand are applied.
+                                    page->applyFieldTexts();
+                                });
+}
+
+void OVEXReport::sliderValueChanged (juce::Slider* slider)
+{
+    if (slider == &limitSlider)
+        graph.setLimit ((float) limitSlider.getValue());
+}
+
+void OVEXReport::textEditorReturnKeyPressed (juce::TextEditor&)
+{
+    applyFieldTexts();
+}
+
+//==============================================================================
+void OVEXReport::paint (juce::Graphics& g)
+{
+    g.fillAll (juce::Colours::black);
+}
+
+void OVEXReport::resized()
+{
+    for (const auto& placement : pageLayout)
+        if (auto* child = findChildWithID (placement.id))
+            child->setBounds (placement.x, placement.y, placement.width, placement.height);
+}
