@@ -45,6 +45,7 @@ public:
 
     /** Which curve is on top, filled, tested against the limit and followed by the hover cross. */
     void setShortTermActive (bool shortTermIsActive);
+    bool isShortTermActive() const noexcept { return shortTermActive; }
 
     /** The histograms the range summary uses; the editor switches their gating with the engine's.
         A gating change shows from the next summary on. */

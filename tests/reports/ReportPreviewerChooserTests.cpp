@@ -1,0 +1,126 @@
+#include "NolvResources.h"
+#include "OVEXReport.h"
+#include "ScopedTemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace
+{
+// JUCE's dialog is a window of its own; Xvfb lacks atoms of a window manager, and the framework
+// absorbs the server's complaints about them only when it runs as an application, as the program does.
+[[maybe_unused]] const bool windowsRunAsInAnApplication = []
+{
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return nullptr; };
+    return true;
+}();
+
+struct ChangeCounter : public juce::ChangeListener
+{
+    void changeListenerCallback (juce::ChangeBroadcaster*) override { ++count; }
+    int count = 0;
+};
+
+template <typename Type>
+Type* findDescendant (juce::Component& parent)
+{
+    for (auto* child : parent.getChildren())
+    {
+        if (auto* found = dynamic_cast<Type*> (child))
+            return found;
+
+        if (auto* found = findDescendant<Type> (*child))
+            return found;
+    }
+
+    return nullptr;
+}
+
+// JUCE's own folder dialog, a modal window; with zenity or kdialog installed the chooser runs that
+// program instead, which a test cannot answer.
+class FolderChooser : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (juce::FileChooser::isPlatformDialogAvailable())
+            GTEST_SKIP() << "a desktop folder dialog is installed";
+
+        previewer = std::make_unique<OVEXReport> (nolvFont (20.0f));
+        previewer->addChangeListener (&broadcasts);
+        field ("folderField").setText ("/typed/folder", juce::dontSendNotification);
+        field ("nameField").setText ("Typed", juce::dontSendNotification);
+    }
+
+    void TearDown() override
+    {
+        previewer.reset();
+        modal().cancelAllModalComponents();
+        turnMessageLoop();
+    }
+
+    /** The dialog answers through a message posted when it closes: deliver what is queued. */
+    static void turnMessageLoop() { juce::MessageManager::getInstance()->runDispatchLoopUntil (50); }
+
+    juce::TextEditor& field (const char* id) { return *dynamic_cast<juce::TextEditor*> (previewer->findChildWithID (id)); }
+
+    static juce::ModalComponentManager& modal() { return *juce::ModalComponentManager::getInstance(); }
+
+    juce::Component* openChooser()
+    {
+        previewer->buttonClicked (dynamic_cast<juce::Button*> (previewer->findChildWithID ("browse")));
+        return modal().getModalComponent (0);
+    }
+
+    int broadcastsAfterTheDialog()
+    {
+        turnMessageLoop();
+        previewer->dispatchPendingMessages();
+        return std::exchange (broadcasts.count, 0);
+    }
+
+    std::unique_ptr<OVEXReport> previewer;
+    ChangeCounter broadcasts;
+};
+} // namespace
+
+TEST_F (FolderChooser, CancelledStillAnnouncesTheFieldsAsTheyStand)
+{
+    ASSERT_NE (openChooser(), nullptr);
+    EXPECT_EQ (broadcastsAfterTheDialog(), 0) << "nothing before the dialog closes";
+
+    modal().cancelAllModalComponents();
+    EXPECT_EQ (broadcastsAfterTheDialog(), 1);
+    EXPECT_EQ (previewer->getLogFolderText(), "/typed/folder");
+    EXPECT_EQ (previewer->getLogNameText(), "Typed");
+}
+
+TEST_F (FolderChooser, PickedFolderGoesIntoTheFieldAndIsAnnounced)
+{
+    testsupport::ScopedTemporaryFolder picked;
+    auto* dialog = openChooser();
+    ASSERT_NE (dialog, nullptr);
+    auto* browser = findDescendant<juce::FileBrowserComponent> (*dialog);
+    ASSERT_NE (browser, nullptr);
+
+    browser->setRoot (picked.getFolder());
+    dialog->exitModalState (1);
+
+    EXPECT_EQ (broadcastsAfterTheDialog(), 1);
+    EXPECT_EQ (field ("folderField").getText(), picked.getFolder().getFullPathName());
+    EXPECT_EQ (previewer->getLogFolderText(), picked.getFolder().getFullPathName());
+    EXPECT_EQ (previewer->getLogNameText(), "Typed");
+}
+
+TEST_F (FolderChooser, ThePageCanGoWhileTheDialogIsOpen)
+{
+    ASSERT_NE (openChooser(), nullptr);
+    previewer.reset();
+
+    // The dialog went with the page; its late answer reaches nothing.
+    modal().cancelAllModalComponents();
+    turnMessageLoop();
+    EXPECT_EQ (modal().getNumModalComponents(), 0);
+    EXPECT_EQ (broadcasts.count, 0);
+}
