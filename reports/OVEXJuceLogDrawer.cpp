@@ -2,6 +2,7 @@
 
 #include "NolvColours.h"
 
+#include <cmath>
 #include <utility>
 
 namespace
@@ -17,6 +18,13 @@ void extendPath (juce::Path& path, float x, float y)
         path.startNewSubPath (x, y);
 
     path.lineTo (x, y);
+}
+
+/** A vertical one-pixel line, filled as the rectangle it covers: drawLine's coverage (to a level
+    of rounding) at a fraction of its cost, which counts 940 times per paint. */
+void drawColumnLine (juce::Graphics& g, float x, float y1, float y2)
+{
+    g.fillRect (juce::Rectangle<float> (x - 0.5f, juce::jmin (y1, y2), 1.0f, std::abs (y2 - y1)));
 }
 
 bool isZoomInKey (const juce::KeyPress& key, const juce::String& description)
@@ -444,12 +452,12 @@ void OVEXJuceLogDrawer::paint (juce::Graphics& g)
             extendPath (momentaryPath, x, bottom - (float) history.momentaryYAtColumn (column));
 
             g.setColour (fill);
-            g.drawLine (x, bottom + 2.0f - (float) yActive, x, bottom);
+            drawColumnLine (g, x, bottom + 2.0f - (float) yActive, bottom);
 
             if (yActive > limitY)
             {
                 g.setColour (tint);
-                g.drawLine (x, (float) plotTop, x, bottom);
+                drawColumnLine (g, x, (float) plotTop, bottom);
             }
 
             if (labelStep > 0 && column % labelStep == 0)
