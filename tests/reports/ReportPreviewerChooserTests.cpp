@@ -1,5 +1,6 @@
 #include "NolvResources.h"
 #include "OVEXReport.h"
+#include "ReportViewerTestKit.h"
 #include "ScopedTemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +16,6 @@ namespace
     juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return nullptr; };
     return true;
 }();
-
-struct ChangeCounter : public juce::ChangeListener
-{
-    void changeListenerCallback (juce::ChangeBroadcaster*) override { ++count; }
-    int count = 0;
-};
 
 template <typename Type>
 Type* findDescendant (juce::Component& parent)
@@ -76,12 +71,11 @@ protected:
     int broadcastsAfterTheDialog()
     {
         turnMessageLoop();
-        previewer->dispatchPendingMessages();
-        return std::exchange (broadcasts.count, 0);
+        return broadcasts.take (*previewer);
     }
 
     std::unique_ptr<OVEXReport> previewer;
-    ChangeCounter broadcasts;
+    viewertest::ChangeCounter broadcasts;
 };
 } // namespace
 
