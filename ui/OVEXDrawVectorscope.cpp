@@ -1,6 +1,5 @@
 #include "OVEXDrawVectorscope.h"
 
-#include "BarScale.h"
 #include "DisplayBallistics.h"
 #include "NolvColours.h"
 
@@ -40,24 +39,16 @@ const std::array<SoundFieldScale, 9> soundFieldScales { {
 
 SoundFieldLaw SoundFieldLaw::make (std::pair<float, float> minimumAndMaximum, int lawRadius)
 {
-    SoundFieldLaw law;
-    law.minimum = (int) minimumAndMaximum.first;
-    law.maximum = (int) minimumAndMaximum.second;
-    law.range = std::abs (law.maximum - law.minimum);
-    law.lawRadius = lawRadius;
-
-    const float k = (float) law.range;
-    law.highTerm = std::exp (minimumAndMaximum.second / k) * std::exp (k);
-    law.lowTerm = std::exp (minimumAndMaximum.first / k) * std::exp (k);
-    return law;
+    return { BarScale::make (minimumAndMaximum), lawRadius };
 }
 
 int SoundFieldLaw::radiusOf (float levelDb) const
 {
-    const float v = std::isnan (levelDb) ? (float) minimum
-                                         : juce::jlimit ((float) minimum, (float) maximum, levelDb);
-    const float k = (float) range;
-    return (int) ((std::exp (k) * std::exp (v / k) - lowTerm) * (float) lawRadius / (highTerm - lowTerm));
+    const float v = std::isnan (levelDb) ? terms.lowLevel
+                                         : juce::jlimit (terms.lowLevel, terms.highLevel, levelDb);
+    const float k = terms.range;
+    return (int) ((std::exp (k) * std::exp (v / k) - terms.lowExp) * (float) lawRadius
+                  / (terms.highExp - terms.lowExp));
 }
 
 const SoundFieldScale* findSoundFieldScale (int mode)
@@ -86,7 +77,9 @@ std::vector<juce::Point<float>> soundFieldPolygon (const std::array<float, numCh
     std::vector<juce::Point<float>> corners { point (roleL) };
 
     // C joins the outline only when it reaches above the mean height of L and R.
-    const int meanHeight = (std::abs ((int) (diagonal * radii[roleL])) + std::abs ((int) (diagonal * radii[roleR]))) / 2;
+    const int heightL = std::abs ((int) (diagonal * radii[roleL]));
+    const int heightR = std::abs ((int) (diagonal * radii[roleR]));
+    const int meanHeight = (heightL + heightR) / 2;
 
     if (radii[roleC] > (float) meanHeight)
         corners.push_back (point (roleC));
@@ -249,7 +242,8 @@ void OVEXDrawVectorscope::renderBackground()
         g.setOpacity (0.18f);
         g.fillEllipse (outlineCircle());
         g.setColour (backgroundColour);
-        g.fillEllipse (centre - overloadRadius, centre - overloadRadius, 2.0f * overloadRadius, 2.0f * overloadRadius);
+        const float diameter = 2.0f * overloadRadius;
+        g.fillEllipse (centre - overloadRadius, centre - overloadRadius, diameter, diameter);
     }
 
     g.setColour (nolvColours::lightGrey);

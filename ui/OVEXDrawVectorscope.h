@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BarScale.h"
 #include "ChannelRole.h"
 #include "DisplayBallistics.h"
 
@@ -9,16 +10,12 @@
 #include <utility>
 #include <vector>
 
-/** The sound field's radius law: the exponential bar law scaled so that the top of the scale
-    reaches lawRadius, in single precision and truncated to whole pixels. Its pixels are pinned to
-    this float arithmetic, so it is kept apart from the double-precision OVEXMeterScale. */
+/** The sound field's radius law: the bar law's terms, scaled so that the top of the scale reaches
+    lawRadius before dividing, and truncated to whole pixels. The sound field's pixels are pinned to
+    that order of float steps, so only the terms are shared with BarScale::fraction. */
 struct SoundFieldLaw
 {
-    int minimum = 0;
-    int maximum = 0;
-    int range = 0;
-    float lowTerm = 0.0f;
-    float highTerm = 0.0f;
+    BarScale terms;
     int lawRadius = 0;
 
     static SoundFieldLaw make (std::pair<float, float> minimumAndMaximum, int lawRadius);

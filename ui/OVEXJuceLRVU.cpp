@@ -53,5 +53,6 @@ void OVEXJuceLRVU::paint (juce::Graphics& g)
     const auto rows = stripRows();
 
     if (! rows.isEmpty())
-        g.drawImage (foregroundImage, 0, rows.getStart(), w, rows.getLength(), 0, rows.getStart(), w, rows.getLength());
+        g.drawImage (foregroundImage, 0, rows.getStart(), w, rows.getLength(), 0, rows.getStart(), w,
+                     rows.getLength());
 }
