@@ -63,36 +63,39 @@ int main()
 {
     juce::ScopedJuceInitialiser_GUI juce;
 
-    OVEXJuceVU momentary (nolvImage (NolvImageId::momentaryBarBackground), nolvImage (NolvImageId::momentaryBarForeground),
-                          false, 0, 0);
+    OVEXJuceVU momentary (nolvImage (NolvImageId::momentaryBarBackground),
+                          nolvImage (NolvImageId::momentaryBarForeground), false, 0, 0);
     momentary.setBounds (67, 10, 34, 483);
 
     std::vector<std::unique_ptr<OVEXJuceVU>> truePeakBars;
 
     for (const int x : { 66, 106, 146, 185, 225, 265 })
     {
-        truePeakBars.push_back (std::make_unique<OVEXJuceVU> (nolvImage (NolvImageId::truePeakBarBackground),
-                                                              nolvColours::green, nolvColours::red, true, 1000, 50, 0.5f));
-        truePeakBars.back()->ballisticsEnabled = true;
-        truePeakBars.back()->setAttackTime (0.0001f);
-        truePeakBars.back()->setReleaseTime (0.0002f);
-        truePeakBars.back()->setRefreshRate (48000.0);
-        truePeakBars.back()->setBounds (x, 8, 20, 480);
+        auto bar = std::make_unique<OVEXJuceVU> (nolvImage (NolvImageId::truePeakBarBackground),
+                                                 nolvColours::green, nolvColours::red, true, 1000, 50, 0.5f);
+        bar->ballisticsEnabled = true;
+        bar->setAttackTime (0.0001f);
+        bar->setReleaseTime (0.0002f);
+        bar->setRefreshRate (48000.0);
+        bar->setBounds (x, 8, 20, 480);
+        truePeakBars.push_back (std::move (bar));
     }
 
-    OVEXJuceLRVU range (nolvImage (NolvImageId::rangeBarBackground), nolvImage (NolvImageId::rangeBarForeground));
+    OVEXJuceLRVU range (nolvImage (NolvImageId::rangeBarBackground),
+                        nolvImage (NolvImageId::rangeBarForeground));
     range.setBounds (137, 12, 22, 483);
     OVEXJuceArrowVU arrow (nolvImage (NolvImageId::arrowScale), nolvImage (NolvImageId::arrow));
     arrow.setBounds (161, 12, 24, 483);
 
     std::vector<std::unique_ptr<OVEXCorrelationMeter>> correlations;
 
-    for (const auto& bounds : { juce::Rectangle<int> (4, 355, 292, 37), { 4, 390, 130, 37 }, { 166, 390, 130, 37 },
-                                { 4, 425, 292, 37 }, { 4, 460, 130, 37 }, { 166, 460, 130, 37 } })
+    for (const auto& bounds : { juce::Rectangle<int> (4, 355, 292, 37), { 4, 390, 130, 37 },
+                                { 166, 390, 130, 37 }, { 4, 425, 292, 37 }, { 4, 460, 130, 37 },
+                                { 166, 460, 130, 37 } })
     {
         correlations.push_back (std::make_unique<OVEXCorrelationMeter> (
-            bounds.getWidth(), bounds.getHeight(), nolvColours::background, nolvColours::pureRed, nolvColours::green,
-            nolvColours::yellow, nolvColours::frame, nolvFont (9.0f), "L", "R"));
+            bounds.getWidth(), bounds.getHeight(), nolvColours::background, nolvColours::pureRed,
+            nolvColours::green, nolvColours::yellow, nolvColours::frame, nolvFont (9.0f), "L", "R"));
         correlations.back()->setScaleMode (bounds.getWidth() > 200 ? 2 : 1);
         correlations.back()->setBounds (bounds);
     }

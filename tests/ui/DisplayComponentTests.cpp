@@ -1,5 +1,6 @@
 #include "BarScale.h"
 #include "DisplayBallistics.h"
+#include "DisplayTestComponents.h"
 #include "OVEXCorrelationMeter.h"
 #include "OVEXDrawVectorscope.h"
 #include "OVEXJuceArrowVU.h"
@@ -18,26 +19,8 @@
 
 namespace
 {
-constexpr float notANumber = std::numeric_limits<float>::quiet_NaN();
-constexpr float infinity = std::numeric_limits<float>::infinity();
-
-OVEXJuceVU makeTruePeakBar()
-{
-    return OVEXJuceVU (testsupport::solidImage (20, 480, juce::Colours::black), juce::Colours::green,
-                       juce::Colours::red, true, 1000, 50, 0.5f);
-}
-
-OVEXCorrelationMeter makeCorrelationMeter (int width)
-{
-    return OVEXCorrelationMeter (width, 37, juce::Colours::black, juce::Colours::red, juce::Colours::green,
-                                 juce::Colours::yellow, juce::Colours::grey, juce::Font (9.0f), "L", "R");
-}
-
-OVEXDrawVectorscope makeSoundField()
-{
-    return OVEXDrawVectorscope (283, juce::Colours::black, juce::Colours::white, juce::Colours::green,
-                                juce::Colours::red, juce::Colours::blue, juce::Font (9.0f));
-}
+constexpr float qNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float inf = std::numeric_limits<float>::infinity();
 
 const juce::Label* findLabel (const juce::Component& parent, const juce::String& text)
 {
@@ -54,11 +37,14 @@ void pushRuns (VectorscopeSource& source, int runs, std::array<float, 6> channel
     juce::AudioSampleBuffer block (6, 64 * runs);
 
     for (int c = 0; c < 6; ++c)
-        juce::FloatVectorOperations::fill (block.getWritePointer (c), channelValues[(size_t) c], block.getNumSamples());
+        juce::FloatVectorOperations::fill (block.getWritePointer (c), channelValues[(size_t) c],
+                                           block.getNumSamples());
 
     source.pushBlock (block);
 }
 } // namespace
+
+using namespace displaytest;
 
 TEST (DisplayBallistics, ReleaseCoefficientFollowsTimeAndRate)
 {
@@ -68,15 +54,16 @@ TEST (DisplayBallistics, ReleaseCoefficientFollowsTimeAndRate)
         double rate;
         float expected;
     } cases[] = {
-        { 0.0002f, 44100.0, 0.892812f }, { 0.0004f, 44100.0, 0.944888f },  { 0.0002f, 48000.0, 0.901075f },
-        { 0.0004f, 48000.0, 0.949250f }, { 0.0002f, 96000.0, 0.949250f },  { 0.0004f, 96000.0, 0.974294f },
+        { 0.0002f, 44100.0, 0.892812f },  { 0.0004f, 44100.0, 0.944888f },  { 0.0002f, 48000.0, 0.901075f },
+        { 0.0004f, 48000.0, 0.949250f },  { 0.0002f, 96000.0, 0.949250f },  { 0.0004f, 96000.0, 0.974294f },
         { 0.0002f, 192000.0, 0.974294f }, { 0.0004f, 192000.0, 0.987064f }, { 0.0f, 48000.0, 0.0f },
-        { 0.0002f, 0.0, 0.0f },          { 0.0002f, -48000.0, 0.0f },       { -0.0002f, 48000.0, 0.0f },
-        { notANumber, 48000.0, 0.0f },          { 0.0002f, (double) notANumber, 0.0f },   { infinity, 48000.0, 1.0f },
+        { 0.0002f, 0.0, 0.0f },           { 0.0002f, -48000.0, 0.0f },      { -0.0002f, 48000.0, 0.0f },
+        { qNaN, 48000.0, 0.0f },          { 0.0002f, (double) qNaN, 0.0f }, { inf, 48000.0, 1.0f },
     };
 
     for (const auto& c : cases)
-        EXPECT_NEAR (releaseCoefficient (c.seconds, c.rate), c.expected, 1.0e-6) << c.seconds << " s at " << c.rate;
+        EXPECT_NEAR (releaseCoefficient (c.seconds, c.rate), c.expected, 1.0e-6)
+            << c.seconds << " s at " << c.rate;
 }
 
 TEST (DisplayBallistics, ChangeTestAndClampAreNanSafe)
@@ -86,15 +73,16 @@ TEST (DisplayBallistics, ChangeTestAndClampAreNanSafe)
         float current, candidate;
         bool differs;
     } changes[] = {
-        { 0.5f, 0.5f, false }, { 0.5f, std::nextafter (0.5f, 1.0f), true }, { 0.0f, -0.0f, false },
-        { 0.0f, 1.0e-30f, true }, { notANumber, 0.5f, false }, { 0.5f, notANumber, false }, { infinity, infinity, false },
+        { 0.5f, 0.5f, false },    { 0.5f, std::nextafter (0.5f, 1.0f), true }, { 0.0f, -0.0f, false },
+        { 0.0f, 1.0e-30f, true }, { qNaN, 0.5f, false }, { 0.5f, qNaN, false }, { inf, inf, false },
     };
 
     for (const auto& c : changes)
         EXPECT_EQ (differsRelatively (c.current, c.candidate), c.differs) << c.current << " -> " << c.candidate;
 
-    const std::pair<float, float> clamps[] = { { -0.5f, 0.0f }, { 1.7f, 1.0f }, { 0.25f, 0.25f }, { notANumber, 0.0f },
-                                               { infinity, 1.0f },   { -infinity, 0.0f }, { 1.0f, 1.0f } };
+    const std::pair<float, float> clamps[] = { { -0.5f, 0.0f }, { 1.7f, 1.0f }, { 0.25f, 0.25f },
+                                               { 1.0f, 1.0f },  { qNaN, 0.0f }, { inf, 1.0f },
+                                               { -inf, 0.0f } };
 
     for (const auto& [input, expected] : clamps)
         EXPECT_EQ (clampFraction (input), expected) << input;
@@ -142,7 +130,7 @@ TEST (BarMeter, ShowsLevelsClampedAndKeepsItsLevelForNonFiniteInput)
     auto bar = makeTruePeakBar();
 
     const std::pair<float, float> steps[] = { { -0.5f, 0.0f }, { 1.7f, 1.0f }, { 0.4f, 0.4f },
-                                              { notANumber, 0.4f },   { infinity, 0.4f }, { -infinity, 0.4f } };
+                                              { qNaN, 0.4f },   { inf, 0.4f }, { -inf, 0.4f } };
 
     for (const auto& [input, shown] : steps)
     {
@@ -206,7 +194,8 @@ TEST (BarMeter, SmoothingRisesAtOnceAndReleasesByTheCoefficient)
         for (size_t i = 0; i < c.levels.size(); ++i)
         {
             bar.setLevel (inputs[i]);
-            EXPECT_NEAR (bar.getLevel(), c.levels[i], 1.0e-5f) << "release " << c.releaseSeconds << " call " << i;
+            EXPECT_NEAR (bar.getLevel(), c.levels[i], 1.0e-5f)
+                << "release " << c.releaseSeconds << " call " << i;
         }
     }
 }
@@ -240,8 +229,7 @@ TEST (BarMeter, HoldTimeCountsInUpdateIntervals)
 
     for (const auto& c : cases)
     {
-        OVEXJuceVU bar (testsupport::solidImage (20, 480, juce::Colours::black), juce::Colours::green,
-                        juce::Colours::red, true, 0, c.intervalMs, 0.5f);
+        auto bar = makeTruePeakBar (c.intervalMs);
         bar.setHoldTime (c.newHoldMs);
         bar.setLevel (0.8f);
 
@@ -301,7 +289,7 @@ TEST (RangeAndArrowMeters, ClampKeepNonFiniteValuesAndRepaintOnlyWhatMoved)
     EXPECT_EQ (rangeRepaints.areas()[0], juce::Rectangle<int> (0, 483 - 289, 22, 289 - 241));
 
     rangeRepaints.clear();
-    range.setRange (notANumber, infinity);
+    range.setRange (qNaN, inf);
     range.setRange (0.2f, 0.6f);
     EXPECT_EQ (range.getLow(), 0.2f);
     EXPECT_EQ (range.getHigh(), 0.6f);
@@ -313,7 +301,7 @@ TEST (RangeAndArrowMeters, ClampKeepNonFiniteValuesAndRepaintOnlyWhatMoved)
     auto& arrowRepaints = testsupport::RepaintRecorder::attachTo (arrow);
 
     for (const auto& [input, shown] : { std::pair<float, float> { 1.7f, 1.0f }, { -3.0f, 0.0f }, { 0.5f, 0.5f },
-                                        { notANumber, 0.5f }, { -infinity, 0.5f } })
+                                        { qNaN, 0.5f }, { -inf, 0.5f } })
     {
         arrow.setValue (input);
         EXPECT_EQ (arrow.getValue(), shown) << input;
@@ -370,9 +358,10 @@ TEST (CorrelationMeter, FullAntiPhaseKeepsAVisibleNewestMarker)
         bool newest;
         int columns, column;
     } cases[] = {
-        { 5.0f, true, 282, 0 },   { 7.0f, true, 282, 0 },    { 7.0f, true, 120, 0 },   { 146.0f, true, 282, 138 },
-        { 286.0f, true, 282, 278 }, { 0.0f, true, 282, -1 }, { notANumber, true, 282, -1 },   { 5.0f, false, 282, 0 },
-        { 4.0f, false, 282, -1 }, { 286.0f, false, 282, 281 }, { 287.0f, false, 282, -1 }, { 0.0f, false, 282, -1 },
+        { 5.0f, true, 282, 0 },     { 7.0f, true, 282, 0 },     { 7.0f, true, 120, 0 },
+        { 146.0f, true, 282, 138 }, { 286.0f, true, 282, 278 }, { 0.0f, true, 282, -1 },
+        { qNaN, true, 282, -1 },    { 5.0f, false, 282, 0 },    { 4.0f, false, 282, -1 },
+        { 286.0f, false, 282, 281 }, { 287.0f, false, 282, -1 }, { 0.0f, false, 282, -1 },
     };
 
     for (const auto& c : cases)
@@ -396,7 +385,7 @@ TEST (CorrelationMeter, TrailRepaintsOnlyWhileAMarkerMoves)
     meter.setValue (1.0f);
     EXPECT_EQ (repaints.count(), 0);
 
-    meter.setValue (notANumber);
+    meter.setValue (qNaN);
     EXPECT_EQ (meter.getLevel(), 1.0f) << "a NaN value counts as unchanged";
     EXPECT_EQ (repaints.count(), 0);
 
@@ -494,7 +483,7 @@ TEST (SoundField, ChannelLabelsAndOverloadRadius)
     EXPECT_EQ (field.getOverloadRadius(), 95.0f) << "until the first overload level";
 
     const std::pair<float, float> radii[] = { { -1.0f, 111.0f }, { 0.0f, 113.0f }, { -12.0f, 82.0f },
-                                              { -80.0f, 0.0f },  { notANumber, 0.0f },    { 20.0f, 129.0f } };
+                                              { -80.0f, 0.0f },  { qNaN, 0.0f },    { 20.0f, 129.0f } };
 
     for (const auto& [level, radius] : radii)
     {
@@ -516,7 +505,7 @@ TEST (SoundField, RisesAreSmoothedAndFallsShowAtOnce)
     } steps[] = {
         { 1.0f, 0.0001f + 0.9999f * 0.098925f }, { 1.0f, 0.0001f + 0.9999f * 0.188064f },
         { 0.1f, 0.1f },                          { 0.9f, 0.0001f * 0.9f + 0.9999f * 0.17914f },
-        { notANumber, 0.0001f * 0.9f + 0.9999f * 0.17914f }, { -0.5f, 0.0f },
+        { qNaN, 0.0001f * 0.9f + 0.9999f * 0.17914f }, { -0.5f, 0.0f },
     };
 
     for (const auto& step : steps)
@@ -576,8 +565,8 @@ TEST (SoundField, PolygonTakesTheCentreOnlyWhenItReachesAboveLeftAndRight)
     std::array<float, numChannelRoles> radii {};
     radii[roleL] = radii[roleR] = radii[roleLS] = radii[roleRS] = 64.5f;
 
-    for (const auto& [centreRadius, corners] : { std::pair<float, size_t> { 12.9f, 4 }, { 45.0f, 4 }, { 45.1f, 5 },
-                                                 { 64.5f, 5 } })
+    for (const auto& [centreRadius, corners] :
+         { std::pair<float, size_t> { 12.9f, 4 }, { 45.0f, 4 }, { 45.1f, 5 }, { 64.5f, 5 } })
     {
         radii[roleC] = centreRadius;
         const auto polygon = soundFieldPolygon (radii, false, 141.0f);
@@ -606,8 +595,9 @@ TEST (Vectroscope, SamplesMapOntoTheDiagonals)
     } cases[] = {
         { 0.5f, 0.0f, { 141.5f + step, 141.5f - step } }, { 0.0f, 0.5f, { 141.5f - step, 141.5f - step } },
         { 0.5f, 0.5f, { 141.5f, 141.5f - 2.0f * step } }, { 0.5f, -0.5f, { 141.5f + 2.0f * step, 141.5f } },
-        { 1.5f, 0.0f, vectorscopePoint (1.0f, 0.0f, r, centre) }, { -3.0f, 0.0f, vectorscopePoint (-1.0f, 0.0f, r, centre) },
-        { notANumber, 0.0f, centre }, { 0.0f, infinity, centre }, { -infinity, notANumber, centre },
+        { 1.5f, 0.0f, vectorscopePoint (1.0f, 0.0f, r, centre) },
+        { -3.0f, 0.0f, vectorscopePoint (-1.0f, 0.0f, r, centre) },
+        { qNaN, 0.0f, centre }, { 0.0f, inf, centre }, { -inf, qNaN, centre },
     };
 
     for (const auto& c : cases)
@@ -621,9 +611,10 @@ TEST (Vectroscope, SamplesMapOntoTheDiagonals)
 TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewest)
 {
     VectorscopeSource source;
-    OVEXVectroscope scope (&source, juce::Colours::green, juce::Colours::white, juce::Colours::black, false);
+    auto scope = makeScope (source);
     scope.setSize (283, 283);
-    const auto pointFor = [] (float right) { return vectorscopePoint (right, 0.0f, 141.5f, { 141.5f, 141.5f }); };
+    const auto pointFor = [] (float right)
+    { return vectorscopePoint (right, 0.0f, 141.5f, { 141.5f, 141.5f }); };
 
     for (int run = 1; run <= 17; ++run)
     {
@@ -644,7 +635,7 @@ TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewest)
     EXPECT_EQ (scope.getFrame (15)[0], pointFor (0.5f));
 
     VectorscopeSource nearlyReady;
-    OVEXVectroscope waiting (&nearlyReady, juce::Colours::green, juce::Colours::white, juce::Colours::black, false);
+    auto waiting = makeScope (nearlyReady);
     juce::AudioSampleBuffer almost (6, 63);
     almost.clear();
     nearlyReady.pushBlock (almost);
@@ -656,7 +647,7 @@ TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewest)
 TEST (Vectroscope, ChosenRolesDriveTheAxes)
 {
     VectorscopeSource source;
-    OVEXVectroscope scope (&source, juce::Colours::green, juce::Colours::white, juce::Colours::black, false);
+    auto scope = makeScope (source);
     scope.setSize (283, 283);
     scope.setLeftChannel ("L");
     scope.setRightChannel ("LS");

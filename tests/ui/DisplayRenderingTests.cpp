@@ -1,12 +1,8 @@
 #include "ComponentRendering.h"
+#include "DisplayTestComponents.h"
 #include "NolvColours.h"
-#include "OVEXCorrelationMeter.h"
-#include "OVEXDrawVectorscope.h"
 #include "OVEXJuceArrowVU.h"
 #include "OVEXJuceLRVU.h"
-#include "OVEXJuceVU.h"
-#include "OVEXVectroscope.h"
-#include "TestImages.h"
 #include "VectorscopeSource.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +13,15 @@
 #include <limits>
 #include <sstream>
 
+using namespace displaytest;
+
 namespace
 {
-const juce::Colour barBackground { 0xff202020 };
-const juce::Colour black { 0xff000000 };
+const juce::Colour black = nolvColours::background;
+const juce::Colour green = nolvColours::green;
+const juce::Colour red = nolvColours::red;
+const juce::Colour pureRed = nolvColours::pureRed;
+const juce::Colour bg = barBackground;
 
 /** Paints the component and leaves the picture under the build folder for a reader to open. */
 juce::Image renderAndKeep (juce::Component& component, const juce::String& name)
@@ -39,18 +40,23 @@ struct Probe
 void expectProbes (const juce::Image& image, const std::vector<Probe>& probes, const juce::String& name)
 {
     for (const auto& p : probes)
-        EXPECT_TRUE (testsupport::coloursMatch (image.getPixelAt (p.x, p.y), p.colour))
-            << name << " at (" << p.x << ", " << p.y << "): " << image.getPixelAt (p.x, p.y).toDisplayString (true)
-            << ", expected " << p.colour.toDisplayString (true);
+    {
+        const auto actual = image.getPixelAt (p.x, p.y);
+        EXPECT_TRUE (testsupport::coloursMatch (actual, p.colour))
+            << name << " at (" << p.x << ", " << p.y << "): " << actual.toDisplayString (true) << ", expected "
+            << p.colour.toDisplayString (true);
+    }
 }
 
-/** With no release time each level is its input. */
-std::unique_ptr<OVEXDrawVectorscope> makeSoundField()
+/** Probes down one column: each entry is a row and the colour expected there. */
+std::vector<Probe> column (int x, std::initializer_list<std::pair<int, juce::Colour>> rows)
 {
-    auto field = std::make_unique<OVEXDrawVectorscope> (283, black, nolvColours::whiteSmoke, nolvColours::green,
-                                                         nolvColours::red, nolvColours::blue, juce::Font (9.0f));
-    field->setReleaseTime (0.0f);
-    return field;
+    std::vector<Probe> probes;
+
+    for (const auto& [y, colour] : rows)
+        probes.push_back ({ x, y, colour });
+
+    return probes;
 }
 
 void setLevels (OVEXDrawVectorscope& field, float all, float lfe)
@@ -80,78 +86,66 @@ private:
 
 TEST (DisplayRendering, BarsShowTheirForegroundUpToTheLevelAndAtThePeak)
 {
-    const auto truePeakBar = []
-    {
-        return std::make_unique<OVEXJuceVU> (testsupport::solidImage (20, 480, barBackground), nolvColours::green,
-                                             nolvColours::red, true, 1000, 50, 0.5f);
-    };
-
     const struct
     {
         const char* name;
         std::vector<float> levels;
         std::vector<Probe> probes;
     } cases[] = {
-        { "bar-level-half", { 0.5f }, { { 10, 239, barBackground }, { 10, 240, nolvColours::green }, { 10, 479, nolvColours::green } } },
-        { "bar-level-0.9",
-          { 0.9f },
-          { { 10, 47, barBackground }, { 10, 48, nolvColours::red }, { 10, 239, nolvColours::red }, { 10, 240, nolvColours::green } } },
+        { "bar-level-half", { 0.5f }, column (10, { { 239, bg }, { 240, green }, { 479, green } }) },
+        { "bar-level-0.9", { 0.9f }, column (10, { { 47, bg }, { 48, red }, { 239, red }, { 240, green } }) },
         { "bar-held-peak",
           { 0.8f, 0.2f },
-          { { 10, 95, barBackground }, { 10, 96, nolvColours::red }, { 10, 97, nolvColours::red }, { 10, 98, barBackground },
-            { 10, 383, barBackground }, { 10, 384, nolvColours::green }, { 10, 479, nolvColours::green } } },
-        { "bar-empty", { 0.0f }, { { 10, 0, barBackground }, { 10, 479, barBackground } } },
+          column (10, { { 95, bg }, { 96, red }, { 97, red }, { 98, bg }, { 383, bg }, { 384, green },
+                        { 479, green } }) },
+        { "bar-empty", { 0.0f }, column (10, { { 0, bg }, { 479, bg } }) },
     };
 
     for (const auto& c : cases)
     {
-        auto bar = truePeakBar();
-        bar->setBoundsAndRepaint ({ 66, 8, 20, 480 });
+        auto bar = makeTruePeakBar();
+        bar.setBoundsAndRepaint ({ 66, 8, 20, 480 });
 
         for (const float level : c.levels)
-            bar->setLevel (level);
+            bar.setLevel (level);
 
-        expectProbes (renderAndKeep (*bar, c.name), c.probes, c.name);
+        expectProbes (renderAndKeep (bar, c.name), c.probes, c.name);
     }
 
     // The momentary bar: the given foreground and no peak line; int (0.55185 * 483) = 266 rows.
-    OVEXJuceVU momentary (testsupport::solidImage (34, 483, barBackground),
-                          testsupport::solidImage (34, 483, nolvColours::blue), false, 0, 0);
+    const auto blue = nolvColours::blue;
+    OVEXJuceVU momentary (testsupport::solidImage (34, 483, bg), testsupport::solidImage (34, 483, blue), false, 0,
+                          0);
     momentary.setBoundsAndRepaint ({ 67, 10, 34, 483 });
     momentary.setLevel (0.55185f);
-    expectProbes (renderAndKeep (momentary, "bar-momentary"), { { 17, 216, barBackground }, { 17, 217, nolvColours::blue } },
-                  "momentary");
+    expectProbes (renderAndKeep (momentary, "bar-momentary"), column (17, { { 216, bg }, { 217, blue } }), "momentary");
     momentary.setLevel (0.1f);
-    expectProbes (testsupport::renderToImage (momentary), { { 17, 217, barBackground }, { 17, 435, nolvColours::blue } },
-                  "momentary after a fall");
+    expectProbes (testsupport::renderToImage (momentary), column (17, { { 217, bg }, { 435, blue } }), "after a fall");
 }
 
 TEST (DisplayRendering, RangeStripAndArrowSitOnTheirRows)
 {
     const auto strip = juce::Colours::cyan;
-    OVEXJuceLRVU range (testsupport::solidImage (22, 483, barBackground), testsupport::solidImage (22, 483, strip));
+    OVEXJuceLRVU range (testsupport::solidImage (22, 483, bg), testsupport::solidImage (22, 483, strip));
     range.setBoundsAndRepaint ({ 137, 12, 22, 483 });
     range.setRange (0.2f, 0.5f);
     expectProbes (renderAndKeep (range, "range-strip"),
-                  { { 11, 241, barBackground }, { 11, 242, strip }, { 11, 386, strip }, { 11, 387, barBackground } },
-                  "range");
+                  column (11, { { 241, bg }, { 242, strip }, { 386, strip }, { 387, bg } }), "range");
 
     range.setRange (0.3f, 0.2f);
-    expectProbes (renderAndKeep (range, "range-reversed"), { { 11, 300, barBackground }, { 11, 386, barBackground } },
-                  "reversed range");
+    expectProbes (renderAndKeep (range, "range-reversed"), column (11, { { 300, bg }, { 386, bg } }), "reversed");
 
-    const auto arrowColour = juce::Colours::orange;
-    OVEXJuceArrowVU arrow (testsupport::solidImage (24, 479, barBackground),
-                           testsupport::solidImage (24, 26, arrowColour));
+    const auto pointer = juce::Colours::orange;
+    OVEXJuceArrowVU arrow (testsupport::solidImage (24, 479, bg), testsupport::solidImage (24, 26, pointer));
     arrow.setBoundsAndRepaint ({ 161, 12, 24, 483 });
     arrow.setValue (0.5f);
     expectProbes (renderAndKeep (arrow, "arrow-half"),
-                  { { 12, 228, barBackground }, { 12, 229, arrowColour }, { 12, 254, arrowColour }, { 12, 255, barBackground } },
-                  "arrow");
+                  column (12, { { 228, bg }, { 229, pointer }, { 254, pointer }, { 255, bg } }), "arrow");
 }
 
 TEST (DisplayRendering, CorrelationMarkerTakesTheColourOfItsZone)
 {
+    const auto yellow = nolvColours::yellow;
     const struct
     {
         const char* name;
@@ -160,18 +154,18 @@ TEST (DisplayRendering, CorrelationMarkerTakesTheColourOfItsZone)
         std::vector<Probe> probes;
     } cases[] = {
         { "correlation-zero",
-          292, 2, 0.0f,
-          { { 143, 5, juce::Colours::yellow }, { 146, 9, juce::Colours::yellow }, { 4, 2, nolvColours::frame },
-            { 150, 14, black } } },
-        { "correlation-anti-phase", 292, 2, -1.0f, { { 2, 6, nolvColours::pureRed }, { 3, 9, nolvColours::pureRed } } },
-        { "correlation-anti-phase-small", 130, 1, -1.0f, { { 4, 6, nolvColours::pureRed }, { 5, 9, nolvColours::pureRed } } },
-        { "correlation-in-phase", 292, 2, 1.0f, { { 284, 6, nolvColours::green }, { 285, 9, nolvColours::green } } },
+          292,
+          2,
+          0.0f,
+          { { 143, 5, yellow }, { 146, 9, yellow }, { 4, 2, nolvColours::frame }, { 150, 14, black } } },
+        { "correlation-anti-phase", 292, 2, -1.0f, { { 2, 6, pureRed }, { 3, 9, pureRed } } },
+        { "correlation-anti-phase-small", 130, 1, -1.0f, { { 4, 6, pureRed }, { 5, 9, pureRed } } },
+        { "correlation-in-phase", 292, 2, 1.0f, { { 284, 6, green }, { 285, 9, green } } },
     };
 
     for (const auto& c : cases)
     {
-        OVEXCorrelationMeter meter (c.width, 37, black, nolvColours::pureRed, nolvColours::green, juce::Colours::yellow,
-                                    nolvColours::frame, juce::Font (9.0f), "L", "R");
+        auto meter = makeCorrelationMeter (c.width);
         meter.setScaleMode (c.scaleMode);
         meter.setReleaseTime (0.0f); // a fall shows at once
         meter.setValue (c.value);
@@ -184,8 +178,8 @@ TEST (DisplayRendering, SoundFieldShowsBandPolygonDiscAndOverload)
     const juce::Colour band { 0xff270004 };
     const juce::Colour polygon { 0xff004000 };
 
-    auto fieldOwner = makeSoundField();
-    auto& field = *fieldOwner;
+    auto field = makeSoundField();
+    field.setReleaseTime (0.0f); // each level is its input
     field.setScale (4);
     field.setOverloadLevel (-1.0f);
     setLevels (field, 0.0f, 0.0f);
@@ -197,8 +191,7 @@ TEST (DisplayRendering, SoundFieldShowsBandPolygonDiscAndOverload)
     field.setScale (4);
     field.stereo = false;
     setLevels (field, 1.0f, 0.0f);
-    expectProbes (renderAndKeep (field, "sound-field-full"), { { 141, 193, polygon }, { 56, 56, nolvColours::red } },
-                  "full 5.1");
+    expectProbes (renderAndKeep (field, "sound-field-full"), { { 141, 193, polygon }, { 56, 56, red } }, "5.1");
 
     setLevels (field, 1.0f, 0.5f);
     const auto withDisc = renderAndKeep (field, "sound-field-lfe");
@@ -212,7 +205,7 @@ TEST (DisplayRendering, SoundFieldShowsBandPolygonDiscAndOverload)
 TEST (DisplayRendering, VectorscopeTraceLiesOverItsAxes)
 {
     VectorscopeSource source;
-    OVEXVectroscope scope (&source, nolvColours::green, juce::Colours::white, black, false);
+    auto scope = makeScope (source);
     scope.setLeftChannel ("L");
     scope.setRightChannel ("R");
     scope.setBounds (9, 6, 283, 283);
@@ -228,7 +221,7 @@ TEST (DisplayRendering, VectorscopeTraceLiesOverItsAxes)
     scope.useTimeSlice();
 
     const auto image = renderAndKeep (scope, "vectorscope-right-only");
-    EXPECT_EQ (image.getPixelAt (191, 91), nolvColours::green) << "the newest frame at full strength";
+    EXPECT_EQ (image.getPixelAt (191, 91), green) << "the newest frame at full strength";
     EXPECT_EQ (image.getPixelAt (0, 0), juce::Colours::white) << "frame";
     EXPECT_EQ (image.getPixelAt (141, 260), black) << "off the axes";
 
@@ -238,29 +231,26 @@ TEST (DisplayRendering, VectorscopeTraceLiesOverItsAxes)
 
 TEST (DisplayRendering, EveryComponentSurvivesAnyInput)
 {
-    const float hostile[] = { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                              -std::numeric_limits<float>::infinity(), 1.0e30f, -1.0e30f, -5.0f, 5.0f };
-    const int hostileInts[] = { INT_MIN, -5, 0, 3, INT_MAX };
+    constexpr auto limits = std::numeric_limits<float>();
+    const float hostile[] = { limits.quiet_NaN(), limits.infinity(), -limits.infinity(), 1.0e30f, -1.0e30f,
+                              -5.0f, 5.0f };
 
     AssertionCapture assertions;
 
-    OVEXJuceVU bar (testsupport::solidImage (20, 480, barBackground), nolvColours::green, nolvColours::red, true, 1000,
-                    50, 0.5f);
+    auto bar = makeTruePeakBar();
     bar.setBounds (0, 0, 20, 480);
     bar.ballisticsEnabled = true;
-    OVEXJuceLRVU range (testsupport::solidImage (22, 483, barBackground), testsupport::solidImage (22, 483, black));
+    OVEXJuceLRVU range (testsupport::solidImage (22, 483, bg), testsupport::solidImage (22, 483, black));
     range.setBounds (0, 0, 22, 483);
-    OVEXJuceArrowVU arrow (testsupport::solidImage (24, 479, barBackground), testsupport::solidImage (24, 26, black));
+    OVEXJuceArrowVU arrow (testsupport::solidImage (24, 479, bg), testsupport::solidImage (24, 26, black));
     arrow.setBounds (0, 0, 24, 483);
-    OVEXCorrelationMeter meter (292, 37, black, nolvColours::pureRed, nolvColours::green, juce::Colours::yellow,
-                                nolvColours::frame, juce::Font (9.0f), "L", "R");
-    auto fieldOwner = makeSoundField();
-    auto& field = *fieldOwner;
+    auto meter = makeCorrelationMeter (292);
+    auto field = makeSoundField();
     VectorscopeSource source;
-    OVEXVectroscope scope (&source, nolvColours::green, juce::Colours::white, black, false);
+    auto scope = makeScope (source);
     scope.setBounds (0, 0, 283, 283);
 
-    for (const int n : hostileInts)
+    for (const int n : { INT_MIN, -5, 0, 3, INT_MAX })
     {
         bar.setHoldTime (n);
         meter.setScaleMode (n);
@@ -294,6 +284,7 @@ TEST (DisplayRendering, EveryComponentSurvivesAnyInput)
         }
 
         juce::AudioSampleBuffer samples (6, 64);
+
         for (int c = 0; c < 6; ++c)
             juce::FloatVectorOperations::fill (samples.getWritePointer (c), v, 64);
 
@@ -302,7 +293,7 @@ TEST (DisplayRendering, EveryComponentSurvivesAnyInput)
         scope.setSize (v > 0.0f ? 0 : 283, 283);
         scope.useTimeSlice();
 
-        for (juce::Component* c : std::initializer_list<juce::Component*> { &bar, &range, &arrow, &meter, &field, &scope })
+        for (juce::Component* c : std::vector<juce::Component*> { &bar, &range, &arrow, &meter, &field, &scope })
             testsupport::renderToImage (*c);
 
         EXPECT_TRUE (bar.getLevel() >= 0.0f && bar.getLevel() <= 1.0f) << v;
