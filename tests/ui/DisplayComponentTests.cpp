@@ -1,4 +1,5 @@
 #include "BarScale.h"
+#include "ComponentRendering.h"
 #include "DisplayBallistics.h"
 #include "DisplayTestComponents.h"
 #include "OVEXCorrelationMeter.h"
@@ -658,4 +659,29 @@ TEST (Vectroscope, ChosenRolesDriveTheAxes)
     const auto frame = scope.getFrame (0);
     ASSERT_EQ (frame.size(), 64);
     EXPECT_EQ (frame[63], vectorscopePoint (0.5f, 0.1f, 141.5f, { 141.5f, 141.5f }));
+}
+
+TEST (Vectroscope, RunsOnAnOwnersThreadWhileItIsPaintedAndResized)
+{
+    VectorscopeSource source;
+    auto scope = makeScope (source);
+    scope.setSize (283, 283);
+
+    juce::TimeSliceThread thread ("NOLV Editor Vector Thread");
+    thread.addTimeSliceClient (&scope);
+    thread.startThread();
+
+    for (int block = 0; block < 200; ++block)
+    {
+        pushRuns (source, 4, { 0.1f, 0.2f });
+        testsupport::renderToImage (scope);
+
+        if (block % 50 == 0)
+            scope.setSize (283 - block / 50, 283);
+    }
+
+    // The owner's order: the thread stops before the client goes.
+    thread.stopThread (1000);
+    thread.removeTimeSliceClient (&scope);
+    EXPECT_LE (scope.getFrameCount(), OVEXVectroscope::maxFrames);
 }
