@@ -13,7 +13,7 @@ namespace displaytest
 {
 inline const juce::Colour barBackground { 0xff202020 };
 
-/** A true-peak bar: green below the half, red above, a peak held for 20 updates of 50 ms. */
+// A true-peak bar: green below the half, red above, a peak held for 1000 ms.
 inline OVEXJuceVU makeTruePeakBar (int intervalMs = 50)
 {
     return OVEXJuceVU (testsupport::solidImage (20, 480, barBackground), nolvColours::green, nolvColours::red, true,
@@ -30,6 +30,16 @@ inline OVEXDrawVectorscope makeSoundField()
 {
     return OVEXDrawVectorscope (283, nolvColours::background, nolvColours::whiteSmoke, nolvColours::green,
                                 nolvColours::red, nolvColours::blue, juce::Font (9.0f));
+}
+
+inline void setSoundFieldLevels (OVEXDrawVectorscope& field, float all, float lfe)
+{
+    for (auto set : { &OVEXDrawVectorscope::setLeftLevel, &OVEXDrawVectorscope::setRightLevel,
+                      &OVEXDrawVectorscope::setCentreLevel, &OVEXDrawVectorscope::setLeftSurroundLevel,
+                      &OVEXDrawVectorscope::setRightSurroundLevel })
+        (field.*set) (all);
+
+    field.setLfeLevel (lfe);
 }
 
 inline OVEXVectroscope makeScope (VectorscopeSource& source)
