@@ -159,6 +159,16 @@ float portFromText (const juce::String& text)
     return negative ? 0.0f : (float) port;
 }
 
+juce::Rectangle<int> upperRowOf (juce::Rectangle<int> box, int height)
+{
+    return { box.getX(), box.getY() + box.getHeight() / 4 - height / 2, box.getWidth(), height };
+}
+
+juce::Rectangle<int> lowerRowOf (juce::Rectangle<int> box, int height)
+{
+    return { box.getX(), box.getY() + 3 * box.getHeight() / 4 - height / 2, box.getWidth(), height };
+}
+
 std::optional<int> roundedSetting (float value)
 {
     if (! std::isfinite (value))

@@ -105,6 +105,13 @@ double shortTermSliderValueFor (float parameter, bool relative, float target);
     0..65536 so that anything beyond the last port stays beyond it; 0 when there are none. */
 float portFromText (const juce::String& text);
 
+/** A label of the given height in the upper row of a value box: centred on the line a quarter of
+    the box's height down (whole pixels, rounded down), as wide as the box. */
+juce::Rectangle<int> upperRowOf (juce::Rectangle<int> box, int height);
+
+/** The same in the lower row, on the line three quarters down. */
+juce::Rectangle<int> lowerRowOf (juce::Rectangle<int> box, int height);
+
 /** A stored setting as the integer a control shows, rounded half to even as the processor reads
     it; nothing for a value that is no number. */
 std::optional<int> roundedSetting (float value);

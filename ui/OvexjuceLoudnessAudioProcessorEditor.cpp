@@ -1,12 +1,99 @@
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
 
+#include "ChannelRole.h"
+#include "EditorFaces.h"
+#include "NolvColours.h"
+#include "NolvResources.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+namespace layout
+{
+const juce::Rectangle<int> editor { 0, 0, 1024, 768 };
+const juce::Rectangle<int> topBar { 0, 0, 1024, 100 };
+const juce::Rectangle<int> loudnessColumn { 0, 140, 205, 510 };
+const juce::Rectangle<int> valuesColumn { 225, 140, 80, 510 };
+const juce::Rectangle<int> displaysPanel { 336, 140, 300, 600 };
+const juce::Rectangle<int> truePeakColumn { 651, 140, 370, 600 };
+const juce::Rectangle<int> momentaryPanel { 0, 650, 323, 100 };
+const juce::Rectangle<int> settingsPage { 0, 160, 1024, 608 };
+const juce::Rectangle<int> lockButton { 688, 0, 100, 100 };
+} // namespace layout
+
+constexpr auto silently = juce::dontSendNotification;
+
+void switchOn (juce::Button& button)
+{
+    button.setToggleState (true, silently);
+}
+} // namespace
+
 OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (OvexjuceLoudnessAudioProcessor& p,
                                                                             juce::AudioDeviceManager* manager)
-    : juce::AudioProcessorEditor (p), processor (p), deviceManager (manager)
+    : juce::AudioProcessorEditor (p),
+      processor (p),
+      deviceManager (manager),
+      displaysPanel (lookAndFeel),
+      settings (lookAndFeel)
 {
     setOpaque (true);
-    setSize (1024, 768);
+
+    // Held for the editor's life so the image cache never decodes them again.
+    scaleImages = { nolvImage (NolvImageId::scaleEbu9), nolvImage (NolvImageId::scaleEbu18), nolvImage (NolvImageId::scaleAtsc9),
+                    nolvImage (NolvImageId::scaleAtsc18), nolvImage (NolvImageId::scaleRelative9), nolvImage (NolvImageId::scaleRelative18) };
+    truePeakBackgroundRef18 = nolvImage (NolvImageId::truePeakBackgroundRef18);
+    truePeakBackgroundRef20 = nolvImage (NolvImageId::truePeakBackgroundRef20);
+
+    for (auto* panel : std::initializer_list<juce::Component*> { &topBar, &loudnessColumn, &valuesColumn, &displaysPanel, &truePeakColumn, &momentaryPanel })
+        addAndMakeVisible (panel);
+
+    addChildComponent (settings);
+
+    for (auto* button : { topBar.playStop.get(), topBar.reset.get(), topBar.meter.get(), topBar.audioSettings.get(), topBar.settings.get(),
+                          topBar.log.get(), valuesColumn.globalLed.get(), displaysPanel.fiveOne.get(), displaysPanel.downmix.get(),
+                          settings.ebu.get(), settings.atsc.get(), settings.arib.get(), settings.plus9.get(), settings.plus18.get(),
+                          settings.absoluteUnit.get(), settings.relativeUnit.get(), settings.ref18.get(), settings.ref20.get(),
+                          settings.gating.get(), settings.startStop.get(), settings.save.get() })
+        button->addListener (this);
+
+    for (auto& led : truePeakColumn.leds)
+        led->addListener (this);
+
+    for (auto* slider : { &settings.truePeakMax, &settings.shortTermMax, &settings.peakHold, &settings.overloadHold })
+        slider->addListener (this);
+
+    // Selected after construction, so every new editor writes the loudness source once.
+    for (auto* box : { &displaysPanel.displayBox, &displaysPanel.channelsBox, &displaysPanel.loudnessBox })
+    {
+        box->addListener (this);
+        box->setSelectedId (1, juce::sendNotificationAsync);
+    }
+
+    topBar.playStop->addShortcut (playStopKey);
+
+    // The meter page shows until a page button is pressed.
+    topBar.meter->setVisible (false);
+    topBar.audioSettings->setVisible (false);
+
     startTimer (50);
+    applyUnitCaptions();
+    overloadHold.setSeconds (settings.overloadHold.getValue());
+    applyStandardLabel();
+
+    // The overlay lies above every page and LOCK above the overlay, so LOCK alone stays usable.
+    // LOCK never takes the keyboard focus, which stays with the overlay while it is up.
+    addChildComponent (lockOverlay);
+    lockButton = makeImageButton (editorFaces::offAndOn (NolvImageId::lockOff, NolvImageId::lockOn), true);
+    lockButton->setComponentID ("lock");
+    lockButton->setWantsKeyboardFocus (false);
+    lockButton->setMouseClickGrabsKeyboardFocus (false);
+    lockButton->addListener (this);
+    addAndMakeVisible (*lockButton);
+
+    setSize (layout::editor.getWidth(), layout::editor.getHeight());
 }
 
 OvexjuceLoudnessAudioProcessorEditor::~OvexjuceLoudnessAudioProcessorEditor()
@@ -16,12 +103,401 @@ OvexjuceLoudnessAudioProcessorEditor::~OvexjuceLoudnessAudioProcessorEditor()
 
 void OvexjuceLoudnessAudioProcessorEditor::paint (juce::Graphics& g)
 {
-    g.fillAll (juce::Colours::black);
+    g.fillAll (nolvColours::background);
 }
 
+void OvexjuceLoudnessAudioProcessorEditor::resized()
+{
+    topBar.setBounds (layout::topBar);
+    loudnessColumn.setBounds (layout::loudnessColumn);
+    valuesColumn.setBounds (layout::valuesColumn);
+    displaysPanel.setBounds (layout::displaysPanel);
+    truePeakColumn.setBounds (layout::truePeakColumn);
+    momentaryPanel.setBounds (layout::momentaryPanel);
+    settings.setBounds (layout::settingsPage);
+    lockOverlay.setBounds (layout::editor);
+    lockButton->setBounds (layout::lockButton);
+}
+
+//==============================================================================
+void OvexjuceLoudnessAudioProcessorEditor::goToPage (int page)
+{
+    currentPage = page;
+    applyPage (page);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::applyPage (int page)
+{
+    if (page == noPage)
+        return;
+
+    const bool meters = page == meterPage;
+
+    for (auto* panel : std::initializer_list<juce::Component*> { &loudnessColumn, &valuesColumn, &displaysPanel, &truePeakColumn, &momentaryPanel })
+        panel->setVisible (meters);
+
+    topBar.playStop->setVisible (meters);
+    topBar.reset->setVisible (meters);
+    topBar.meter->setVisible (! meters);
+    topBar.audioSettings->setVisible (! meters);
+    settings.setVisible (page == settingsPage);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::setLocked (bool locked)
+{
+    lockOverlay.setLocked (locked);
+
+    // A shortcut acts whatever holds the focus, so PLAY/STOP gives up its key while locked.
+    if (locked)
+        topBar.playStop->clearShortcuts();
+    else
+        topBar.playStop->addShortcut (playStopKey);
+}
+
+//==============================================================================
+void OvexjuceLoudnessAudioProcessorEditor::buttonClicked (juce::Button* button)
+{
+    // Switching a radio button on first switches the group's other one off, with a click of its
+    // own; only the button that is now on acts.
+    const bool on = button->getToggleState();
+    const auto isOneOf = [button] (std::initializer_list<juce::Button*> buttons)
+    {
+        return std::find (buttons.begin(), buttons.end(), button) != buttons.end();
+    };
+
+    const juce::ScopedValueSetter<int> nesting (handlerDepth, handlerDepth + 1);
+
+    if (button == topBar.playStop.get())
+        processor.setParameterValue (runFlagIndex, on ? 1.0f : 0.0f);
+    else if (button == topBar.reset.get())
+        processor.resetMeters();
+    else if (button == valuesColumn.globalLed.get()
+             || std::any_of (truePeakColumn.leds.begin(), truePeakColumn.leds.end(), [button] (auto& led) { return led.get() == button; }))
+        processor.clearAlarms();
+    else if (isOneOf ({ settings.ebu.get(), settings.atsc.get(), settings.arib.get() }))
+    {
+        if (on)
+            standardChosen (button);
+    }
+    else if (button == settings.gating.get())
+        processor.setParameterValue (gatingOffFlagIndex, on ? 1.0f : 0.0f);
+    else if (isOneOf ({ settings.plus9.get(), settings.plus18.get() }))
+    {
+        if (on)
+            processor.setParameterValue (measurementScaleIndex, button == settings.plus9.get() ? 1.0f : 0.0f);
+    }
+    else if (isOneOf ({ settings.absoluteUnit.get(), settings.relativeUnit.get() }))
+    {
+        if (on)
+            processor.setParameterValue (measurementUnitIndex, button == settings.relativeUnit.get() ? 1.0f : 0.0f);
+    }
+    else if (isOneOf ({ settings.ref18.get(), settings.ref20.get() }))
+    {
+        if (on)
+            processor.setParameterValue (truePeakRefLevelIndex, button == settings.ref20.get() ? 1.0f : 0.0f);
+    }
+    else if (isOneOf ({ displaysPanel.fiveOne.get(), displaysPanel.downmix.get() }))
+    {
+        if (on)
+            processor.setParameterValue (stereoMixdownFlagIndex, button == displaysPanel.fiveOne.get() ? 0.0f : 1.0f);
+    }
+    else if (button == topBar.settings.get())
+    {
+        if (on)
+            goToPage (settings.isVisible() ? meterPage : settingsPage);
+    }
+    else if (button == topBar.log.get())
+    {
+        if (on)
+            goToPage (logPage == currentPage ? meterPage : logPage);
+    }
+    else if (button == topBar.meter.get())
+    {
+        if (on && ! loudnessColumn.isVisible())
+            goToPage (meterPage);
+    }
+    else if (button == topBar.audioSettings.get())
+    {
+        if (on)
+            goToPage (audioSettingsPage == currentPage ? meterPage : audioSettingsPage);
+    }
+    else if (button == lockButton.get())
+        setLocked (on);
+    else if (button == settings.save.get())
+        processor.setStringParameter (adminPasswordIndex, settings.passwordField.getText());
+    else if (button == settings.startStop.get())
+        connectionToggled();
+
+    if (handlerDepth == 1)
+        syncFromParameters (processor.params);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::standardChosen (juce::Button* button)
+{
+    const bool ebu = button == settings.ebu.get();
+    const bool relative = isRelativeUnit();
+
+    if (ebu)
+        processor.setParameterValue (measurementStandardIndex, 0.0f);
+    else
+        processor.setParameterValue (measurementStandardIndex, button == settings.atsc.get() ? 1.0f : 2.0f);
+
+    processor.setParameterValue (truePeakRefLevelIndex, ebu ? 0.0f : 1.0f);
+
+    // Each preset goes through its slider's handler at once, with the target still that of the
+    // standard shown so far; the synchronisation after the handler then moves to the new one.
+    const float shortTermPreset = ebu ? -18.0f : -10.0f;
+    settings.truePeakMax.setValue (ebu ? -1.0 : -2.0, juce::sendNotificationSync);
+    settings.shortTermMax.setValue (relative ? (double) (target + shortTermPreset) : (double) shortTermPreset,
+                                    juce::sendNotificationSync);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::connectionToggled()
+{
+    if (! settings.startStop->getToggleState())
+    {
+        processor.stopRemoteServer();
+        return;
+    }
+
+    // The server's feed runs on even when listening failed; a refused port switches both off.
+    if (! processor.startRemoteServer (portFromText (settings.portField.getText())))
+    {
+        processor.stopRemoteServer();
+        settings.startStop->setToggleState (false, silently);
+    }
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
+{
+    const juce::ScopedValueSetter<int> nesting (handlerDepth, handlerDepth + 1);
+    const auto value = (float) slider->getValue();
+
+    if (slider == &settings.truePeakMax)
+        processor.setParameterValue (truePeakMaxLevelIndex, value);
+    else if (slider == &settings.peakHold)
+        processor.setParameterValue (truePeakHoldTimeIndex, value);
+    else if (slider == &settings.overloadHold)
+        processor.setParameterValue (truePeakOverloadTimeIndex, value);
+    else if (slider == &settings.shortTermMax)
+        processor.setParameterValue (shtMaxLevelIndex, shortTermParameterFor (slider->getValue(), isRelativeUnit(), target));
+
+    if (handlerDepth == 1)
+        syncFromParameters (processor.params);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::comboBoxChanged (juce::ComboBox* box)
+{
+    const juce::ScopedValueSetter<int> nesting (handlerDepth, handlerDepth + 1);
+    const int id = box->getSelectedId();
+
+    if (box == &displaysPanel.loudnessBox)
+    {
+        processor.setParameterValue (vectroscopeInputDataFlagIndex, (float) (id - 1));
+    }
+    else if (box == &displaysPanel.displayBox)
+    {
+        const bool vectorscopeShown = id == 2;
+        displaysPanel.channelsBox.setEnabled (vectorscopeShown);
+        displaysPanel.channelsLabel.setColour (juce::Label::textColourId, vectorscopeShown ? nolvColours::text : nolvColours::inactiveCaption);
+        displaysPanel.loudnessBox.setEnabled (! vectorscopeShown);
+        displaysPanel.loudnessLabel.setColour (juce::Label::textColourId, vectorscopeShown ? nolvColours::inactiveCaption : nolvColours::text);
+    }
+
+    if (handlerDepth == 1)
+        syncFromParameters (processor.params);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster*)
+{
+}
+
+//==============================================================================
 void OvexjuceLoudnessAudioProcessorEditor::timerCallback()
 {
-    juce::ignoreUnused (processor, deviceManager);
+    applyPage (currentPage);
+    processor.copyMeterSnapshot (snapshot);
+    const ParameterBlock p = processor.params;
+    syncFromParameters (p);
+
+    momentaryPanel.timecode.setText (timecodeText (snapshot.processedSamples, processor.sampleRate), silently);
+
+    if (processor.sampleRate != 0.0 && processor.sampleRate != lastSampleRate)
+        lastSampleRate = processor.sampleRate;
+
+    valuesColumn.rangeValue.setText (formatValue (snapshot.loudnessRange, {}), silently);
+    showValueLabels();
+    showStereoState();
+
+    for (int c = 0; c < numChannelRoles; ++c)
+        truePeakColumn.values[(size_t) c].setText (formatValue (snapshot.heldTruePeak[(size_t) c], {}), silently);
+
+    showAlarms();
+
+    if (overloadHold.tick (snapshot.truePeakAlarm == 1))
+        processor.clearAlarms();
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::showValueLabels()
+{
+    const bool ebu = settings.ebu->getToggleState();
+    const bool relative = isRelativeUnit();
+    const float localTarget = targetLoudness (ebu);
+    const auto sliderValue = (float) settings.shortTermMax.getValue();
+    const float limit = relative ? sliderValue - localTarget : sliderValue;
+
+    valuesColumn.integratedValue.setColour (juce::Label::textColourId,
+                                            integratedColour (snapshot.integratedLevel, ebu ? ebuThresholds : atscThresholds));
+    valuesColumn.shortTermValue.setColour (juce::Label::textColourId, shortTermColour (snapshot.shortTermLevel, limit));
+
+    valuesColumn.shortTermValue.setText (formatValue (shownLoudness (snapshot.shortTermLevel, relative, localTarget), {}), silently);
+    valuesColumn.integratedValue.setText (formatValue (shownLoudness (snapshot.integratedLevel, relative, localTarget), {}), silently);
+    momentaryPanel.momentaryValue.setText (formatValue (shownLoudness (snapshot.momentaryLevel, relative, localTarget), {}), silently);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::showStereoState()
+{
+    const auto& routing = processor.inputRouting;
+    const bool fiveOneRouted = routing[roleC] != -1 && routing[roleLFE] != -1 && routing[roleLS] != -1 && routing[roleRS] != -1;
+    const bool stereo = ! fiveOneRouted || displaysPanel.downmix->getToggleState();
+
+    displaysPanel.fiveOne->setEnabled (fiveOneRouted);
+    displaysPanel.downmix->setEnabled (fiveOneRouted);
+    processor.setParameterValue (stereoStateIndex, stereo ? 1.0f : 0.0f);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::showAlarms()
+{
+    // Silent: a LED's click clears the alarms, which would defeat the hold on the tick that shows them.
+    if (snapshot.truePeakAlarm == 1)
+    {
+        valuesColumn.globalLed->setEnabled (true);
+        switchOn (*valuesColumn.globalLed);
+
+        for (int c = 0; c < numChannelRoles; ++c)
+        {
+            if (snapshot.channelAlarm[(size_t) c] == 1)
+            {
+                auto& led = *truePeakColumn.leds[(size_t) c];
+                led.setEnabled (true);
+                switchOn (led);
+            }
+        }
+
+        return;
+    }
+
+    valuesColumn.globalLed->setToggleState (false, silently);
+    valuesColumn.globalLed->setEnabled (false);
+
+    for (auto& led : truePeakColumn.leds)
+    {
+        led->setToggleState (false, silently);
+        led->setEnabled (false);
+    }
+}
+
+//==============================================================================
+void OvexjuceLoudnessAudioProcessorEditor::syncFromParameters (const ParameterBlock& p)
+{
+    if (std::isfinite (p.runFlag))
+        topBar.playStop->setToggleState (p.runFlag != 0.0f, silently);
+
+    if (std::isfinite (p.measurementStandard) && p.measurementStandard != lastStandard)
+    {
+        const int standard = *roundedSetting (p.measurementStandard);
+
+        if (standard >= 0 && standard <= 2)
+        {
+            switchOn (standard == 0 ? *settings.ebu : standard == 1 ? *settings.atsc : *settings.arib);
+            settings.showAbsoluteUnitAs (standard != 0);
+            target = targetLoudness (standard == 0);
+        }
+
+        lastStandard = p.measurementStandard;
+    }
+
+    if (const auto scale = roundedSetting (p.measurementScale); scale == 1 || scale == 0)
+        switchOn (scale == 1 ? *settings.plus9 : *settings.plus18);
+
+    if (const auto unit = roundedSetting (p.measurementUnit); unit == 1 || unit == 0)
+    {
+        const bool relative = unit == 1;
+        switchOn (relative ? *settings.relativeUnit : *settings.absoluteUnit);
+        settings.shortTermMax.setRange (relative ? 0.0 : -24.0, relative ? 24.0 : 0.0, 1.0);
+
+        if (std::isfinite (p.shtMaxLevel))
+            settings.shortTermMax.setValue (shortTermSliderValueFor (p.shtMaxLevel, relative, target), silently);
+    }
+
+    // Read as the processor reads it, so the box shows the gating that is measured.
+    if (const auto gatingOff = roundedSetting (p.gatingOffFlag))
+        settings.gating->setToggleState (*gatingOff != 0, silently);
+
+    if (const auto reference = roundedSetting (p.truePeakRefLevel); reference == 1 || reference == 0)
+        switchOn (reference == 1 ? *settings.ref20 : *settings.ref18);
+
+    for (auto [slider, value] : { std::pair { &settings.truePeakMax, p.truePeakMaxLevel }, std::pair { &settings.peakHold, p.truePeakHoldTime },
+                                  std::pair { &settings.overloadHold, p.truePeakOverloadTime } })
+        if (std::isfinite (value))
+            slider->setValue (value, silently);
+
+    if (std::isfinite (p.stereoMixdownFlag))
+        switchOn (p.stereoMixdownFlag != 0.0f ? *displaysPanel.downmix : *displaysPanel.fiveOne);
+
+    if (std::isfinite (p.vectroscopeInputDataFlag))
+        momentarySource = p.vectroscopeInputDataFlag != 0.0f;
+
+    applyUnitCaptions();
+    applyStandardLabel();
+    applyTruePeakSplit();
+    overloadHold.setSeconds (settings.overloadHold.getValue());
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::applyUnitCaptions()
+{
+    const int code = unitCode (settings.ebu->getToggleState(), settings.plus9->getToggleState(), settings.plus18->getToggleState(),
+                               settings.absoluteUnit->getToggleState(), settings.relativeUnit->getToggleState());
+
+    if (code != lastUnitCode)
+    {
+        if (const auto captions = unitCaptionsFor (code))
+        {
+            valuesColumn.showUnit (*captions);
+            momentaryPanel.showUnit (*captions);
+            settings.shortTermMaxCaption.setText (captions->sliderCaption, silently);
+            loudnessColumn.showScale (nolvImage (captions->scaleImage));
+            lastUnitCode = code;
+        }
+    }
+
+    if (const int fieldCode = soundFieldCode (code, momentarySource); fieldCode != lastSoundFieldCode)
+        lastSoundFieldCode = fieldCode;
+
+    if (const int reference = settings.ref18->getToggleState() ? 1 : 0; reference != lastReferenceFlag)
+    {
+        truePeakColumn.showBackground (reference == 1 ? truePeakBackgroundRef18 : truePeakBackgroundRef20);
+        lastReferenceFlag = reference;
+    }
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::applyStandardLabel()
+{
+    const char* name = settings.ebu->getToggleState()    ? "EBU"
+                       : settings.atsc->getToggleState() ? "ATSC"
+                       : settings.arib->getToggleState() ? "ARIB"
+                                                         : nullptr;
+
+    if (name == nullptr)
+        return;
+
+    valuesColumn.standardLabel.setText (name, silently);
+    valuesColumn.standardLabel.setColour (juce::Label::textColourId,
+                                          settings.gating->getToggleState() ? nolvColours::red : nolvColours::green);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::applyTruePeakSplit()
+{
 }
 
 juce::AudioProcessorEditor* createOvexjuceEditor (OvexjuceLoudnessAudioProcessor& processor)

@@ -236,3 +236,15 @@ TEST (EditorDisplayLogic, StoredSettingsRoundHalfToEvenAndNonNumbersGiveNothing)
     EXPECT_FALSE (roundedSetting (-inf).has_value());
     EXPECT_TRUE (roundedSetting (1.0e30f).has_value());
 }
+
+TEST (EditorDisplayLogic, BoxLabelsSitOnTheQuarterLinesInWholePixels)
+{
+    const juce::Rectangle<int> valueBox { 2, 165, 76, 86 }, truePeakBox { 20, 528, 48, 60 };
+
+    EXPECT_EQ (upperRowOf (valueBox, 25), juce::Rectangle<int> (2, 174, 76, 25));
+    EXPECT_EQ (lowerRowOf (valueBox, 18), juce::Rectangle<int> (2, 220, 76, 18));
+    EXPECT_EQ (upperRowOf (valueBox.withY (45), 24), juce::Rectangle<int> (2, 54, 76, 24));
+    EXPECT_EQ (lowerRowOf (valueBox.withY (45), 24), juce::Rectangle<int> (2, 97, 76, 24));
+    EXPECT_EQ (upperRowOf (truePeakBox, 17), juce::Rectangle<int> (20, 535, 48, 17));
+    EXPECT_EQ (lowerRowOf (truePeakBox, 17), juce::Rectangle<int> (20, 565, 48, 17));
+}
