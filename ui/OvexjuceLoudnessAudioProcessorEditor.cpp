@@ -158,8 +158,13 @@ void OvexjuceLoudnessAudioProcessorEditor::setLocked (bool locked)
 void OvexjuceLoudnessAudioProcessorEditor::buttonClicked (juce::Button* button)
 {
     // Switching a radio button on first switches the group's other one off, with a click of its
-    // own; only the button that is now on acts.
+    // own; only the button that is now on acts. Not even a synchronisation may follow the other's
+    // click: it would switch that one back on under the one being switched on.
     const bool on = button->getToggleState();
+
+    if (button->getRadioGroupId() != 0 && ! on)
+        return;
+
     const auto isOneOf = [button] (std::initializer_list<juce::Button*> buttons)
     {
         return std::find (buttons.begin(), buttons.end(), button) != buttons.end();
@@ -175,52 +180,28 @@ void OvexjuceLoudnessAudioProcessorEditor::buttonClicked (juce::Button* button)
              || std::any_of (truePeakColumn.leds.begin(), truePeakColumn.leds.end(), [button] (auto& led) { return led.get() == button; }))
         processor.clearAlarms();
     else if (isOneOf ({ settings.ebu.get(), settings.atsc.get(), settings.arib.get() }))
-    {
-        if (on)
-            standardChosen (button);
-    }
+        standardChosen (button);
     else if (button == settings.gating.get())
         processor.setParameterValue (gatingOffFlagIndex, on ? 1.0f : 0.0f);
     else if (isOneOf ({ settings.plus9.get(), settings.plus18.get() }))
-    {
-        if (on)
-            processor.setParameterValue (measurementScaleIndex, button == settings.plus9.get() ? 1.0f : 0.0f);
-    }
+        processor.setParameterValue (measurementScaleIndex, button == settings.plus9.get() ? 1.0f : 0.0f);
     else if (isOneOf ({ settings.absoluteUnit.get(), settings.relativeUnit.get() }))
-    {
-        if (on)
-            processor.setParameterValue (measurementUnitIndex, button == settings.relativeUnit.get() ? 1.0f : 0.0f);
-    }
+        processor.setParameterValue (measurementUnitIndex, button == settings.relativeUnit.get() ? 1.0f : 0.0f);
     else if (isOneOf ({ settings.ref18.get(), settings.ref20.get() }))
-    {
-        if (on)
-            processor.setParameterValue (truePeakRefLevelIndex, button == settings.ref20.get() ? 1.0f : 0.0f);
-    }
+        processor.setParameterValue (truePeakRefLevelIndex, button == settings.ref20.get() ? 1.0f : 0.0f);
     else if (isOneOf ({ displaysPanel.fiveOne.get(), displaysPanel.downmix.get() }))
-    {
-        if (on)
-            processor.setParameterValue (stereoMixdownFlagIndex, button == displaysPanel.fiveOne.get() ? 0.0f : 1.0f);
-    }
+        processor.setParameterValue (stereoMixdownFlagIndex, button == displaysPanel.fiveOne.get() ? 0.0f : 1.0f);
     else if (button == topBar.settings.get())
-    {
-        if (on)
-            goToPage (settings.isVisible() ? meterPage : settingsPage);
-    }
+        goToPage (settings.isVisible() ? meterPage : settingsPage);
     else if (button == topBar.log.get())
-    {
-        if (on)
-            goToPage (logPage == currentPage ? meterPage : logPage);
-    }
+        goToPage (currentPage == logPage ? meterPage : logPage);
     else if (button == topBar.meter.get())
     {
-        if (on && ! loudnessColumn.isVisible())
+        if (! loudnessColumn.isVisible())
             goToPage (meterPage);
     }
     else if (button == topBar.audioSettings.get())
-    {
-        if (on)
-            goToPage (audioSettingsPage == currentPage ? meterPage : audioSettingsPage);
-    }
+        goToPage (currentPage == audioSettingsPage ? meterPage : audioSettingsPage);
     else if (button == lockButton.get())
         setLocked (on);
     else if (button == settings.save.get())
