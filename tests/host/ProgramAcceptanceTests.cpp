@@ -1,0 +1,255 @@
+#include "FilterStateText.h"
+#include "JackToneProbe.h"
+#include "NolvColours.h"
+#include "OvexjuceLoudnessAudioProcessor.h"
+#include "PrivateJackServer.h"
+#include "PrivateXServer.h"
+#include "ProductInfo.h"
+#include "ProgramUnderTest.h"
+#include "RemoteTestKit.h"
+#include "ReportFiles.h"
+#include "ScopedEnvironmentVariable.h"
+#include "ScopedTemporaryFolder.h"
+#include "SettingsFile.h"
+#include "WaitUntil.h"
+
+#include <gtest/gtest.h>
+#include <juce_graphics/juce_graphics.h>
+
+#include <cmath>
+
+// The real program as a user drives it: its own X server and JACK server, the EBU case-1 tone
+// played into it, keys and clicks through xdotool, and the result judged from its window, its
+// report files, its remote stream and the settings it leaves.
+
+namespace
+{
+constexpr double sampleRate = 48000.0;
+
+class ProgramAcceptance : public testing::Test
+{
+protected:
+    juce::File artifact (const juce::String& name) const { return juce::File (NOLV_ARTIFACT_DIR).getChildFile (name); }
+
+    bool xdotool (std::vector<std::string> arguments)
+    {
+        arguments.insert (arguments.begin(), "xdotool");
+        const auto log = work.getChildFile ("xdotool.log");
+
+        if (testsupport::runsToSuccess (std::move (arguments), log, 10000))
+            return true;
+
+        ADD_FAILURE() << log.loadFileAsString();
+        return false;
+    }
+
+    /** Clicks the editor at a point of its own. The window is looked up each time: the program
+        may replace its first window while it starts. */
+    bool clickAt (juce::Point<int> p)
+    {
+        const auto window = testsupport::findWindowId (productInfo::productTitle, work.getFolder());
+        const auto at = p + editorOrigin;
+        return window.has_value() && xdotool ({ "mousemove", "--window", *window, std::to_string (at.x), std::to_string (at.y), "click", "1" });
+    }
+
+    bool press (const std::string& keys) { return xdotool ({ "key", keys }); }
+
+    /** The window as it is now, with the editor at (0, 0). */
+    juce::Image screenshot (const juce::String& name)
+    {
+        const auto file = artifact (name);
+        file.deleteFile();
+
+        if (! testsupport::takeWindowScreenshot (productInfo::productTitle, file, work.getFolder()))
+            return {};
+
+        const auto whole = juce::ImageFileFormat::loadFrom (file);
+        editorOrigin = { (whole.getWidth() - 1024) / 2, (whole.getHeight() - 768) / 2 };
+        return whole.getClippedImage ({ editorOrigin.x, editorOrigin.y, 1024, 768 });
+    }
+
+    /** Whether the program's window shows within the time-out, with the editor found in it. */
+    bool openWindow()
+    {
+        return testsupport::waitUntil ([this] { return screenshot ("acceptance-window.png").isValid(); }, 20000);
+    }
+
+    juce::Array<juce::File> reports() const
+    {
+        return reportFolder.findChildFiles (juce::File::findFiles, false, "NOLV51Log_*.xml");
+    }
+
+    static int countMatching (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour, int tolerance = 40)
+    {
+        int n = 0;
+
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+            {
+                const auto c = image.getPixelAt (x, y);
+                n += std::abs (c.getRed() - colour.getRed()) <= tolerance && std::abs (c.getGreen() - colour.getGreen()) <= tolerance
+                             && std::abs (c.getBlue() - colour.getBlue()) <= tolerance
+                         ? 1
+                         : 0;
+            }
+
+        return n;
+    }
+
+    static bool sameArea (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
+    {
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                    return false;
+
+        return true;
+    }
+
+    static int freePort()
+    {
+        juce::StreamingSocket probe;
+        return probe.createListener (0, "127.0.0.1") ? probe.getBoundPort() : -1;
+    }
+
+    testsupport::ScopedTemporaryFolder work, home, config, state;
+    testsupport::ScopedEnvironmentVariable homeVariable { "HOME", home.getFolder().getFullPathName().toStdString() };
+    testsupport::ScopedEnvironmentVariable configVariable { "XDG_CONFIG_HOME", config.getFolder().getFullPathName().toStdString() };
+    testsupport::ScopedEnvironmentVariable stateVariable { "XDG_STATE_HOME", state.getFolder().getFullPathName().toStdString() };
+    testsupport::ScopedEnvironmentVariable timeZone { "TZ", "UTC0" };
+    const juce::File reportFolder = state.getChildFile ("miLOR/NOLV");
+    testsupport::PrivateJackServer jack { work.getFolder(), (int) sampleRate };
+    testsupport::PrivateXServer display { work.getFolder() };
+    juce::Point<int> editorOrigin;
+};
+
+// Where the editor shows what (its own coordinates).
+const juce::Rectangle<int> integratedValueArea { 227, 314, 76, 25 };
+const juce::Rectangle<int> integratedCaptionArea { 227, 360, 76, 18 };
+const juce::Point<int> playArea { 900, 120 }, meterButton { 282, 50 }, settingsButton { 510, 50 }, logButton { 624, 50 },
+    lockButton { 738, 50 }, atscButton { 192, 227 }, portField { 668, 528 }, startButton { 837, 528 };
+} // namespace
+
+TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUserSeesIt)
+{
+    ASSERT_TRUE (jack.waitUntilRunning()) << jack.getLog().loadFileAsString();
+    ASSERT_TRUE (display.waitUntilRunning()) << display.getLog().loadFileAsString();
+
+    {
+        OvexjuceLoudnessAudioProcessor processor (nullptr);
+        processor.setDefaultInputRouting();
+        processor.setDefaultOutputRouting();
+        juce::MemoryBlock stored;
+        processor.getStateInformation (stored);
+
+        auto settings = openSettingsFile();
+        settings->setValue ("filterState", stored.toBase64Encoding());
+        settings->setValue ("audioSetup", "<DEVICESETUP deviceType=\"JACK\" audioOutputDeviceName=\"system\" audioInputDeviceName=\"system\"/>");
+        ASSERT_TRUE (settings->save());
+    }
+
+    const auto programLog = work.getChildFile ("program.log");
+    auto program = std::make_unique<testsupport::ProgramUnderTest> (std::vector<std::string> { NOLV_PROGRAM_PATH }, programLog);
+    ASSERT_TRUE (openWindow()) << programLog.loadFileAsString();
+
+    // EBU Tech 3341 case 1: 1 kHz at -23 dBFS on L and R.
+    const float amplitude = std::pow (10.0f, -23.0f / 20.0f);
+    testsupport::JackToneProbe probe ({ { { 1000.0, amplitude }, { 1000.0, amplitude }, {}, {}, {}, {} } }, sampleRate);
+    ASSERT_TRUE (probe.plugInto ("NOLV51")) << programLog.loadFileAsString();
+
+    const auto firstScreen = screenshot ("acceptance-first-screen.png");
+    ASSERT_TRUE (firstScreen.isValid());
+
+    // A measurement of about twelve seconds, started and stopped with the space key.
+    ASSERT_TRUE (clickAt (playArea));
+    ASSERT_TRUE (press ("space"));
+    ASSERT_TRUE (testsupport::waitUntil ([this] { return reports().size() == 1; }, 10000)) << programLog.loadFileAsString();
+    const auto csv = reports()[0].withFileExtension ("csv");
+    // About ten seconds of momentary and short-term rows.
+    ASSERT_TRUE (testsupport::waitUntil ([&] { return juce::StringArray::fromLines (csv.loadFileAsString()).size() > 120; }, 30000));
+
+    const auto measuring = screenshot ("acceptance-meter-page.png");
+    ASSERT_TRUE (measuring.isValid());
+    EXPECT_GT (countMatching (measuring, integratedValueArea, nolvColours::green), 40) << "-23.0 in green";
+    EXPECT_EQ (countMatching (firstScreen, integratedValueArea, nolvColours::green), 0);
+
+    ASSERT_TRUE (press ("space"));
+    ASSERT_TRUE (testsupport::waitUntil ([this]
+    {
+        const auto xml = juce::parseXML (reports()[0]);
+        return xml != nullptr && reporttest::reportAttribute (*xml, "IntegratedLoudness", "value").isNotEmpty();
+    }, 10000));
+
+    {
+        ASSERT_EQ (reports().size(), 1);
+        EXPECT_TRUE (csv.existsAsFile());
+        const auto xml = juce::parseXML (reports()[0]);
+        ASSERT_NE (xml, nullptr);
+        EXPECT_EQ (reporttest::reportAttribute (*xml, "IntegratedLoudness", "value"), "-23.0");
+        EXPECT_EQ (reporttest::reportAttribute (*xml, "IntegratedLoudness", "unit"), "LUFS");
+        EXPECT_EQ (reporttest::reportAttribute (*xml, "LoudnessRange", "unit"), "LU");
+        EXPECT_TRUE (juce::StringArray ({ "-23.1", "-23.0", "-22.9" }).contains (reporttest::reportAttribute (*xml, "MaxTruePeak", "value")))
+            << reporttest::reportAttribute (*xml, "MaxTruePeak", "value");
+        EXPECT_EQ (reporttest::reportAttribute (*xml, "MaxTruePeak", "unit"), "dBTP");
+    }
+
+    // The log page.
+    ASSERT_TRUE (clickAt (logButton));
+    EXPECT_TRUE (screenshot ("acceptance-log-page.png").isValid());
+
+    // ATSC on the settings page; the meter page then reads LKFS.
+    ASSERT_TRUE (clickAt (settingsButton));
+    ASSERT_TRUE (clickAt (atscButton));
+    const auto settingsPage = screenshot ("acceptance-settings-page.png");
+    ASSERT_TRUE (clickAt (meterButton));
+    const auto lkfs = screenshot ("acceptance-meter-page-atsc.png");
+    EXPECT_FALSE (sameArea (lkfs, measuring, integratedCaptionArea)) << "LUFS became LKFS";
+
+    // Locked, neither space nor Tab and space start a report.
+    ASSERT_TRUE (clickAt (lockButton));
+    const auto locked = screenshot ("acceptance-locked.png");
+    EXPECT_EQ (locked.getPixelAt (300, 50), juce::Colours::black);
+    ASSERT_TRUE (press ("space"));
+    ASSERT_TRUE (press ("Tab"));
+    ASSERT_TRUE (press ("space"));
+    EXPECT_FALSE (testsupport::waitUntil ([this] { return reports().size() > 1; }, 2000)) << "a report started while locked";
+    ASSERT_TRUE (clickAt (lockButton));
+
+    // The remote server, started from the settings page on a free port.
+    const int port = freePort();
+    ASSERT_GT (port, 0);
+    ASSERT_TRUE (clickAt (settingsButton));
+    ASSERT_TRUE (clickAt (portField));
+    ASSERT_TRUE (xdotool ({ "type", std::to_string (port) }));
+    ASSERT_TRUE (clickAt (startButton));
+
+    {
+        remotetest::FramedTestClient client;
+        ASSERT_TRUE (testsupport::waitUntil ([&] { return client.connect (port); }, 5000));
+        EXPECT_TRUE (client.readFrame().has_value()) << "a framed bundle within the read's time-out";
+    }
+
+    screenshot ("acceptance-settings-connected.png");
+
+    program->terminate();
+    ASSERT_TRUE (program->succeeds (10000)) << "wait status " << program->getStatus().value_or (-1) << "\n" << programLog.loadFileAsString();
+
+    {
+        juce::MemoryBlock stored;
+        ASSERT_TRUE (decodeFilterStateText (openSettingsFile()->getValue ("filterState"), stored));
+        OvexjuceLoudnessAudioProcessor restored (nullptr);
+        restored.setStateInformation (stored.getData(), (int) stored.getSize());
+        EXPECT_EQ (restored.params.measurementStandard, 1.0f);
+        EXPECT_EQ (restored.params.logFilePath, reportFolder.getFullPathName());
+    }
+
+    // A second run shows ATSC again, on both pages.
+    program = std::make_unique<testsupport::ProgramUnderTest> (std::vector<std::string> { NOLV_PROGRAM_PATH }, programLog);
+    ASSERT_TRUE (openWindow());
+    ASSERT_TRUE (testsupport::waitUntil ([&] { return sameArea (screenshot ("acceptance-restarted.png"), lkfs, integratedCaptionArea); }, 10000));
+    ASSERT_TRUE (clickAt (settingsButton));
+    EXPECT_TRUE (sameArea (screenshot ("acceptance-restarted-settings.png"), settingsPage, { 55, 190, 300, 75 }));
+
+    program->terminate();
+    EXPECT_TRUE (program->succeeds (10000));
+}
