@@ -145,7 +145,8 @@ double shortTermSliderValueFor (float parameter, bool relative, float target)
 float portFromText (const juce::String& text)
 {
     constexpr juce::int64 beyondLastPort = 65536;
-    auto p = text.trimStart().getCharPointer();
+    const auto trimmed = text.trimStart();
+    auto p = trimmed.getCharPointer();
     const bool negative = *p == '-';
 
     if (*p == '-' || *p == '+')
