@@ -73,14 +73,14 @@ protected:
     juce::Image screenshotShowing (const juce::String& name, const std::function<bool (const juce::Image&)>& check)
     {
         juce::Image last;
-        testsupport::waitUntil ([&] { last = screenshot (name); return last.isValid() && check (last); }, 10000);
+        testsupport::waitUntil ([&] { last = screenshot (name); return last.isValid() && check (last); }, 20000);
         return last;
     }
 
     /** Whether the program's window shows within the time-out, with the editor found in it. */
     bool openWindow()
     {
-        return testsupport::waitUntil ([this] { return screenshot ("acceptance-window.png").isValid(); }, 20000);
+        return testsupport::waitUntil ([this] { return screenshot ("acceptance-window.png").isValid(); }, 60000);
     }
 
     juce::Array<juce::File> reports() const
