@@ -92,12 +92,21 @@ bool JackToneProbe::plugInto (const std::string& program, int timeoutMillisecond
     if (! settled)
         return false;
 
+    // Only ports the device uses: connecting an idle one makes the device take it up, and the
+    // program then opens the device anew with its own channels, dropping every connection.
+    const auto inUse = [this] (const std::string& name)
+    {
+        auto* port = jack_port_by_name (client, name.c_str());
+        return port != nullptr && jack_port_connected (port) > 0;
+    };
+
     for (size_t c = 0; c < 6; ++c)
     {
         const auto n = std::to_string (c + 1);
+        const auto programIn = program + ":in_" + n, programOut = program + ":out_" + n;
 
-        if (jack_connect (client, jack_port_name (outs[c]), (program + ":in_" + n).c_str()) != 0
-            || jack_connect (client, (program + ":out_" + n).c_str(), jack_port_name (ins[c])) != 0)
+        if ((inUse (programIn) && jack_connect (client, jack_port_name (outs[c]), programIn.c_str()) != 0)
+            || (inUse (programOut) && jack_connect (client, programOut.c_str(), jack_port_name (ins[c])) != 0))
             return false;
     }
 

@@ -29,9 +29,10 @@ public:
     JackToneProbe& operator= (const JackToneProbe&) = delete;
 
     /** Connects the probe's outputs to the program's inputs and the program's outputs to the
-        probe's inputs, once the program's device has settled: a program re-opening its device
-        drops every connection to it, so the probe waits until the program's ports have been
-        connected and unchanged for about a second. Whether it got that far within the time-out. */
+        probe's inputs, those the program's device uses, once the device has settled: a program
+        re-opening its device drops every connection to it, so the probe waits until the program's
+        ports have been connected and unchanged for about a second. Ports the device leaves idle
+        stay unconnected, and silent. Whether it got that far within the time-out. */
     bool plugInto (const std::string& program, int timeoutMilliseconds = 30000);
 
     /** The next frames from each of the program's six outputs; nothing if they did not arrive in
