@@ -20,6 +20,7 @@ const juce::Rectangle<int> displaysPanel { 336, 140, 300, 600 };
 const juce::Rectangle<int> truePeakColumn { 651, 140, 370, 600 };
 const juce::Rectangle<int> momentaryPanel { 0, 650, 323, 100 };
 const juce::Rectangle<int> settingsPage { 0, 160, 1024, 608 };
+const juce::Rectangle<int> devicePage { 0, 100, 1024, 608 };
 const juce::Rectangle<int> lockButton { 688, 0, 100, 100 };
 } // namespace layout
 
@@ -51,6 +52,16 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
         addAndMakeVisible (panel);
 
     addChildComponent (settings);
+
+    // Built even while hidden: its channel boxes hand the restored layouts to the processor and
+    // the device at start.
+    if (deviceManager != nullptr)
+    {
+        devicePage = std::make_unique<OVEXAudioDeviceSelectorComponent> (*deviceManager, p.getTotalNumInputChannels(), p.getTotalNumInputChannels(),
+                                                                          p.getTotalNumOutputChannels(), p.getTotalNumOutputChannels(), false, false, &p);
+        devicePage->setBounds (layout::devicePage);
+        addChildComponent (*devicePage);
+    }
 
     for (auto* button : { topBar.playStop.get(), topBar.reset.get(), topBar.meter.get(), topBar.audioSettings.get(), topBar.settings.get(),
                           topBar.log.get(), valuesColumn.globalLed.get(), displaysPanel.fiveOne.get(), displaysPanel.downmix.get(),
@@ -141,6 +152,9 @@ void OvexjuceLoudnessAudioProcessorEditor::applyPage (int page)
     topBar.meter->setVisible (! meters);
     topBar.audioSettings->setVisible (! meters);
     settings.setVisible (page == settingsPage);
+
+    if (devicePage != nullptr)
+        devicePage->setVisible (page == audioSettingsPage);
 }
 
 void OvexjuceLoudnessAudioProcessorEditor::setLocked (bool locked)

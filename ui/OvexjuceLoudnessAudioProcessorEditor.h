@@ -9,6 +9,7 @@
 #include "MeterSnapshot.h"
 #include "MomentaryPanel.h"
 #include "NolvLookAndFeel.h"
+#include "OVEXAudioDeviceSelectorComponent.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "SettingsPage.h"
 #include "TruePeakColumn.h"
@@ -73,6 +74,7 @@ public:
     TruePeakColumn truePeakColumn;
     MomentaryPanel momentaryPanel;
     SettingsPage settings;
+    std::unique_ptr<OVEXAudioDeviceSelectorComponent> devicePage; // none without a device manager
     LockComponent lockOverlay;
     std::unique_ptr<juce::DrawableButton> lockButton;
 

@@ -35,6 +35,10 @@ protected:
         editorOwner.reset (processor.createEditorIfNeeded());
         editor = dynamic_cast<OvexjuceLoudnessAudioProcessorEditor*> (editorOwner.get());
         editor->setVisible (true);
+
+        if (editor->devicePage != nullptr)
+            editor->devicePage->setDeviceErrorReporter ([this] (const juce::String& title, const juce::String&) { deviceErrors.add (title); });
+
         return *editor;
     }
 
@@ -54,6 +58,7 @@ protected:
     OvexjuceLoudnessAudioProcessor processor { devices.get() };
     std::unique_ptr<juce::AudioProcessorEditor> editorOwner;
     OvexjuceLoudnessAudioProcessorEditor* editor = nullptr;
+    juce::StringArray deviceErrors;
 };
 
 juce::Image imageOf (const juce::ImageComponent& holder)
@@ -81,6 +86,9 @@ TEST_F (Editor, OpensOnTheMeterPageWithAlarmsAndTheChannelChoiceDisabled)
         EXPECT_TRUE (shows (*c)) << c->getComponentID();
 
     EXPECT_FALSE (shows (e.settings));
+    ASSERT_NE (e.devicePage, nullptr);
+    EXPECT_FALSE (shows (*e.devicePage));
+    EXPECT_EQ (e.devicePage->getBounds(), juce::Rectangle<int> (0, 100, 1024, 608));
     EXPECT_FALSE (shows (*e.topBar.meter));
     EXPECT_FALSE (shows (*e.topBar.audioSettings));
     EXPECT_FALSE (shows (e.lockOverlay));
@@ -191,6 +199,7 @@ TEST_F (Editor, PageButtonsShowTheirPageAtOnceAndTogglesBackToTheMeters)
         EXPECT_EQ (shows (*e.topBar.meter), ! meters);
         EXPECT_EQ (shows (*e.topBar.audioSettings), ! meters);
         EXPECT_EQ (shows (e.settings), step.page == 2);
+        EXPECT_EQ (shows (*e.devicePage), step.page == 4);
         EXPECT_TRUE (shows (*e.topBar.settings) && shows (*e.topBar.log) && shows (*e.lockButton));
     }
 }
@@ -548,5 +557,33 @@ TEST_F (Editor, MeterPagePaintsItsReadOutsAndTheLockDarkensIt)
     const auto locked = testsupport::renderToImage (e);
     testsupport::writePng (locked, juce::File (NOLV_ARTIFACT_DIR).getChildFile ("editor-locked.png"));
     EXPECT_EQ (locked.getPixelAt (300, 50), juce::Colours::black);
-    EXPECT_LT (locked.getPixelAt (265, 230).getBrightness(), image.getPixelAt (265, 230).getBrightness());
+    const auto brightness = [] (const juce::Image& picture, juce::Rectangle<int> area)
+    {
+        double sum = 0.0;
+
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                sum += picture.getPixelAt (x, y).getBrightness();
+
+        return sum;
+    };
+
+    const juce::Rectangle<int> valuesColumn { 225, 140, 80, 510 };
+    EXPECT_LT (brightness (locked, valuesColumn), 0.8 * brightness (image, valuesColumn)) << "darkened under the lock";
+}
+
+TEST (EditorWithoutDevices, HasNoDevicePageAndStillSwitchesToItsEmptyPage)
+{
+    OvexjuceLoudnessAudioProcessor processor (nullptr);
+    processor.setPlayConfigDetails (6, 6, 44100.0, 512);
+    OvexjuceLoudnessAudioProcessorEditor editor (processor, nullptr);
+    EXPECT_EQ (editor.devicePage, nullptr);
+
+    editor.topBar.settings->triggerClick();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    editor.topBar.audioSettings->triggerClick();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    EXPECT_EQ (editor.getCurrentPage(), OvexjuceLoudnessAudioProcessorEditor::audioSettingsPage);
+    editor.timerCallback();
+    EXPECT_FALSE (editor.loudnessColumn.isVisible() || editor.settings.isVisible());
 }
