@@ -137,7 +137,7 @@ const juce::Rectangle<int> integratedValueArea { 227, 314, 76, 25 };
 const juce::Rectangle<int> integratedCaptionArea { 227, 360, 76, 18 };
 const juce::Rectangle<int> atscArea { 55, 190, 300, 75 }; // the three standard buttons
 const juce::Point<int> playArea { 900, 120 }, meterButton { 282, 50 }, settingsButton { 510, 50 }, logButton { 624, 50 },
-    lockButton { 738, 50 }, atscButton { 192, 227 }, portField { 668, 528 }, startButton { 837, 528 };
+    lockButton { 738, 50 }, audioSettingsButton { 396, 50 }, atscButton { 192, 227 }, portField { 668, 528 }, startButton { 837, 528 };
 } // namespace
 
 TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUserSeesIt)
@@ -240,7 +240,9 @@ TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUse
         EXPECT_TRUE (client.readFrame().has_value()) << "a framed bundle within the read's time-out";
     }
 
-    screenshot ("acceptance-settings-connected.png");
+    const auto connected = screenshot ("acceptance-settings-connected.png");
+    ASSERT_TRUE (clickAt (audioSettingsButton));
+    screenshotShowing ("acceptance-audio-settings-page.png", [&] (const juce::Image& shot) { return ! sameArea (shot, connected, { 540, 500, 340, 60 }); });
 
     program->terminate();
     ASSERT_TRUE (program->succeeds (10000)) << "wait status " << program->getStatus().value_or (-1) << "\n" << programLog.loadFileAsString();
