@@ -17,10 +17,46 @@ const juce::Rectangle<int> displayLabel { 4, 302, 120, 16 }, displayBox { 67, 30
 const juce::Rectangle<int> channelsLabel { 166, 302, 120, 16 }, channelsBox { 229, 304, 60, 14 };
 const juce::Rectangle<int> loudnessLabel { 4, 327, 120, 16 }, loudnessBox { 67, 329, 93, 14 };
 } // namespace layout
+
+const struct
+{
+    const char *nameA, *nameB;
+    juce::Rectangle<int> bounds;
+    int scaleMode;
+    float releaseSeconds;
+} correlationLayout[6] {
+    { "L", "R", { 4, 355, 292, 37 }, 2, 0.0002f },   { "L", "C", { 4, 390, 130, 37 }, 1, 0.0002f },
+    { "R", "C", { 166, 390, 130, 37 }, 1, 0.0002f }, { "Ls", "Rs", { 4, 425, 292, 37 }, 2, 0.0004f },
+    { "L", "Ls", { 4, 460, 130, 37 }, 1, 0.0002f },  { "R", "Rs", { 166, 460, 130, 37 }, 1, 0.0002f },
+};
 } // namespace
 
-DisplaysPanel::DisplaysPanel (juce::LookAndFeel& widgetLook)
+DisplaysPanel::DisplaysPanel (juce::LookAndFeel& widgetLook, VectorscopeSource& vectorscopeSource)
+    : soundField (layout::soundField.getWidth(), nolvColours::background, nolvColours::whiteSmoke, nolvColours::green,
+                  nolvColours::red, nolvColours::blue, nolvFont (9.0f)),
+      vectorscope (&vectorscopeSource, nolvColours::green, nolvColours::text, nolvColours::background, false)
 {
+    soundField.setAttackTime (0.0001f);
+    soundField.setReleaseTime (0.0002f);
+    addAndMakeVisible (soundField);
+
+    vectorscope.setLeftChannel ("L");
+    vectorscope.setRightChannel ("R");
+    addChildComponent (vectorscope);
+
+    for (size_t i = 0; i < correlationMeters.size(); ++i)
+    {
+        const auto& c = correlationLayout[i];
+        auto& meter = correlationMeters[i];
+        meter = std::make_unique<OVEXCorrelationMeter> (c.bounds.getWidth(), c.bounds.getHeight(), nolvColours::background,
+                                                        nolvColours::pureRed, nolvColours::green, nolvColours::yellow,
+                                                        nolvColours::frame, nolvFont (9.0f), c.nameA, c.nameB);
+        meter->setScaleMode (c.scaleMode);
+        meter->setAttackTime (0.0001f);
+        meter->setReleaseTime (c.releaseSeconds);
+        addAndMakeVisible (*meter);
+    }
+
     fiveOne = makeImageButton (editorFaces::offOnAndDisabled (NolvImageId::fiveOneOff, NolvImageId::fiveOneOn, NolvImageId::fiveOneDisabled), true, layoutRadioGroup);
     downmix = makeImageButton (editorFaces::offOnAndDisabled (NolvImageId::downmixOff, NolvImageId::downmixOn, NolvImageId::downmixDisabled), true, layoutRadioGroup);
     addAndMakeVisible (*fiveOne);
@@ -62,6 +98,12 @@ DisplaysPanel::~DisplaysPanel()
 
 void DisplaysPanel::resized()
 {
+    soundField.setBounds (layout::soundField);
+    vectorscope.setBounds (layout::vectorscope);
+
+    for (size_t i = 0; i < correlationMeters.size(); ++i)
+        correlationMeters[i]->setBounds (correlationLayout[i].bounds);
+
     fiveOne->setBounds (layout::fiveOne);
     downmix->setBounds (layout::downmix);
     displayLabel.setBounds (layout::displayLabel);

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "OVEXCorrelationMeter.h"
+#include "OVEXDrawVectorscope.h"
+#include "OVEXVectroscope.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
+
+#include <array>
 
 #include <memory>
 
@@ -9,12 +15,18 @@
 class DisplaysPanel : public juce::Component
 {
 public:
-    explicit DisplaysPanel (juce::LookAndFeel& widgetLook);
+    DisplaysPanel (juce::LookAndFeel& widgetLook, VectorscopeSource& vectorscopeSource);
     ~DisplaysPanel() override;
 
     void resized() override;
 
     static constexpr int layoutRadioGroup = 30009;
+
+    OVEXDrawVectorscope soundField;
+    OVEXVectroscope vectorscope;
+
+    /** L-R, L-C, R-C, LS-RS, L-LS, R-RS, as the snapshot orders them. */
+    std::array<std::unique_ptr<OVEXCorrelationMeter>, 6> correlationMeters;
 
     std::unique_ptr<juce::DrawableButton> fiveOne, downmix;
     juce::Label displayLabel, channelsLabel, loudnessLabel;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "OVEXJuceArrowVU.h"
+#include "OVEXJuceLRVU.h"
+#include "OVEXJuceVU.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** The loudness bars at the left of the meter page: the scale of the chosen standard, scale and
@@ -15,6 +19,9 @@ public:
     void showScale (const juce::Image& scale);
 
     juce::ImageComponent scaleHolder;
+    OVEXJuceVU momentaryBar;
+    OVEXJuceLRVU rangeBar;
+    OVEXJuceArrowVU arrow;
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LoudnessColumn)

@@ -37,7 +37,7 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
     : juce::AudioProcessorEditor (p),
       processor (p),
       deviceManager (manager),
-      displaysPanel (lookAndFeel),
+      displaysPanel (lookAndFeel, p.vectorscopeSource),
       settings (lookAndFeel)
 {
     setOpaque (true);
@@ -93,6 +93,10 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
     applyUnitCaptions();
     overloadHold.setSeconds (settings.overloadHold.getValue());
     applyStandardLabel();
+    applyTruePeakSplit();
+
+    vectorThread.startThread();
+    vectorThread.addTimeSliceClient (&displaysPanel.vectorscope, 0);
 
     // The overlay lies above every page and LOCK above the overlay, so LOCK alone stays usable.
     // LOCK never takes the keyboard focus, which stays with the overlay while it is up.
@@ -110,6 +114,8 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
 OvexjuceLoudnessAudioProcessorEditor::~OvexjuceLoudnessAudioProcessorEditor()
 {
     stopTimer();
+    vectorThread.stopThread (1000);
+    vectorThread.removeTimeSliceClient (&displaysPanel.vectorscope);
 }
 
 void OvexjuceLoudnessAudioProcessorEditor::paint (juce::Graphics& g)
@@ -293,10 +299,18 @@ void OvexjuceLoudnessAudioProcessorEditor::comboBoxChanged (juce::ComboBox* box)
     else if (box == &displaysPanel.displayBox)
     {
         const bool vectorscopeShown = id == 2;
+        displaysPanel.soundField.setVisible (! vectorscopeShown);
+        displaysPanel.vectorscope.setVisible (vectorscopeShown);
         displaysPanel.channelsBox.setEnabled (vectorscopeShown);
         displaysPanel.channelsLabel.setColour (juce::Label::textColourId, vectorscopeShown ? nolvColours::text : nolvColours::inactiveCaption);
         displaysPanel.loudnessBox.setEnabled (! vectorscopeShown);
         displaysPanel.loudnessLabel.setColour (juce::Label::textColourId, vectorscopeShown ? nolvColours::inactiveCaption : nolvColours::text);
+    }
+    else if (box == &displaysPanel.channelsBox && id >= 1 && id <= 3)
+    {
+        static constexpr const char* pairs[3][2] { { "L", "R" }, { "L", "LS" }, { "R", "RS" } };
+        displaysPanel.vectorscope.setLeftChannel (pairs[id - 1][0]);
+        displaysPanel.vectorscope.setRightChannel (pairs[id - 1][1]);
     }
 
     if (handlerDepth == 1)
@@ -318,10 +332,43 @@ void OvexjuceLoudnessAudioProcessorEditor::timerCallback()
     momentaryPanel.timecode.setText (timecodeText (snapshot.processedSamples, processor.sampleRate), silently);
 
     if (processor.sampleRate != 0.0 && processor.sampleRate != lastSampleRate)
+    {
+        for (auto& bar : truePeakColumn.bars)
+            bar->setRefreshRate (processor.sampleRate);
+
+        displaysPanel.soundField.setRefreshRate (processor.sampleRate);
+
+        for (auto& meter : displaysPanel.correlationMeters)
+            meter->setRefreshRate (processor.sampleRate);
+
         lastSampleRate = processor.sampleRate;
+    }
+
+    // The arrow and the range bar move a tenth of the way to their new place on each tick.
+    auto& loudness = loudnessColumn;
+    loudness.momentaryBar.setLevel (snapshot.momentaryFraction);
+    loudness.arrow.setValue (0.9f * loudness.arrow.getValue() + 0.1f * snapshot.shortTermFraction);
+    loudness.rangeBar.setRange (0.9f * loudness.rangeBar.getLow() + 0.1f * snapshot.rangeLowFraction,
+                                0.9f * loudness.rangeBar.getHigh() + 0.1f * snapshot.rangeHighFraction);
+
+    for (size_t c = 0; c < truePeakColumn.bars.size(); ++c)
+        truePeakColumn.bars[c]->setLevel (snapshot.truePeakFraction[c]);
 
     valuesColumn.rangeValue.setText (formatValue (snapshot.loudnessRange, {}), silently);
     showValueLabels();
+
+    for (size_t i = 0; i < displaysPanel.correlationMeters.size(); ++i)
+        displaysPanel.correlationMeters[i]->setValue (snapshot.correlation[i]);
+
+    auto& field = displaysPanel.soundField;
+    field.setLeftLevel (snapshot.soundFieldLevel[roleL]);
+    field.setRightLevel (snapshot.soundFieldLevel[roleR]);
+    field.setCentreLevel (snapshot.soundFieldLevel[roleC]);
+    field.setLfeLevel (snapshot.soundFieldLevel[roleLFE]);
+    field.setLeftSurroundLevel (snapshot.soundFieldLevel[roleLS]);
+    field.setRightSurroundLevel (snapshot.soundFieldLevel[roleRS]);
+    displaysPanel.vectorscope.refresh();
+
     showStereoState();
 
     for (int c = 0; c < numChannelRoles; ++c)
@@ -359,6 +406,8 @@ void OvexjuceLoudnessAudioProcessorEditor::showStereoState()
     displaysPanel.fiveOne->setEnabled (fiveOneRouted);
     displaysPanel.downmix->setEnabled (fiveOneRouted);
     processor.setParameterValue (stereoStateIndex, stereo ? 1.0f : 0.0f);
+    displaysPanel.soundField.stereo = stereo;
+    displaysPanel.soundField.repaintIfChanged();
 }
 
 void OvexjuceLoudnessAudioProcessorEditor::showAlarms()
@@ -441,11 +490,20 @@ void OvexjuceLoudnessAudioProcessorEditor::syncFromParameters (const ParameterBl
         switchOn (p.stereoMixdownFlag != 0.0f ? *displaysPanel.downmix : *displaysPanel.fiveOne);
 
     if (std::isfinite (p.vectroscopeInputDataFlag))
+    {
         momentarySource = p.vectroscopeInputDataFlag != 0.0f;
+
+        if (! momentarySource)
+            displaysPanel.soundField.setOverloadLevel ((float) settings.truePeakMax.getValue());
+    }
 
     applyUnitCaptions();
     applyStandardLabel();
     applyTruePeakSplit();
+
+    for (auto& bar : truePeakColumn.bars)
+        bar->setHoldTime ((int) (settings.peakHold.getValue() * 1000.0));
+
     overloadHold.setSeconds (settings.overloadHold.getValue());
 }
 
@@ -467,7 +525,10 @@ void OvexjuceLoudnessAudioProcessorEditor::applyUnitCaptions()
     }
 
     if (const int fieldCode = soundFieldCode (code, momentarySource); fieldCode != lastSoundFieldCode)
+    {
+        displaysPanel.soundField.setScale (soundFieldScaleFor (fieldCode));
         lastSoundFieldCode = fieldCode;
+    }
 
     if (const int reference = settings.ref18->getToggleState() ? 1 : 0; reference != lastReferenceFlag)
     {
@@ -493,6 +554,16 @@ void OvexjuceLoudnessAudioProcessorEditor::applyStandardLabel()
 
 void OvexjuceLoudnessAudioProcessorEditor::applyTruePeakSplit()
 {
+    const float split = processor.valueToFraction (1, (float) settings.truePeakMax.getValue());
+
+    for (auto& bar : truePeakColumn.bars)
+    {
+        if (bar->split != split)
+        {
+            bar->split = split;
+            bar->renderBarImage();
+        }
+    }
 }
 
 juce::AudioProcessorEditor* createOvexjuceEditor (OvexjuceLoudnessAudioProcessor& processor)

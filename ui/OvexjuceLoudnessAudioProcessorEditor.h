@@ -39,6 +39,9 @@ class OvexjuceLoudnessAudioProcessorEditor : public juce::AudioProcessorEditor,
     juce::AudioDeviceManager* const deviceManager;
     NolvLookAndFeel lookAndFeel;
 
+    // Draws the vectorscope's frames; stopped before any part is destroyed.
+    juce::TimeSliceThread vectorThread { "NOLV Editor Vector Thread" };
+
 public:
     OvexjuceLoudnessAudioProcessorEditor (OvexjuceLoudnessAudioProcessor& processor, juce::AudioDeviceManager* deviceManager);
     ~OvexjuceLoudnessAudioProcessorEditor() override;

@@ -3,6 +3,7 @@
 #include "ChannelRole.h"
 #include "EditorDisplayLogic.h"
 #include "EditorFaces.h"
+#include "NolvColours.h"
 #include "NolvResources.h"
 
 namespace
@@ -12,6 +13,8 @@ namespace layout
 const juce::Rectangle<int> background { 5, 8, 355, 494 };
 constexpr int barX[6] { 66, 106, 146, 185, 225, 265 };
 constexpr int barY = 8, barWidth = 20, barHeight = 480;
+
+juce::Rectangle<int> bar (int channel) { return { barX[channel], barY, barWidth, barHeight }; }
 
 juce::Rectangle<int> led (int channel) { return { 71 + 40 * channel, 0, 20, 9 }; }
 juce::Rectangle<int> box (int channel) { return { 20 + 55 * channel, 528, 48, 60 }; }
@@ -29,6 +32,13 @@ TruePeakColumn::TruePeakColumn()
 
     for (int c = 0; c < numChannelRoles; ++c)
     {
+        auto& bar = bars[(size_t) c];
+        bar = std::make_unique<OVEXJuceVU> (nolvImage (NolvImageId::truePeakBarBackground), nolvColours::green, nolvColours::red, true, 1000, 50, 0.5f);
+        bar->ballisticsEnabled = true;
+        bar->setAttackTime (0.0001f);
+        bar->setReleaseTime (0.0002f);
+        addAndMakeVisible (*bar);
+
         auto& led = leds[(size_t) c];
         led = makeImageButton (editorFaces::offAndOn (NolvImageId::ledOff, NolvImageId::ledOn), true);
         led->setEnabled (false);
@@ -58,6 +68,7 @@ void TruePeakColumn::resized()
 
     for (int c = 0; c < numChannelRoles; ++c)
     {
+        bars[(size_t) c]->setBounds (layout::bar (c));
         leds[(size_t) c]->setBounds (layout::led (c));
         boxes[(size_t) c].setBounds (layout::box (c));
         values[(size_t) c].setBounds (upperRowOf (layout::box (c), layout::labelHeight));

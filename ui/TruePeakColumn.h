@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OVEXJuceVU.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <array>
@@ -18,6 +20,7 @@ public:
     void showBackground (const juce::Image& background);
 
     juce::ImageComponent background;
+    std::array<std::unique_ptr<OVEXJuceVU>, 6> bars;
     std::array<std::unique_ptr<juce::DrawableButton>, 6> leds;
     std::array<juce::Label, 6> values, names;
 

@@ -587,3 +587,74 @@ TEST (EditorWithoutDevices, HasNoDevicePageAndStillSwitchesToItsEmptyPage)
     editor.timerCallback();
     EXPECT_FALSE (editor.loudnessColumn.isVisible() || editor.settings.isVisible());
 }
+
+TEST_F (Editor, TicksHandTheSnapshotToEveryMeterAndSmoothTheArrowAndTheRange)
+{
+    auto& e = open();
+    processor.sampleRate = 48000.0;
+    auto& meters = ProcessorTestAccess::writableMeters (processor);
+    meters.momentaryFraction = 0.6f;
+    meters.shortTermFraction = 1.0f;
+    meters.rangeLowFraction = 0.2f;
+    meters.rangeHighFraction = 0.8f;
+    meters.truePeakFraction = { 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f };
+    meters.correlation = { -1.0f, 0.0f, 0.5f, 1.0f, 1.0f, 1.0f };
+    meters.soundFieldLevel = { 0.5f, 0.5f, 0.25f, 0.1f, 0.2f, 0.2f };
+
+    e.timerCallback();
+    EXPECT_FLOAT_EQ (e.loudnessColumn.momentaryBar.getLevel(), 0.6f);
+    EXPECT_FLOAT_EQ (e.loudnessColumn.arrow.getValue(), 0.1f);
+    EXPECT_FLOAT_EQ (e.loudnessColumn.rangeBar.getLow(), 0.02f);
+    EXPECT_FLOAT_EQ (e.loudnessColumn.rangeBar.getHigh(), 0.08f);
+
+    for (int tick = 1; tick < 45; ++tick)
+        e.timerCallback();
+
+    EXPECT_NEAR (e.loudnessColumn.arrow.getValue(), 1.0f, 0.01f) << "within a pixel after about 45 ticks";
+    EXPECT_GT (e.truePeakColumn.bars[0]->getLevel(), 0.9f);
+    EXPECT_LT (e.displaysPanel.correlationMeters[0]->getLevel(), -0.9f);
+    EXPECT_GT (e.displaysPanel.correlationMeters[3]->getLevel(), 0.9f);
+    EXPECT_GT (e.displaysPanel.soundField.getLevels()[roleL], 0.4f);
+
+    // The bars turn red above the true-peak maximum: -1 dBTP at row 480 - 413.
+    const float split = processor.valueToFraction (1, -1.0f);
+    for (auto& bar : e.truePeakColumn.bars)
+        EXPECT_EQ (bar->split, split);
+
+    const auto image = testsupport::renderToImage (e);
+    testsupport::writePng (image, juce::File (NOLV_ARTIFACT_DIR).getChildFile ("editor-meters-full.png"));
+    EXPECT_TRUE (testsupport::coloursMatch (image.getPixelAt (727, 148 + 480 - 413 - 3), nolvColours::red, 10));
+    EXPECT_TRUE (testsupport::coloursMatch (image.getPixelAt (727, 148 + 480 - 413 + 3), nolvColours::green, 10));
+
+    e.settings.truePeakMax.setValue (-6.0, juce::sendNotificationSync);
+    EXPECT_EQ (e.truePeakColumn.bars[5]->split, processor.valueToFraction (1, -6.0f));
+}
+
+TEST_F (Editor, DisplayChoiceSwapsSoundFieldAndVectorscopeAndTheirChoices)
+{
+    auto& e = open();
+    pump();
+    EXPECT_TRUE (shows (e.displaysPanel.soundField));
+    EXPECT_FALSE (shows (e.displaysPanel.vectorscope));
+
+    e.displaysPanel.displayBox.setSelectedId (2, juce::sendNotificationSync);
+    EXPECT_FALSE (shows (e.displaysPanel.soundField));
+    EXPECT_TRUE (shows (e.displaysPanel.vectorscope));
+    EXPECT_TRUE (e.displaysPanel.channelsBox.isEnabled());
+    EXPECT_FALSE (e.displaysPanel.loudnessBox.isEnabled());
+    EXPECT_EQ (e.displaysPanel.loudnessLabel.findColour (juce::Label::textColourId), nolvColours::inactiveCaption);
+
+    e.displaysPanel.loudnessBox.setSelectedId (2, juce::sendNotificationSync);
+    EXPECT_EQ (processor.params.vectroscopeInputDataFlag, 1.0f);
+}
+
+TEST_F (Editor, GoesAwayPromptlyWithTheVectorThreadRunning)
+{
+    open();
+    processor.prepareToPlay (48000.0, 512);
+
+    const auto start = juce::Time::getMillisecondCounter();
+    editorOwner.reset();
+    EXPECT_LT (juce::Time::getMillisecondCounter() - start, 10000u);
+    processor.releaseResources();
+}
