@@ -21,6 +21,8 @@ const juce::Rectangle<int> truePeakColumn { 651, 140, 370, 600 };
 const juce::Rectangle<int> momentaryPanel { 0, 650, 323, 100 };
 const juce::Rectangle<int> settingsPage { 0, 160, 1024, 608 };
 const juce::Rectangle<int> devicePage { 0, 100, 1024, 608 };
+// Reaches 40 pixels below the window; the graph's lowest rows are cut off there.
+const juce::Rectangle<int> previewer { 0, 100, 1024, 708 };
 const juce::Rectangle<int> lockButton { 688, 0, 100, 100 };
 } // namespace layout
 
@@ -38,7 +40,8 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
       processor (p),
       deviceManager (manager),
       displaysPanel (lookAndFeel, p.vectorscopeSource),
-      settings (lookAndFeel)
+      settings (lookAndFeel),
+      previewer (nolvFont (15.0f))
 {
     setOpaque (true);
 
@@ -52,6 +55,9 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
         addAndMakeVisible (panel);
 
     addChildComponent (settings);
+    addChildComponent (previewer);
+    previewer.setLimitSliderColours (nolvColours::control, nolvColours::sliderBar);
+    previewer.addChangeListener (this);
 
     // Built even while hidden: its channel boxes hand the restored layouts to the processor and
     // the device at start.
@@ -116,6 +122,7 @@ OvexjuceLoudnessAudioProcessorEditor::~OvexjuceLoudnessAudioProcessorEditor()
     stopTimer();
     vectorThread.stopThread (1000);
     vectorThread.removeTimeSliceClient (&displaysPanel.vectorscope);
+    previewer.removeChangeListener (this);
 }
 
 void OvexjuceLoudnessAudioProcessorEditor::paint (juce::Graphics& g)
@@ -132,6 +139,7 @@ void OvexjuceLoudnessAudioProcessorEditor::resized()
     truePeakColumn.setBounds (layout::truePeakColumn);
     momentaryPanel.setBounds (layout::momentaryPanel);
     settings.setBounds (layout::settingsPage);
+    previewer.setBounds (layout::previewer);
     lockOverlay.setBounds (layout::editor);
     lockButton->setBounds (layout::lockButton);
 }
@@ -158,6 +166,7 @@ void OvexjuceLoudnessAudioProcessorEditor::applyPage (int page)
     topBar.meter->setVisible (! meters);
     topBar.audioSettings->setVisible (! meters);
     settings.setVisible (page == settingsPage);
+    previewer.setVisible (page == logPage);
 
     if (devicePage != nullptr)
         devicePage->setVisible (page == audioSettingsPage);
@@ -214,7 +223,10 @@ void OvexjuceLoudnessAudioProcessorEditor::buttonClicked (juce::Button* button)
     else if (button == topBar.settings.get())
         goToPage (settings.isVisible() ? meterPage : settingsPage);
     else if (button == topBar.log.get())
-        goToPage (currentPage == logPage ? meterPage : logPage);
+    {
+        previewer.refreshFileList();
+        goToPage (previewer.isVisible() ? meterPage : logPage);
+    }
     else if (button == topBar.meter.get())
     {
         if (! loudnessColumn.isVisible())
@@ -317,8 +329,14 @@ void OvexjuceLoudnessAudioProcessorEditor::comboBoxChanged (juce::ComboBox* box)
         syncFromParameters (processor.params);
 }
 
-void OvexjuceLoudnessAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster*)
+void OvexjuceLoudnessAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
+    if (source != &previewer)
+        return;
+
+    processor.setStringParameter (logFilePathIndex, previewer.getLogFolderText());
+    processor.setStringParameter (logFileNameIndex, previewer.getLogNameText());
+    syncFromParameters (processor.params);
 }
 
 //==============================================================================
@@ -474,9 +492,14 @@ void OvexjuceLoudnessAudioProcessorEditor::syncFromParameters (const ParameterBl
             settings.shortTermMax.setValue (shortTermSliderValueFor (p.shtMaxLevel, relative, target), silently);
     }
 
-    // Read as the processor reads it, so the box shows the gating that is measured.
+    // Read as the processor reads it, so the box shows the gating that is measured; the report
+    // graph's summary gates alike.
     if (const auto gatingOff = roundedSetting (p.gatingOffFlag))
+    {
         settings.gating->setToggleState (*gatingOff != 0, silently);
+        previewer.getLogDrawer().getMomentaryHistogram().setGating (*gatingOff == 0);
+        previewer.getLogDrawer().getShortTermHistogram().setGating (*gatingOff == 0);
+    }
 
     if (const auto reference = roundedSetting (p.truePeakRefLevel); reference == 1 || reference == 0)
         switchOn (reference == 1 ? *settings.ref20 : *settings.ref18);
@@ -505,6 +528,9 @@ void OvexjuceLoudnessAudioProcessorEditor::syncFromParameters (const ParameterBl
         bar->setHoldTime ((int) (settings.peakHold.getValue() * 1000.0));
 
     overloadHold.setSeconds (settings.overloadHold.getValue());
+
+    previewer.setLogFolder (p.logFilePath);
+    previewer.setLogName (p.logFileName);
 }
 
 void OvexjuceLoudnessAudioProcessorEditor::applyUnitCaptions()

@@ -10,6 +10,7 @@
 #include "MomentaryPanel.h"
 #include "NolvLookAndFeel.h"
 #include "OVEXAudioDeviceSelectorComponent.h"
+#include "OVEXReport.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "SettingsPage.h"
 #include "TruePeakColumn.h"
@@ -77,6 +78,7 @@ public:
     TruePeakColumn truePeakColumn;
     MomentaryPanel momentaryPanel;
     SettingsPage settings;
+    OVEXReport previewer;
     std::unique_ptr<OVEXAudioDeviceSelectorComponent> devicePage; // none without a device manager
     LockComponent lockOverlay;
     std::unique_ptr<juce::DrawableButton> lockButton;

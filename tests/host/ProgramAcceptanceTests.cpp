@@ -136,8 +136,9 @@ protected:
 const juce::Rectangle<int> integratedValueArea { 227, 314, 76, 25 };
 const juce::Rectangle<int> integratedCaptionArea { 227, 360, 76, 18 };
 const juce::Rectangle<int> atscArea { 55, 190, 300, 75 }; // the three standard buttons
+const juce::Rectangle<int> titleArea { 265, 160, 500, 24 };
 const juce::Point<int> playArea { 900, 120 }, meterButton { 282, 50 }, settingsButton { 510, 50 }, logButton { 624, 50 },
-    lockButton { 738, 50 }, audioSettingsButton { 396, 50 }, atscButton { 192, 227 }, portField { 668, 528 }, startButton { 837, 528 };
+    lockButton { 738, 50 }, audioSettingsButton { 396, 50 }, firstReportRow { 60, 136 }, atscButton { 192, 227 }, portField { 668, 528 }, startButton { 837, 528 };
 } // namespace
 
 TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUserSeesIt)
@@ -184,6 +185,15 @@ TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUse
     EXPECT_GT (countMatching (measuring, integratedValueArea, nolvColours::green), 40) << "-23.0 in green";
     EXPECT_EQ (countMatching (firstScreen, integratedValueArea, nolvColours::green), 0);
 
+    // The bars where the bar law puts -23: the momentary fill's top at row 367, the L and R
+    // true-peak fills' at 414.
+    const auto near = [&measuring] (int x, int y, juce::Colour colour) { return countMatching (measuring, { x, y, 1, 1 }, colour, 12) == 1; };
+    EXPECT_TRUE (near (84, 380, nolvColours::blue));
+    EXPECT_FALSE (near (84, 355, nolvColours::blue));
+    EXPECT_TRUE (near (727, 450, nolvColours::green) && near (767, 450, nolvColours::green));
+    EXPECT_FALSE (near (727, 400, nolvColours::green) || near (767, 400, nolvColours::green));
+    EXPECT_FALSE (near (807, 450, nolvColours::green)) << "nothing on C";
+
     ASSERT_TRUE (press ("space"));
     ASSERT_TRUE (testsupport::waitUntil ([this]
     {
@@ -204,9 +214,16 @@ TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUse
         EXPECT_EQ (reporttest::reportAttribute (*xml, "MaxTruePeak", "unit"), "dBTP");
     }
 
-    // The log page.
+    // The log page lists the report; choosing it draws its short-term history: the -23 LUFS tone
+    // runs level across the graph once the first three seconds are in.
     ASSERT_TRUE (clickAt (logButton));
-    EXPECT_TRUE (screenshotShowing ("acceptance-log-page.png", [&] (const juce::Image& shot) { return ! isMeterPage (shot); }).isValid());
+    const auto logPage = screenshotShowing ("acceptance-log-page.png", [&] (const juce::Image& shot) { return ! isMeterPage (shot); });
+    ASSERT_TRUE (clickAt (firstReportRow));
+    const auto curveAt = [] (const juce::Image& shot, int y) { return countMatching (shot, { 50, y - 10, 940, 20 }, nolvColours::shortTermCurve, 30); };
+    const auto chosen = screenshotShowing ("acceptance-log-page-report.png", [&] (const juce::Image& shot) { return curveAt (shot, 576) > 300; });
+    EXPECT_GT (curveAt (chosen, 576), 300) << "the short-term curve along -23";
+    EXPECT_LT (curveAt (chosen, 476), 20);
+    EXPECT_FALSE (sameArea (chosen, logPage, titleArea)) << "the report's title shows";
 
     // ATSC on the settings page; the meter page then reads LKFS.
     ASSERT_TRUE (clickAt (settingsButton));

@@ -6,6 +6,7 @@
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
 #include "ProcessorTestAccess.h"
 #include "RemoteTestKit.h"
+#include "ScopedTemporaryFolder.h"
 #include "StdoutCapture.h"
 #include "WaitUntil.h"
 
@@ -200,6 +201,7 @@ TEST_F (Editor, PageButtonsShowTheirPageAtOnceAndTogglesBackToTheMeters)
         EXPECT_EQ (shows (*e.topBar.audioSettings), ! meters);
         EXPECT_EQ (shows (e.settings), step.page == 2);
         EXPECT_EQ (shows (*e.devicePage), step.page == 4);
+        EXPECT_EQ (shows (e.previewer), step.page == 3);
         EXPECT_TRUE (shows (*e.topBar.settings) && shows (*e.topBar.log) && shows (*e.lockButton));
     }
 }
@@ -657,4 +659,31 @@ TEST_F (Editor, GoesAwayPromptlyWithTheVectorThreadRunning)
     editorOwner.reset();
     EXPECT_LT (juce::Time::getMillisecondCounter() - start, 10000u);
     processor.releaseResources();
+}
+
+TEST_F (Editor, ReportFolderAndNameGoBothWaysAndTheGraphGatesAsTheMeter)
+{
+    testsupport::ScopedTemporaryFolder reports;
+    auto& e = open();
+    processor.setStringParameter (logFilePathIndex, reports.getFolder().getFullPathName());
+    processor.setStringParameter (logFileNameIndex, "Concert");
+    e.timerCallback();
+
+    // What the log page shows is what it hands back when applied.
+    processor.setStringParameter (logFilePathIndex, "elsewhere");
+    processor.setStringParameter (logFileNameIndex, "Other");
+    e.previewer.applyFieldTexts();
+    pump();
+    EXPECT_EQ (processor.params.logFilePath, reports.getFolder().getFullPathName());
+    EXPECT_EQ (processor.params.logFileName, "Concert");
+
+    auto& graph = e.previewer.getLogDrawer();
+
+    for (float gatingOff : { 1.0f, 0.0f })
+    {
+        processor.setParameterValue (gatingOffFlagIndex, gatingOff);
+        e.timerCallback();
+        EXPECT_EQ (graph.getMomentaryHistogram().isGating(), gatingOff == 0.0f);
+        EXPECT_EQ (graph.getShortTermHistogram().isGating(), gatingOff == 0.0f);
+    }
 }
