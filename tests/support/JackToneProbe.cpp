@@ -144,8 +144,12 @@ int JackToneProbe::process (jack_nframes_t numFrames, void* arg)
         for (jack_nframes_t i = 0; i < numFrames; ++i)
             out[i] = probe.tones[c].amplitude * (float) std::sin (step * (double) (probe.framesPlayed + i));
 
-        const auto* in = static_cast<const float*> (jack_port_get_buffer (probe.ins[c], numFrames));
-        std::copy (in, in + count, probe.recording[c].begin() + (long) start);
+        // The recording is only touched once record() has made it and asked for it.
+        if (count > 0)
+        {
+            const auto* in = static_cast<const float*> (jack_port_get_buffer (probe.ins[c], numFrames));
+            std::copy (in, in + count, probe.recording[c].begin() + (long) start);
+        }
     }
 
     probe.framesPlayed += numFrames;
