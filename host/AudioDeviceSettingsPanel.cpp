@@ -446,8 +446,20 @@ void AudioDeviceSettingsPanel::OVEXChannelSelectorDropBox::refill()
 
     setEnabled (device != nullptr);
 
-    // One pass reads all six boxes, so one is enough however many selections changed.
-    triggerAsyncUpdate();
+    // The layout goes to a device once, when it (or its channel set) is new to the boxes. The
+    // manager also broadcasts when a JACK client connects an idle port of ours; applying the
+    // layout again then would reopen the device and drop every connection made to it.
+    const auto deviceNow = device == nullptr ? juce::String()
+                                             : device->getTypeName() + "\n" + device->getName() + "\n"
+                                                   + channelNames.joinIntoString ("\n");
+
+    if (deviceNow != deviceLastApplied)
+    {
+        deviceLastApplied = deviceNow;
+
+        // One pass reads all six boxes, so one is enough however many selections changed.
+        triggerAsyncUpdate();
+    }
 }
 
 void AudioDeviceSettingsPanel::OVEXChannelSelectorDropBox::comboBoxChanged (juce::ComboBox* box)

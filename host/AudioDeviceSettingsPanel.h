@@ -132,6 +132,7 @@ private:
     DeviceErrorReporter errorReporter = makeAlertDeviceErrorReporter();
     ChannelLayout layout { 0, 1, 2, 3, 4, 5 };
     juce::StringArray channelNames;
+    juce::String deviceLastApplied;
 
     NolvLookAndFeel lookAndFeel;
     std::array<std::unique_ptr<juce::ComboBox>, 6> roleBoxes;

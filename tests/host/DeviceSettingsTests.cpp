@@ -439,6 +439,24 @@ TEST_F (DevicePage, StoredLayoutsReachTheDeviceOnTheFirstLoopTurn)
     }
 }
 
+TEST_F (DevicePage, APortConnectedFromOutsideDoesNotReopenTheDevice)
+{
+    // Reopening would drop every connection the user made to the program in the JACK graph.
+    makeManager();
+    processor.setInputLayout ({ 0, 1, -1, -1, -1, -1 });
+    openPage (&processor);
+    ChannelRecorder recorder;
+    manager->addAudioCallback (&recorder);
+    const int opens = fakeType->getOpenCount();
+
+    ASSERT_TRUE (fakeType->activateInputFromOutside (4));
+    turnMessageLoop();
+
+    EXPECT_EQ (fakeType->getOpenCount(), opens);
+    EXPECT_EQ (processor.inputLayout, (ChannelLayout { 0, 1, -1, -1, -1, -1 }));
+    manager->removeAudioCallback (&recorder);
+}
+
 TEST_F (DevicePage, WithoutAProcessorThePageStillSetsTheDeviceChannels)
 {
     openPage (nullptr);

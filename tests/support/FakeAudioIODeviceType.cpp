@@ -121,6 +121,8 @@ public:
         return true;
     }
 
+    void activateInput (int channel) { activeInputs.setBit (channel); }
+
     const juce::String inputDeviceName, outputDeviceName;
 
 private:
@@ -196,6 +198,16 @@ int FakeAudioIODeviceType::getOpenCount() const
 bool FakeAudioIODeviceType::runCallback (int numSamples)
 {
     return state->playing != nullptr && state->playing->runCallback (numSamples);
+}
+
+bool FakeAudioIODeviceType::activateInputFromOutside (int channel)
+{
+    if (state->playing == nullptr)
+        return false;
+
+    state->playing->activateInput (channel);
+    callDeviceChangeListeners();
+    return true;
 }
 
 std::unique_ptr<juce::AudioDeviceManager> makeDeviceManagerWith (std::vector<std::unique_ptr<juce::AudioIODeviceType>> types)

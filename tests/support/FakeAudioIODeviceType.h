@@ -51,6 +51,11 @@ public:
         Returns false when no device of this type plays. */
     bool runCallback (int numSamples);
 
+    /** What a JACK device does when another program connects one of its idle input ports: the
+        playing device takes that channel up and the type announces a change. Returns false when
+        no device of this type plays. */
+    bool activateInputFromOutside (int channel);
+
     struct SharedState;
 
 private:
