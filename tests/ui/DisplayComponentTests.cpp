@@ -1,31 +1,65 @@
 #include "ComponentRendering.h"
-#include "DisplayTestComponents.h"
+#include "NolvColours.h"
+#include "OVEXCorrelationMeter.h"
+#include "OVEXDrawVectorscope.h"
 #include "OVEXJuceArrowVU.h"
 #include "OVEXJuceLRVU.h"
+#include "OVEXJuceVU.h"
 #include "OVEXMeterScale.h"
+#include "OVEXVectroscope.h"
 #include "RepaintRecorder.h"
+#include "TestImages.h"
 #include "VectorscopeSource.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <iostream>
 #include <limits>
+#include <sstream>
 
-using namespace displaytest;
-using Rects = std::vector<juce::Rectangle<int>>;
+// The display components set up as the editor sets them up, with one-colour images: pure tables
+// first, then pictures painted into images and probed.
 
 namespace
 {
+using Rects = std::vector<juce::Rectangle<int>>;
 constexpr float qNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float inf = std::numeric_limits<float>::infinity();
+const juce::Colour bg { 0xff202020 }, black = nolvColours::background, green = nolvColours::green, red = nolvColours::red;
 
-juce::Rectangle<int> boundsOfLabel (const juce::Component& parent, const juce::String& text)
+// A true-peak bar: green below the half, red above, a peak held for 1000 ms.
+OVEXJuceVU makeTruePeakBar (int intervalMs = 50)
 {
-    for (auto* child : parent.getChildren())
-        if (auto* label = dynamic_cast<juce::Label*> (child); label != nullptr && label->getText() == text)
-            return label->isVisible() ? label->getBounds() : juce::Rectangle<int>();
+    return OVEXJuceVU (testsupport::solidImage (20, 480, bg), green, red, true, 1000, intervalMs, 0.5f);
+}
 
-    return {};
+OVEXCorrelationMeter makeCorrelationMeter (int width)
+{
+    return OVEXCorrelationMeter (width, 37, black, nolvColours::pureRed, green, nolvColours::yellow, nolvColours::frame,
+                                 juce::Font (9.0f), "L", "R");
+}
+
+OVEXDrawVectorscope makeSoundField()
+{
+    return OVEXDrawVectorscope (283, black, nolvColours::whiteSmoke, green, red, nolvColours::blue, juce::Font (9.0f));
+}
+
+/** Every role but the LFE at one level, then the repaint the editor's tick asks for. */
+void setLevels (OVEXDrawVectorscope& field, float all, float lfe)
+{
+    for (auto set : { &OVEXDrawVectorscope::setLeftLevel, &OVEXDrawVectorscope::setRightLevel, &OVEXDrawVectorscope::setCentreLevel,
+                      &OVEXDrawVectorscope::setLeftSurroundLevel, &OVEXDrawVectorscope::setRightSurroundLevel })
+        (field.*set) (all);
+
+    field.setLfeLevel (lfe);
+    field.repaintIfChanged();
+}
+
+OVEXVectroscope makeScope (VectorscopeSource& source)
+{
+    return OVEXVectroscope (&source, green, nolvColours::text, black, false);
 }
 
 /** Pushes runs of 64 samples, each role's channel at its own constant. */
@@ -38,14 +72,40 @@ void pushRuns (VectorscopeSource& source, int runs, std::array<float, 6> channel
 
     source.pushBlock (block);
 }
+
+juce::Rectangle<int> boundsOfLabel (const juce::Component& parent, const juce::String& text)
+{
+    for (auto* child : parent.getChildren())
+        if (auto* label = dynamic_cast<juce::Label*> (child); label != nullptr && label->getText() == text)
+            return label->isVisible() ? label->getBounds() : juce::Rectangle<int>();
+
+    return {};
+}
+
+struct Probe
+{
+    int x, y;
+    juce::Colour colour;
+};
+
+/** Paints the component, leaves the picture under the build folder for a reader, and probes it. */
+juce::Image expectPixels (juce::Component& component, const juce::String& name, std::vector<Probe> probes)
+{
+    const auto image = testsupport::renderToImage (component);
+    testsupport::writePng (image, juce::File (NOLV_ARTIFACT_DIR).getChildFile (name + ".png"));
+
+    for (const auto& p : probes)
+        EXPECT_TRUE (testsupport::coloursMatch (image.getPixelAt (p.x, p.y), p.colour))
+            << name << " at (" << p.x << ", " << p.y << "): " << image.getPixelAt (p.x, p.y).toDisplayString (true);
+    return image;
+}
 } // namespace
 
 TEST (DisplayBallistics, ReleaseCoefficientChangeTestAndClamp)
 {
-    for (const auto& [seconds, rate, expected] : { std::tuple<float, double, float> { 0.0002f, 44100.0, 0.892812f },
-                                                   { 0.0002f, 48000.0, 0.901075f }, { 0.0004f, 48000.0, 0.949250f },
-                                                   { 0.0004f, 192000.0, 0.987064f }, { 0.0f, 48000.0, 0.0f },
-                                                   { 0.0002f, 0.0, 0.0f }, { qNaN, 48000.0, 0.0f } })
+    for (const auto& [seconds, rate, expected] : { std::tuple<float, double, float> { 0.0002f, 48000.0, 0.901075f },
+                                                   { 0.0004f, 48000.0, 0.949250f }, { 0.0002f, 44100.0, 0.892812f },
+                                                   { 0.0f, 48000.0, 0.0f }, { 0.0002f, 0.0, 0.0f }, { qNaN, 48000.0, 0.0f } })
         EXPECT_NEAR (releaseCoefficient (seconds, rate), expected, 1.0e-6) << seconds << " s at " << rate;
 
     EXPECT_FALSE (differsRelatively (0.5f, 0.5f) || differsRelatively (qNaN, 0.5f) || differsRelatively (0.5f, qNaN));
@@ -106,14 +166,6 @@ TEST (BarMeter, HeldPeakStaysTwentyOneCallsThenFallsFasterAndFaster)
             bar.setLevel (0.2f);
             EXPECT_NEAR (bar.getPeakLevel(), fallen, tolerance) << (ballistics ? "smoothed" : "direct");
         }
-
-        if (! ballistics)
-        {
-            bar.setLevel (-0.5f);
-            EXPECT_EQ (bar.getLevel(), 0.0f);
-            bar.setLevel (1.7f);
-            EXPECT_EQ (std::make_pair (bar.getLevel(), bar.getPeakLevel()), std::make_pair (1.0f, 1.0f));
-        }
     }
 
     // The hold counts update intervals: 100 ms of 50 ms is two calls after the arming one; with
@@ -132,28 +184,22 @@ TEST (BarMeter, HeldPeakStaysTwentyOneCallsThenFallsFasterAndFaster)
     }
 }
 
-TEST (BarMeter, RepaintsOnlyTheRowsThatChange)
+TEST (BarMeters, ClampKeepWhatIsShownForNonFiniteValuesAndRepaintOnlyTheRowsThatMove)
 {
     auto bar = makeTruePeakBar();
     bar.setBounds (0, 0, 20, 480);
-    auto& repaints = testsupport::RepaintRecorder::attachTo (bar);
-
+    auto& barRepaints = testsupport::RepaintRecorder::attachTo (bar);
     bar.setLevel (0.5f);
-    EXPECT_EQ (repaints.areas(), (Rects { { 0, 240, 20, 240 }, { 0, 240, 20, 2 } })) << "bar and peak";
-    repaints.clear();
+    EXPECT_EQ (barRepaints.areas(), (Rects { { 0, 240, 20, 240 }, { 0, 240, 20, 2 } })) << "bar and peak";
+    barRepaints.clear();
     bar.setLevel (0.5f);
-    bar.setLevel (0.25f);
-    EXPECT_EQ (repaints.areas(), (Rects { { 0, 240, 20, 120 } })) << "the held peak stays";
+    EXPECT_EQ (barRepaints.count(), 0);
+    bar.setLevel (-0.5f);
+    EXPECT_EQ (bar.getLevel(), 0.0f);
+    bar.setLevel (1.7f);
+    EXPECT_EQ (std::make_pair (bar.getLevel(), bar.getPeakLevel()), std::make_pair (1.0f, 1.0f));
 
-    repaints.clear();
-    bar.split = 0.75f;
-    bar.renderBarImage();
-    EXPECT_EQ (repaints.areas(), (Rects { { 0, 360, 20, 120 }, { 0, 240, 20, 2 } })) << "new colours show at once";
-}
-
-TEST (RangeAndArrowMeters, ClampKeepNonFiniteValuesAndRepaintOnlyWhatMoved)
-{
-    const auto image = testsupport::solidImage (24, 483, barBackground);
+    const auto image = testsupport::solidImage (24, 483, bg);
     OVEXJuceLRVU range (image, image);
     range.setBounds (0, 0, 24, 483);
     auto& rangeRepaints = testsupport::RepaintRecorder::attachTo (range);
@@ -167,10 +213,11 @@ TEST (RangeAndArrowMeters, ClampKeepNonFiniteValuesAndRepaintOnlyWhatMoved)
     }
 
     rangeRepaints.clear();
+    range.setRange (0.2f, 0.5f);
     range.setRange (0.2f, 0.6f); // rows 242..386 become 194..386
     EXPECT_EQ (rangeRepaints.areas(), (Rects { { 0, 194, 24, 48 } }));
 
-    OVEXJuceArrowVU arrow (image, testsupport::solidImage (24, 26, barBackground));
+    OVEXJuceArrowVU arrow (image, testsupport::solidImage (24, 26, bg));
     arrow.setBounds (0, 0, 24, 483);
     auto& arrowRepaints = testsupport::RepaintRecorder::attachTo (arrow);
 
@@ -192,16 +239,11 @@ TEST (CorrelationMeter, ValuesMapToColumnsZonesAndMarkerColours)
     const auto fine = correlationPositionTable (282, 2);
     const auto coarse = correlationPositionTable (120, 1);
     EXPECT_EQ (std::make_pair (fine.size(), coarse.size()), std::make_pair ((size_t) 201, (size_t) 21));
-    const auto at = [] (const std::map<float, int>& table, std::initializer_list<float> values)
-    {
-        std::vector<int> positions;
-        for (const float v : values)
-            positions.push_back (table.at (v));
-        return positions;
-    };
 
-    EXPECT_EQ (at (fine, { -1.0f, -0.99f, 0.0f, 0.5f, 1.0f }), std::vector<int> ({ 5, 7, 146, 216, 286 }));
-    EXPECT_EQ (at (coarse, { -1.0f, 0.0f, 1.0f }), std::vector<int> ({ 7, 67, 124 }));
+    for (const auto& [table, value, position] : { std::tuple (&fine, -1.0f, 5), { &fine, -0.99f, 7 }, { &fine, 0.0f, 146 },
+                                                  { &fine, 0.5f, 216 }, { &fine, 1.0f, 286 }, { &coarse, -1.0f, 7 },
+                                                  { &coarse, 0.0f, 67 }, { &coarse, 1.0f, 124 } })
+        EXPECT_EQ (table->at (value), position) << value;
 
     for (const auto& [columns, zones] : { std::pair<int, std::tuple<int, int, int>> { 282, { 105, 70, 107 } },
                                           { 120, { 45, 30, 45 } } })
@@ -212,13 +254,12 @@ TEST (CorrelationMeter, ValuesMapToColumnsZonesAndMarkerColours)
 
     // The newest marker sits 3 px left of its column: clamped into the bar, full anti-phase shows red.
     for (const auto& [position, newest, columns, column] :
-         { std::tuple<float, bool, int, int> { 5.0f, true, 282, 0 }, { 7.0f, true, 120, 0 },
-           { 146.0f, true, 282, 138 }, { 0.0f, true, 282, -1 }, { qNaN, true, 282, -1 }, { 5.0f, false, 282, 0 },
+         { std::tuple<float, bool, int, int> { 5.0f, true, 282, 0 }, { 146.0f, true, 282, 138 }, { qNaN, true, 282, -1 },
            { 4.0f, false, 282, -1 }, { 286.0f, false, 282, 281 }, { 287.0f, false, 282, -1 } })
         EXPECT_EQ (markerColourColumn (position, newest, columns), column) << position << (newest ? " newest" : "");
 }
 
-TEST (CorrelationMeter, TrailRepaintsOnlyWhileAMarkerMoves)
+TEST (CorrelationMeter, RisesAtOnceFallsByTheReleaseCoefficientAndRepaintsOnlyWhileAMarkerMoves)
 {
     auto meter = makeCorrelationMeter (292);
     auto& repaints = testsupport::RepaintRecorder::attachTo (meter);
@@ -232,33 +273,28 @@ TEST (CorrelationMeter, TrailRepaintsOnlyWhileAMarkerMoves)
     meter.setValue (qNaN);
     EXPECT_EQ (meter.getLevel(), 1.0f) << "NaN counts as unchanged";
     EXPECT_EQ (repaints.count(), 0);
-
     meter.setValue (0.0f);
     EXPECT_EQ (repaints.areas(), (Rects { { 143, 3, 145, 8 } })) << "from the new marker to the trail";
     meter.setValue (1.5f);
     EXPECT_EQ (meter.getPositions()[0], 0.0f) << "outside the table";
+
+    auto smoothed = makeCorrelationMeter (292);
+    smoothed.setAttackTime (0.0001f);
+    smoothed.setRefreshRate (48000.0);
+    smoothed.setReleaseTime (0.0002f);
+    smoothed.setValue (0.0f); // followers 0.901075, then 0.811936
+    EXPECT_NEAR (smoothed.getLevel(), 0.9999f * 0.901075f + 0.0001f, 1.0e-5f);
+    smoothed.setValue (0.0f);
+    EXPECT_NEAR (smoothed.getLevel(), 0.9999f * 0.811936f + 0.0001f * 0.901085f, 1.0e-5f);
+    smoothed.setReleaseTime (0.0f);
+    smoothed.setValue (0.0f);
+    smoothed.setReleaseTime (0.0002f);
+    smoothed.setValue (0.8f);
+    EXPECT_NEAR (smoothed.getLevel(), 0.79992f, 1.0e-5f);
+    EXPECT_EQ (smoothed.getPositions()[0], (float) correlationPositionTable (282, 2).at (0.8f));
 }
 
-TEST (CorrelationMeter, RisesAtOnceAndFallsByTheReleaseCoefficient)
-{
-    auto meter = makeCorrelationMeter (292);
-    meter.setAttackTime (0.0001f);
-    meter.setRefreshRate (48000.0);
-    meter.setReleaseTime (0.0002f);
-
-    meter.setValue (0.0f); // followers 0.901075, then 0.811936
-    EXPECT_NEAR (meter.getLevel(), 0.9999f * 0.901075f + 0.0001f, 1.0e-5f);
-    meter.setValue (0.0f);
-    EXPECT_NEAR (meter.getLevel(), 0.9999f * 0.811936f + 0.0001f * 0.901085f, 1.0e-5f);
-    meter.setReleaseTime (0.0f);
-    meter.setValue (0.0f);
-    meter.setReleaseTime (0.0002f);
-    meter.setValue (0.8f);
-    EXPECT_NEAR (meter.getLevel(), 0.79992f, 1.0e-5f);
-    EXPECT_EQ (meter.getPositions()[0], (float) correlationPositionTable (282, 2).at (0.8f));
-}
-
-TEST (SoundField, RingsLabelsAndOverloadRadius)
+TEST (SoundField, RingsAndTheirLabelsFollowTheScaleAndOverloadSetsTheBandRadius)
 {
     for (const auto& [mode, radii] : { std::pair<int, std::array<int, 5>> { 4, { 27, 44, 63, 86, 113 } },
                                        { 10, { 18, 46, 71, 88, 114 } }, { 11, { 37, 55, 71, 88, 114 } },
@@ -271,34 +307,28 @@ TEST (SoundField, RingsLabelsAndOverloadRadius)
         auto field = makeSoundField();
         field.setScale (mode);
 
+        // Rings of radius 129 about the centre (141, 141); each ring's label sits just above it.
         for (size_t i = 0; i < radii.size(); ++i)
         {
             EXPECT_EQ (SoundFieldLaw::make (scale->range, 129).radiusOf ((float) scale->rings[i]), radii[i]);
-            EXPECT_EQ (boundsOfLabel (field, juce::String (scale->rings[i])),
-                       juce::Rectangle<int> (0, 141 + radii[i] - 10, 283, 9))
+            EXPECT_EQ (boundsOfLabel (field, juce::String (scale->rings[i])), juce::Rectangle<int> (0, 141 + radii[i] - 10, 283, 9))
                 << "mode " << mode;
         }
     }
 
     EXPECT_EQ (findSoundFieldScale (7), nullptr);
     auto field = makeSoundField();
-
-    for (const auto& [name, bounds] : { std::pair<const char*, juce::Rectangle<int>> { "L", { 38, 42, 18, 9 } },
-                                        { "C", { 0, 3, 283, 9 } }, { "R", { 232, 42, 141, 9 } },
-                                        { "LS", { 35, 232, 18, 9 } }, { "RS", { 232, 232, 18, 9 } } })
-        EXPECT_EQ (boundsOfLabel (field, name), bounds) << name;
-
     EXPECT_EQ (field.getOverloadRadius(), 95.0f) << "until the first overload level";
 
-    for (const auto& [level, radius] : { std::pair<float, float> { -1.0f, 111.0f }, { 0.0f, 113.0f },
-                                         { -12.0f, 82.0f }, { -80.0f, 0.0f }, { qNaN, 0.0f }, { 20.0f, 129.0f } })
+    for (const auto& [level, radius] : { std::pair<float, float> { -1.0f, 111.0f }, { 0.0f, 113.0f }, { -12.0f, 82.0f },
+                                         { -80.0f, 0.0f }, { qNaN, 0.0f }, { 20.0f, 129.0f } })
     {
         field.setOverloadLevel (level);
         EXPECT_EQ (field.getOverloadRadius(), radius) << level;
     }
 }
 
-TEST (SoundField, RisesAreSmoothedAndFallsShowAtOnce)
+TEST (SoundField, RisesAreSmoothedFallsShowAtOnceAndOnlyChangesRepaint)
 {
     auto field = makeSoundField();
     field.setAttackTime (0.0001f);
@@ -314,33 +344,17 @@ TEST (SoundField, RisesAreSmoothedAndFallsShowAtOnce)
         field.setCentreLevel (input);
         EXPECT_NEAR (field.getLevels()[roleC], level, 1.0e-5f) << input;
     }
-}
 
-TEST (SoundField, RepaintsWhenLevelsMoveOrTheLayoutChanges)
-{
-    auto field = makeSoundField();
-    auto& repaints = testsupport::RepaintRecorder::attachTo (field);
-    setSoundFieldLevels (field, 0.5f, 0.5f);
-    field.repaintIfChanged();
+    auto still = makeSoundField();
+    auto& repaints = testsupport::RepaintRecorder::attachTo (still);
+    setLevels (still, 0.5f, 0.5f);
     EXPECT_EQ (repaints.areas(), (Rects { { 73, 73, 136, 136 } })) << "141 +- (64.5 + 3)";
-    setSoundFieldLevels (field, 0.5f, 0.5f);
-    EXPECT_FALSE (field.needsRepaint());
-    field.stereo = false;
-    EXPECT_TRUE (field.needsRepaint()) << "the 5.1 picture must replace the stereo one";
-    field.repaintIfChanged();
-    EXPECT_FALSE (field.needsRepaint());
-
-    repaints.clear();
-    for (int twice = 0; twice < 2; ++twice)
-    {
-        field.setScale (4);
-        field.setOverloadLevel (-1.0f);
-    }
-    EXPECT_EQ (repaints.count(), 2) << "a repeated scale or overload level changes nothing";
-    field.setScale (10);
-    repaints.clear();
-    field.setOverloadLevel (-3.0f);
-    EXPECT_EQ (repaints.count(), 0) << "no overload band on a loudness scale";
+    setLevels (still, 0.5f, 0.5f);
+    still.setScale (4);
+    still.setScale (4);
+    EXPECT_EQ (repaints.count(), 2) << "a repeated level or scale changes nothing";
+    still.stereo = false;
+    EXPECT_TRUE (still.needsRepaint()) << "the 5.1 picture must replace the stereo one";
 }
 
 TEST (SoundField, PolygonTakesTheCentreOnlyWhenItReachesAboveLeftAndRight)
@@ -362,9 +376,8 @@ TEST (Vectroscope, SamplesMapOntoTheDiagonals)
 
     for (const auto& [right, left, expected] :
          { std::tuple<float, float, juce::Point<float>> { 0.5f, 0.0f, { c.x + step, c.y - step } },
-           { 0.0f, 0.5f, { c.x - step, c.y - step } }, { 0.5f, 0.5f, { c.x, c.y - 2.0f * step } },
-           { 0.5f, -0.5f, { c.x + 2.0f * step, c.y } }, { 1.5f, 0.0f, vectorscopePoint (1.0f, 0.0f, r, c) },
-           { -3.0f, 0.0f, vectorscopePoint (-1.0f, 0.0f, r, c) }, { qNaN, 0.0f, c }, { 0.0f, inf, c } })
+           { 0.0f, 0.5f, { c.x - step, c.y - step } }, { 0.5f, -0.5f, { c.x + 2.0f * step, c.y } },
+           { 1.5f, 0.0f, vectorscopePoint (1.0f, 0.0f, r, c) }, { qNaN, 0.0f, c }, { 0.0f, inf, c } })
         EXPECT_LT (vectorscopePoint (right, left, r, c).getDistanceFrom (expected), 1.0e-3f) << right << ", " << left;
 }
 
@@ -373,8 +386,7 @@ TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewest)
     VectorscopeSource source;
     auto scope = makeScope (source);
     scope.setSize (283, 283);
-    const auto pointFor = [] (float right, float left)
-    { return vectorscopePoint (right, left, 141.5f, { 141.5f, 141.5f }); };
+    const auto pointFor = [] (float right, float left) { return vectorscopePoint (right, left, 141.5f, { 141.5f, 141.5f }); };
 
     pushRuns (source, 10, {});
     EXPECT_EQ (scope.useTimeSlice(), 0);
@@ -426,4 +438,184 @@ TEST (Vectroscope, RunsOnAnOwnersThreadWhileItIsPaintedAndResized)
     thread.stopThread (1000);
     thread.removeTimeSliceClient (&scope);
     EXPECT_LE (scope.getFrameCount(), OVEXVectroscope::maxFrames);
+}
+
+//==============================================================================
+TEST (DisplayRendering, BarsShowTheirForegroundUpToTheLevelAndAtThePeak)
+{
+    const std::tuple<const char*, std::vector<float>, std::vector<Probe>> cases[] = {
+        { "bar-level-half", { 0.5f }, { { 10, 239, bg }, { 10, 240, green }, { 10, 479, green } } },
+        { "bar-level-0.9", { 0.9f }, { { 10, 47, bg }, { 10, 48, red }, { 10, 239, red }, { 10, 240, green } } },
+        { "bar-held-peak", { 0.8f, 0.2f },
+          { { 10, 95, bg }, { 10, 96, red }, { 10, 97, red }, { 10, 98, bg }, { 10, 383, bg }, { 10, 384, green } } },
+    };
+
+    for (const auto& [name, levels, probes] : cases)
+    {
+        auto bar = makeTruePeakBar();
+        bar.setBoundsAndRepaint ({ 66, 8, 20, 480 });
+
+        for (const float level : levels)
+            bar.setLevel (level);
+
+        expectPixels (bar, name, probes);
+    }
+
+    // The momentary bar: the given foreground, no peak line; int (0.55185 * 483) = 266 rows.
+    OVEXJuceVU momentary (testsupport::solidImage (34, 483, bg), testsupport::solidImage (34, 483, green), false, 0, 0);
+    momentary.setBoundsAndRepaint ({ 67, 10, 34, 483 });
+    momentary.setLevel (0.55185f);
+    expectPixels (momentary, "bar-momentary", { { 17, 216, bg }, { 17, 217, green } });
+}
+
+TEST (DisplayRendering, RangeStripAndArrowSitOnTheirRows)
+{
+    const auto strip = juce::Colours::cyan;
+    OVEXJuceLRVU range (testsupport::solidImage (22, 483, bg), testsupport::solidImage (22, 483, strip));
+    range.setBoundsAndRepaint ({ 137, 12, 22, 483 });
+    range.setRange (0.2f, 0.5f);
+    expectPixels (range, "range-strip", { { 11, 241, bg }, { 11, 242, strip }, { 11, 386, strip }, { 11, 387, bg } });
+    range.setRange (0.3f, 0.2f);
+    expectPixels (range, "range-reversed", { { 11, 300, bg }, { 11, 386, bg } });
+
+    OVEXJuceArrowVU arrow (testsupport::solidImage (24, 479, bg), testsupport::solidImage (24, 26, strip));
+    arrow.setBoundsAndRepaint ({ 161, 12, 24, 483 });
+    arrow.setValue (0.5f);
+    expectPixels (arrow, "arrow-half", { { 12, 228, bg }, { 12, 229, strip }, { 12, 254, strip }, { 12, 255, bg } });
+}
+
+TEST (DisplayRendering, CorrelationMarkerTakesTheColourOfItsZone)
+{
+    const auto yellow = nolvColours::yellow, pureRed = nolvColours::pureRed;
+    const std::tuple<const char*, int, int, float, std::vector<Probe>> cases[] = {
+        { "correlation-zero", 292, 2, 0.0f, { { 143, 5, yellow }, { 146, 9, yellow }, { 4, 2, nolvColours::frame }, { 150, 14, black } } },
+        { "correlation-anti-phase", 292, 2, -1.0f, { { 2, 6, pureRed }, { 5, 9, pureRed } } },
+        { "correlation-anti-phase-coarse", 130, 1, -1.0f, { { 4, 6, pureRed }, { 7, 9, pureRed } } },
+        { "correlation-in-phase", 292, 2, 1.0f, { { 283, 6, green }, { 286, 9, green } } },
+    };
+
+    for (const auto& [name, width, scaleMode, value, probes] : cases)
+    {
+        auto meter = makeCorrelationMeter (width);
+        meter.setScaleMode (scaleMode);
+        meter.setReleaseTime (0.0f); // a fall shows at once
+        meter.setValue (value);
+        expectPixels (meter, name, probes);
+    }
+}
+
+TEST (DisplayRendering, SoundFieldShowsBandPolygonDiscAndOverload)
+{
+    const juce::Colour band { 0xff270004 }, polygon { 0xff004000 };
+    auto field = makeSoundField(); // no release time: each level is its input
+    field.setScale (4);
+    field.setOverloadLevel (-1.0f);
+    setLevels (field, 0.0f, 0.0f);
+    expectPixels (field, "sound-field-band", { { 141, 261, band }, { 141, 241, black } });
+    field.setScale (10);
+    expectPixels (field, "sound-field-loudness-scale", { { 141, 261, black } });
+
+    field.setScale (4);
+    field.stereo = false;
+    setLevels (field, 1.0f, 0.0f);
+    expectPixels (field, "sound-field-full", { { 141, 193, polygon }, { 56, 56, red } });
+
+    setLevels (field, 1.0f, 0.5f); // the disc, blue at half strength over the polygon
+    expectPixels (field, "sound-field-lfe", { { 118, 141, juce::Colour (0xff1d6a6e) } });
+    field.setScale (10);
+    expectPixels (field, "sound-field-lfe-loudness-scale", { { 118, 141, polygon } });
+}
+
+TEST (DisplayRendering, VectorscopeTraceLiesOverItsAxes)
+{
+    VectorscopeSource source;
+    auto scope = makeScope (source);
+    scope.setLeftChannel ("L");
+    scope.setRightChannel ("R");
+    scope.setBounds (9, 6, 283, 283);
+
+    juce::AudioSampleBuffer rightOnly (6, 64); // a ramp through 0.5 at sample 32
+    rightOnly.clear();
+
+    for (int i = 0; i < 64; ++i)
+        rightOnly.setSample (1, i, (float) i / 64.0f);
+
+    source.pushBlock (rightOnly);
+    scope.useTimeSlice();
+    const auto image = expectPixels (scope, "vectorscope-right-only", { { 191, 91, green }, { 0, 0, juce::Colours::white }, { 141, 260, black } });
+    const auto onAxis = image.getPixelAt (200, 200);
+    EXPECT_GE (juce::jmin (onAxis.getRed(), onAxis.getGreen(), onAxis.getBlue()), 0x80) << "the falling axis";
+}
+
+TEST (DisplayRendering, EveryComponentSurvivesAnyInput)
+{
+    // JUCE reports a failed assertion on std::cerr in debug builds.
+    std::ostringstream assertions;
+    auto* const standardError = std::cerr.rdbuf (assertions.rdbuf());
+
+    auto bar = makeTruePeakBar();
+    bar.setBounds (0, 0, 20, 480);
+    bar.ballisticsEnabled = true;
+    const auto image = testsupport::solidImage (24, 483, bg);
+    OVEXJuceLRVU range (image, image);
+    OVEXJuceArrowVU arrow (image, image);
+    range.setBounds (0, 0, 24, 483);
+    arrow.setBounds (0, 0, 24, 483);
+    auto meter = makeCorrelationMeter (292);
+    auto field = makeSoundField();
+    VectorscopeSource source;
+    auto scope = makeScope (source);
+
+    for (const int n : { INT_MIN, -5, 0, INT_MAX })
+    {
+        bar.setHoldTime (n);
+        meter.setScaleMode (n);
+        field.setScale (n);
+    }
+
+    for (const float v : { 0.3f, qNaN, inf, -inf, 1.0e30f, -1.0e30f, -5.0f })
+    {
+        const auto shown = std::make_tuple (bar.getLevel(), range.getLow(), arrow.getValue(), meter.getLevel(), field.getLevels());
+
+        using VU = OVEXJuceVU;
+        using Meter = OVEXCorrelationMeter;
+        using Field = OVEXDrawVectorscope;
+        for (auto set : { &VU::setAttackTime, &VU::setReleaseTime, &VU::setLevel })
+            (bar.*set) (v);
+        for (auto set : { &Meter::setAttackTime, &Meter::setReleaseTime, &Meter::setValue })
+            (meter.*set) (v);
+        for (auto set : { &Field::setAttackTime, &Field::setReleaseTime, &Field::setOverloadLevel })
+            (field.*set) (v);
+
+        bar.setRefreshRate (v);
+        meter.setRefreshRate (v);
+        field.setRefreshRate (v);
+        bar.split = v;
+        bar.renderBarImage();
+        range.setRange (v, v);
+        arrow.setValue (v);
+        field.stereo = ! field.stereo;
+        setLevels (field, v, v);
+        pushRuns (source, 1, { v, v, v, v, v, v });
+        scope.setRightChannel ("nonsense");
+        scope.setSize (v > 0.0f ? 0 : 283, 283);
+        scope.useTimeSlice();
+
+        for (juce::Component* c : std::vector<juce::Component*> { &bar, &range, &arrow, &meter, &field, &scope })
+            testsupport::renderToImage (*c);
+
+        const auto now = std::make_tuple (bar.getLevel(), range.getLow(), arrow.getValue(), meter.getLevel(), field.getLevels());
+        EXPECT_TRUE (std::isfinite (v) || now == shown) << "a non-finite value keeps what is shown";
+
+        const auto inUnitRange = [] (float x) { return x >= 0.0f && x <= 1.0f; };
+        EXPECT_TRUE (inUnitRange (bar.getLevel()) && inUnitRange (bar.getPeakLevel()) && inUnitRange (range.getLow())
+                     && inUnitRange (range.getHigh()) && inUnitRange (arrow.getValue()));
+        EXPECT_TRUE (std::all_of (field.getLevels().begin(), field.getLevels().end(), inUnitRange)) << v;
+
+        for (const auto& point : scope.getFrame (0))
+            EXPECT_TRUE (std::isfinite (point.x) && std::isfinite (point.y)) << v;
+    }
+
+    std::cerr.rdbuf (standardError);
+    EXPECT_EQ (assertions.str().find ("JUCE Assertion"), std::string::npos) << assertions.str();
 }
