@@ -27,4 +27,15 @@ bool coloursMatch (juce::Colour a, juce::Colour b, int tolerance)
     return near (a.getRed(), b.getRed()) && near (a.getGreen(), b.getGreen()) && near (a.getBlue(), b.getBlue())
            && near (a.getAlpha(), b.getAlpha());
 }
+
+int countMatching (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour, int tolerance)
+{
+    int n = 0;
+
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            n += coloursMatch (image.getPixelAt (x, y), colour, tolerance) ? 1 : 0;
+
+    return n;
+}
 } // namespace testsupport

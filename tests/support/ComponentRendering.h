@@ -13,4 +13,7 @@ bool writePng (const juce::Image& image, const juce::File& file);
 
 /** True when the two colours differ by at most the tolerance in each channel. */
 bool coloursMatch (juce::Colour a, juce::Colour b, int tolerance = 2);
+
+/** How many pixels of the area match the colour within the tolerance. */
+int countMatching (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour, int tolerance = 2);
 } // namespace testsupport

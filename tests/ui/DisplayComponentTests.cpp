@@ -488,7 +488,8 @@ TEST (DisplayRendering, CorrelationMarkerTakesTheColourOfItsZone)
 {
     const auto yellow = nolvColours::yellow, pureRed = nolvColours::pureRed;
     const std::tuple<const char*, int, int, float, std::vector<Probe>> cases[] = {
-        { "correlation-zero", 292, 2, 0.0f, { { 143, 5, yellow }, { 146, 9, yellow }, { 4, 2, nolvColours::frame }, { 150, 14, black } } },
+        { "correlation-zero", 292, 2, 0.0f,
+          { { 143, 5, yellow }, { 146, 9, yellow }, { 4, 2, nolvColours::frame }, { 150, 14, black } } },
         { "correlation-anti-phase", 292, 2, -1.0f, { { 2, 6, pureRed }, { 5, 9, pureRed } } },
         { "correlation-anti-phase-coarse", 130, 1, -1.0f, { { 4, 6, pureRed }, { 7, 9, pureRed } } },
         { "correlation-in-phase", 292, 2, 1.0f, { { 283, 6, green }, { 286, 9, green } } },
@@ -542,7 +543,8 @@ TEST (DisplayRendering, VectorscopeTraceLiesOverItsAxes)
 
     source.pushBlock (rightOnly);
     scope.useTimeSlice();
-    const auto image = expectPixels (scope, "vectorscope-right-only", { { 191, 91, green }, { 0, 0, juce::Colours::white }, { 141, 260, black } });
+    const auto image = expectPixels (scope, "vectorscope-right-only",
+                                     { { 191, 91, green }, { 0, 0, juce::Colours::white }, { 141, 260, black } });
     const auto onAxis = image.getPixelAt (200, 200);
     EXPECT_GE (juce::jmin (onAxis.getRed(), onAxis.getGreen(), onAxis.getBlue()), 0x80) << "the falling axis";
 }
