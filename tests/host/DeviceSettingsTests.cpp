@@ -74,13 +74,10 @@ juce::String panelTexts (juce::Component& panel, std::initializer_list<const cha
     return texts.joinIntoString (", ");
 }
 
-/** The page on the editor's black ground, written for a reader to look at. */
+/** The page as it paints, written for a reader to look at. */
 juce::Image renderPage (juce::Component& page, const char* fileName)
 {
-    juce::Image image (juce::Image::RGB, page.getWidth(), page.getHeight(), true);
-    juce::Graphics g (image);
-    g.fillAll (nolvColours::background);
-    g.drawImageAt (testsupport::renderToImage (page), 0, 0);
+    const auto image = testsupport::renderToImage (page);
     testsupport::writePng (image, juce::File (NOLV_ARTIFACT_DIR).getChildFile (fileName));
     return image;
 }
@@ -92,15 +89,12 @@ struct ChannelRecorder : public juce::AudioIODeviceCallback
     void audioDeviceIOCallbackWithContext (const float* const* inputs, int numInputs, float* const*, int, int numSamples,
                                            const juce::AudioIODeviceCallbackContext&) override
     {
-        channels.clear();
-
-        for (int i = 0; i < numInputs; ++i)
-            channels.push_back ((int) inputs[i][numSamples - 1] - 1);
+        for (channels.clear(); (int) channels.size() < numInputs;)
+            channels.push_back ((int) inputs[channels.size()][numSamples - 1] - 1);
     }
 
     void audioDeviceAboutToStart (juce::AudioIODevice*) override {}
     void audioDeviceStopped() override {}
-
     std::vector<int> channels;
 };
 

@@ -1,3 +1,4 @@
+#include "ComponentRendering.h"
 #include "FilterStateText.h"
 #include "JackToneProbe.h"
 #include "NolvColours.h"
@@ -90,19 +91,7 @@ protected:
 
     static int countMatching (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour, int tolerance = 40)
     {
-        int n = 0;
-
-        for (int y = area.getY(); y < area.getBottom(); ++y)
-            for (int x = area.getX(); x < area.getRight(); ++x)
-            {
-                const auto c = image.getPixelAt (x, y);
-                n += std::abs (c.getRed() - colour.getRed()) <= tolerance && std::abs (c.getGreen() - colour.getGreen()) <= tolerance
-                             && std::abs (c.getBlue() - colour.getBlue()) <= tolerance
-                         ? 1
-                         : 0;
-            }
-
-        return n;
+        return testsupport::countMatching (image, area, colour, tolerance);
     }
 
     static bool sameArea (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
@@ -187,7 +176,8 @@ TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUse
 
     // The bars where the bar law puts -23: the momentary fill's top at row 367, the L and R
     // true-peak fills' at 414.
-    const auto near = [&measuring] (int x, int y, juce::Colour colour) { return countMatching (measuring, { x, y, 1, 1 }, colour, 12) == 1; };
+    const auto near = [&measuring] (int x, int y, juce::Colour colour)
+    { return testsupport::coloursMatch (measuring.getPixelAt (x, y), colour, 12); };
     EXPECT_TRUE (near (84, 380, nolvColours::blue));
     EXPECT_FALSE (near (84, 355, nolvColours::blue));
     EXPECT_TRUE (near (727, 450, nolvColours::green) && near (767, 450, nolvColours::green));
