@@ -1,6 +1,4 @@
 #include "LoudnessHistory.h"
-#include "OVEXTextCSVLogger.h"
-#include "ReportText.h"
 #include "ReportViewerTestKit.h"
 #include "ScopedTemporaryFolder.h"
 #include "ScopedTimeZone.h"
@@ -88,44 +86,6 @@ TEST (HistoryCsv, OnePointPerMomentaryRowCarryingTheLatestShortTermValue)
     history.load (steadyLog (3)).loadCsvLog (juce::File ("/nonexistent/r.csv"));
     EXPECT_EQ (history.getNumPoints(), 0);
     EXPECT_EQ (history.getRangeSummary(), juce::StringArray ({ "-70.0", "-70.0", "", "-", "", "-", "", "", "" }));
-}
-
-TEST (HistoryCsv, ReadsBackWhatTheWriterLoggedAcrossMidnight)
-{
-    testsupport::ScopedTimeZone zone ("UTC0");
-    testsupport::ScopedTemporaryFolder temp;
-    const auto report = temp.getChildFile ("r.xml");
-    juce::StringArray expected;
-    {
-        // Longer than the reader's 64 kB blocks, from 30 s before midnight.
-        juce::TimeSliceThread unstarted ("unstarted");
-        OVEXTextCSVLogger writer (unstarted, 1024);
-        writer.setLogFile (report);
-        float shortTerm = LoudnessSeries::noValue;
-
-        for (int i = 0; i < 3000; ++i)
-        {
-            const auto time = reporttest::reportMoment (53547) + juce::RelativeTime::milliseconds (100 * i);
-            const auto level = -(float) (i % 500 + 1) / 10.0f;
-            const auto isShortTerm = i % 6 == 5;
-            writer.pushEntry ({ isShortTerm ? OVEXLogEntry::shortTerm : OVEXLogEntry::momentary, level, time });
-            shortTerm = isShortTerm ? level : shortTerm;
-
-            if (! isShortTerm)
-                expected.add (juce::String (shortTerm) + " " + juce::String (level) + " " + timeText (time) + " / " + dateText (time));
-
-            while (i % 512 == 511 && writer.useTimeSlice() == 0) {}
-        }
-    }
-
-    History history;
-    history.loadCsvLog (csvCompanionOf (report));
-    const auto points = pointsOf (history.getSeries());
-    ASSERT_EQ (points.size(), expected.size());
-
-    for (int i = 0; i < points.size(); ++i)
-        ASSERT_EQ (points[i], expected[i]) << "point " << i;
-    EXPECT_EQ (history.getSeries().dateAt (0) + " " + history.getSeries().dateAt ((size_t) points.size() - 1), "5 Dec 2026 6 Dec 2026");
 }
 
 TEST (HistoryXml, DynamicMeasurementsGiveShortTermPointsWithoutMomentaryValueOrDate)

@@ -22,7 +22,6 @@ public:
     /** Whether the server came up within the time-out; its log says why not. */
     bool waitUntilRunning (int timeoutSeconds = 20);
 
-    const std::string& getName() const { return name; }
     juce::File getLog() const { return logFolder.getChildFile ("jackd.log"); }
 
 private:

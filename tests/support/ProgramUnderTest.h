@@ -31,8 +31,6 @@ public:
     /** Whether it is still running (and has not been waited for). */
     bool isRunning();
 
-    pid_t getPid() const { return pid; }
-
     /** The wait status once it has ended. */
     std::optional<int> getStatus() const { return status; }
 
