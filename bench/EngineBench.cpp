@@ -57,8 +57,9 @@ void runEngine (juce::AudioSampleBuffer& signal, Outcome& outcome)
         {
             const int n = std::min (blockSize, signal.getNumSamples() - start);
             const juce::AudioSampleBuffer block (signal.getArrayOfWritePointers(), numChannels, start, n);
-            module.pushBlock (block, 0);
-            meter.processBlock (block, 0);
+            module.pushBlock (block);
+            module.takeNewValues ([] (const LoudnessValue&) {});
+            meter.processBlock (block);
 
             TruePeakResult peaks;
             meter.getSnapshot (peaks);

@@ -4,11 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 OVEXLoudnessModule::OVEXLoudnessModule (bool isThreaded) : threaded (isThreaded)
 {
-    for (auto& level : channelMomentary)
-        level.store (-70.0f);
 }
 
 OVEXLoudnessModule::~OVEXLoudnessModule() = default;
@@ -47,7 +46,7 @@ void OVEXLoudnessModule::rebuildWindows()
     shortTermFifo = std::make_unique<OVEXSlidingWindowFifo> (6, 4 * shortTermLength, 0.8f);
 }
 
-void OVEXLoudnessModule::pushBlock (const juce::AudioSampleBuffer& block, juce::uint32 stamp)
+void OVEXLoudnessModule::pushBlock (const juce::AudioSampleBuffer& block)
 {
     if (momentaryFifo == nullptr)
         return;
@@ -63,7 +62,6 @@ void OVEXLoudnessModule::pushBlock (const juce::AudioSampleBuffer& block, juce::
     for (int c = 0; c < numChannels; ++c)
         inputCopy.copyFrom (c, 0, block, c, 0, numSamples);
 
-    blockTime = stamp;
     filterChannels();
 
     if (! threaded)
@@ -102,13 +100,31 @@ int OVEXLoudnessModule::useTimeSlice()
     return 50;
 }
 
-void OVEXLoudnessModule::carryOutRequestedResets()
+void OVEXLoudnessModule::carryOutRequestedReset()
 {
-    if (histogramResetRequested.exchange (false, std::memory_order_acq_rel))
-    {
-        integratedHistogram.clear();
-        rangeHistogram.clear();
-    }
+    const auto generation = resetGeneration.load (std::memory_order_acquire);
+
+    if (generation == carriedOutGeneration)
+        return;
+
+    carriedOutGeneration = generation;
+    integratedHistogram.clear();
+    rangeHistogram.clear();
+    result = LoudnessResult {};
+}
+
+void OVEXLoudnessModule::publish (const LoudnessValue& value)
+{
+    int start1, size1, start2, size2;
+    values.prepareToWrite (1, start1, size1, start2, size2);
+
+    if (size1 + size2 == 0)
+        return;
+
+    auto& slot = valueSlots[(size_t) (size1 > 0 ? start1 : start2)];
+    slot = value;
+    slot.resetGeneration = carriedOutGeneration;
+    values.finishedWrite (1);
 }
 
 std::array<double, 6> OVEXLoudnessModule::readWindowEnergy (OVEXSlidingWindowFifo& fifo, int windowLength, int numChannels)
@@ -178,13 +194,10 @@ bool OVEXLoudnessModule::weightedLoudness (const std::array<double, 6>& sumsOfSq
 
 void OVEXLoudnessModule::computeLoudness()
 {
-    newMomentary.store (false, std::memory_order_relaxed);
-    newShortTerm.store (false, std::memory_order_relaxed);
-
     if (momentaryFifo == nullptr)
         return;
 
-    carryOutRequestedResets();
+    carryOutRequestedReset();
 
     const int numChannels = juce::jmin (numChannelsPushed.load (std::memory_order_relaxed), 6);
     bool windowWasNotFinite = false;
@@ -192,27 +205,21 @@ void OVEXLoudnessModule::computeLoudness()
     if (momentaryFifo->getNumReady() >= momentaryLength)
     {
         const auto energy = readWindowEnergy (*momentaryFifo, momentaryLength, numChannels);
+        LoudnessValue value;
+        value.channelMomentary.fill (-std::numeric_limits<float>::infinity());
 
-        float level = -70.0f;
-        std::array<float, 6> perChannel {};
-
-        if (weightedLoudness (energy, momentaryLength, numChannels, level, perChannel.data()))
+        if (weightedLoudness (energy, momentaryLength, numChannels, value.level, value.channelMomentary.data()))
         {
-            for (int c = 0; c < numChannels; ++c)
-                channelMomentary[(size_t) c].store (perChannel[(size_t) c], std::memory_order_relaxed);
-
-            result.momentary = level;
-            result.momentaryTime = blockTime;
+            result.momentary = value.level;
 
             if (isRunning())
             {
-                integratedHistogram.addValue (level);
+                integratedHistogram.addValue (value.level);
                 result.integrated = integratedHistogram.getIntegratedLoudness();
-                result.integratedTime = blockTime;
             }
 
-            newMomentary.store (true, std::memory_order_relaxed);
-            momentarySequence.fetch_add (1, std::memory_order_release);
+            value.integrated = result.integrated;
+            publish (value);
         }
         else
         {
@@ -223,27 +230,26 @@ void OVEXLoudnessModule::computeLoudness()
     if (shortTermFifo->getNumReady() >= shortTermLength)
     {
         const auto energy = readWindowEnergy (*shortTermFifo, shortTermLength, numChannels);
+        LoudnessValue value;
+        value.kind = LoudnessValue::shortTerm;
 
-        float level = -70.0f;
-
-        if (weightedLoudness (energy, shortTermLength, numChannels, level, nullptr))
+        if (weightedLoudness (energy, shortTermLength, numChannels, value.level, nullptr))
         {
-            result.shortTerm = level;
-            result.shortTermTime = blockTime;
+            result.shortTerm = value.level;
 
             if (isRunning())
             {
-                rangeHistogram.addValue (level);
+                rangeHistogram.addValue (value.level);
                 const auto range = rangeHistogram.getLoudnessRange();
                 result.loudnessRange = range.range;
                 result.loudnessRangeLow = range.low;
                 result.loudnessRangeHigh = range.high;
-                result.loudnessRangeTime = blockTime;
-                result.loudnessRangeBoundsTime = blockTime;
             }
 
-            newShortTerm.store (true, std::memory_order_relaxed);
-            shortTermSequence.fetch_add (1, std::memory_order_release);
+            value.loudnessRange = result.loudnessRange;
+            value.loudnessRangeLow = result.loudnessRangeLow;
+            value.loudnessRangeHigh = result.loudnessRangeHigh;
+            publish (value);
         }
         else
         {
@@ -262,12 +268,6 @@ void OVEXLoudnessModule::computeLoudness()
 void OVEXLoudnessModule::getSnapshot (LoudnessResult& destination) const
 {
     destination = result;
-}
-
-void OVEXLoudnessModule::getChannelMomentary (float* destination, int count) const
-{
-    for (int c = 0; c < juce::jmin (count, 6); ++c)
-        destination[c] = channelMomentary[(size_t) c].load (std::memory_order_relaxed);
 }
 
 void OVEXLoudnessModule::resetFifos()
@@ -293,12 +293,7 @@ void OVEXLoudnessModule::resetAll()
 {
     resetFifos();
     resetFilters();
-    histogramResetRequested.store (true, std::memory_order_release);
-
-    result.momentary = result.shortTerm = result.integrated = -70.0f;
-    result.loudnessRange = result.loudnessRangeLow = result.loudnessRangeHigh = -70.0f;
-    result.momentaryTime = result.shortTermTime = result.integratedTime = 0;
-    result.loudnessRangeTime = result.loudnessRangeBoundsTime = 0;
+    resetGeneration.fetch_add (1, std::memory_order_acq_rel);
 }
 
 void OVEXLoudnessModule::setRunning (bool shouldRun)

@@ -9,21 +9,30 @@
 #include <atomic>
 #include <memory>
 
-/** The values the loudness module publishes; levels in dB (the range in LU), -70.0 for none.
-    Each stamp is the one given with the block pushed last before the value was computed. */
+/** The loudness module's latest values; levels in dB (the range in LU), -70.0 for none. */
 struct LoudnessResult
 {
     float momentary = -70.0f;
-    juce::uint32 momentaryTime = 0;
     float shortTerm = -70.0f;
-    juce::uint32 shortTermTime = 0;
     float integrated = -70.0f;
-    juce::uint32 integratedTime = 0;
     float loudnessRange = -70.0f;
-    juce::uint32 loudnessRangeTime = 0;
     float loudnessRangeLow = -70.0f;
     float loudnessRangeHigh = -70.0f;
-    juce::uint32 loudnessRangeBoundsTime = 0;
+};
+
+/** One new value of the loudness computation, handed over whole with what was computed with it:
+    a momentary value carries the integrated loudness and the per-channel levels of its window,
+    a short-term value the loudness range and its bounds. */
+struct LoudnessValue
+{
+    enum Kind { momentary, shortTerm };
+
+    Kind kind = momentary;
+    float level = -70.0f;
+    float integrated = -70.0f;
+    float loudnessRange = -70.0f, loudnessRangeLow = -70.0f, loudnessRangeHigh = -70.0f;
+    std::array<float, 6> channelMomentary {};
+    juce::uint32 resetGeneration = 0;
 };
 
 /** The loudness measuring engine: K-weights each six-channel block and queues it (audio thread);
@@ -31,10 +40,13 @@ struct LoudnessResult
     3 s window (hop ~600 ms, short-term), and while running feeds the integrated loudness and
     loudness range histograms.
 
-    Threads: pushBlock, setRunning and the gating switches on the audio thread; useTimeSlice on the
-    loudness thread; prepare, release and resetAll on the message thread. Resets of queues and
-    histograms are requests that the loudness thread carries out at the top of its next computation.
-    prepare must not run while the module is on a time-slice thread. */
+    Threads: pushBlock, takeNewValues, setRunning and the gating switches on the audio thread;
+    useTimeSlice on the loudness thread; prepare, release and resetAll on the message thread.
+    Every new value goes through a single-producer, single-consumer queue, so the audio thread
+    handles each exactly once whatever its block length. Resets of queues, histograms and results
+    are requests that the loudness thread carries out at the top of its next computation; values
+    computed before a reset are not handed over after it. prepare must not run while the module is
+    on a time-slice thread. */
 class OVEXLoudnessModule : public juce::TimeSliceClient
 {
 public:
@@ -44,11 +56,35 @@ public:
     void prepare (int blockSize, double sampleRate);
     void releaseResources() {}
 
-    void pushBlock (const juce::AudioSampleBuffer& block, juce::uint32 stamp);
+    void pushBlock (const juce::AudioSampleBuffer& block);
     int useTimeSlice() override;
 
+    /** Consumer: hands every value computed since the last call to use, oldest first; returns how many. */
+    template <typename Use>
+    int takeNewValues (Use&& use)
+    {
+        const auto generation = resetGeneration.load (std::memory_order_acquire);
+        int start1, size1, start2, size2;
+        values.prepareToRead (values.getNumReady(), start1, size1, start2, size2);
+        int taken = 0;
+
+        for (int i = 0; i < size1 + size2; ++i)
+        {
+            const auto& value = valueSlots[(size_t) (i < size1 ? start1 + i : start2 + i - size1)];
+
+            if (value.resetGeneration == generation)
+            {
+                use (value);
+                ++taken;
+            }
+        }
+
+        values.finishedRead (size1 + size2);
+        return taken;
+    }
+
+    /** The latest values as the computing thread sees them: for that thread, or once it has stopped. */
     void getSnapshot (LoudnessResult& destination) const;
-    void getChannelMomentary (float* destination, int count) const;
 
     void resetFifos();
     void resetFilters();
@@ -60,24 +96,16 @@ public:
     void enableGating();
     void disableGating();
 
-    /** Each new momentary or short-term value increments its counter once, after the result holds it,
-        so a reader can handle every value exactly once whatever its block length. */
-    juce::uint32 getMomentarySequence() const noexcept { return momentarySequence.load (std::memory_order_acquire); }
-    juce::uint32 getShortTermSequence() const noexcept { return shortTermSequence.load (std::memory_order_acquire); }
-
     int getMomentaryLength() const noexcept { return momentaryLength; }
     int getShortTermLength() const noexcept { return shortTermLength; }
-
-    // Set from the computation that produced a value until the start of the next computation.
-    std::atomic<bool> newMomentary { false };
-    std::atomic<bool> newShortTerm { false };
 
 private:
     void setFilterCoefficients();
     void rebuildWindows();
     void filterChannels();
     void computeLoudness();
-    void carryOutRequestedResets();
+    void carryOutRequestedReset();
+    void publish (const LoudnessValue& value);
 
     /** Reads the next window of a FIFO and gives each channel's sum of squares, without copying the window. */
     static std::array<double, 6> readWindowEnergy (OVEXSlidingWindowFifo& fifo, int windowLength, int numChannels);
@@ -91,7 +119,6 @@ private:
     int momentaryLength = 0;
     int shortTermLength = 0;
     const std::array<float, 6> channelWeights { 1.0f, 1.0f, 1.0f, 0.0f, 1.41f, 1.41f };
-    std::array<std::atomic<float>, 6> channelMomentary;
     std::unique_ptr<OVEXSlidingWindowFifo> momentaryFifo, shortTermFifo;
     OVEXLoudnessHistogram integratedHistogram { true };
     OVEXLoudnessHistogram rangeHistogram { true };
@@ -99,11 +126,14 @@ private:
     juce::AudioSampleBuffer inputCopy;
     LoudnessResult result;
     std::atomic<bool> running { false };
-    juce::uint32 blockTime = 0;
     const bool threaded;
 
-    std::atomic<juce::uint32> momentarySequence { 0 }, shortTermSequence { 0 };
-    std::atomic<bool> histogramResetRequested { false };
+    // Far more than one block of any length delivers between two takes; a full queue drops the new value.
+    static constexpr int valueCapacity = 64;
+    juce::AbstractFifo values { valueCapacity };
+    std::array<LoudnessValue, valueCapacity> valueSlots;
+    std::atomic<juce::uint32> resetGeneration { 0 };
+    juce::uint32 carriedOutGeneration = 0;
     std::atomic<bool> filterResetRequested { false };
     std::atomic<int> numChannelsPushed { 6 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace
 {
@@ -40,41 +41,33 @@ OVEXTruePeakMeter::OVEXTruePeakMeter()
     resetHistory();
 }
 
-OVEXTruePeakMeter::~OVEXTruePeakMeter() = default;
-
 void OVEXTruePeakMeter::setSampleRate (int blockSize, double newSampleRate)
 {
     if (newSampleRate != sampleRate)
     {
         sampleRate = newSampleRate;
-        chooseMode();
+        choosePhaseCount();
         loadCoefficients();
     }
 
-    workCopy.setSize (6, juce::jmax (1, blockSize), false, false, true);
-    channelSamples.resize ((size_t) (numTaps - 1 + juce::jmax (1, blockSize)));
+    reserveSamples (juce::jmax (1, blockSize));
 }
 
-void OVEXTruePeakMeter::chooseMode()
+void OVEXTruePeakMeter::reserveSamples (int blockSize)
+{
+    // Room for a last group of samplesAtOnce that runs past the block.
+    const auto needed = (size_t) (numTaps - 1 + blockSize + samplesAtOnce);
+
+    if (channelSamples.size() < needed)
+        channelSamples.resize (needed);
+}
+
+void OVEXTruePeakMeter::choosePhaseCount()
 {
     if (! (sampleRate > 0.0))
         return;
 
-    if (sampleRate < 88200.0)
-    {
-        mode = 1;
-        phaseCount = 4;
-    }
-    else if (sampleRate < 176400.0)
-    {
-        mode = 2;
-        phaseCount = 2;
-    }
-    else
-    {
-        mode = 4;
-        phaseCount = 0;
-    }
+    phaseCount = sampleRate < 88200.0 ? 4 : sampleRate < 176400.0 ? 2 : 0;
 }
 
 void OVEXTruePeakMeter::loadCoefficients()
@@ -83,10 +76,9 @@ void OVEXTruePeakMeter::loadCoefficients()
 
     // At twice the rate, phases 1 and 3 fall on an even grid at 3/8 and 7/8 of a sample.
     const std::array<int, 4> fourPhases { 0, 1, 2, 3 }, twoPhases { 1, 3 };
-    const auto& phases = mode == 1 ? fourPhases : twoPhases;
-    const int numPhases = mode == 1 ? 4 : mode == 2 ? 2 : 0;
+    const auto& phases = phaseCount == 4 ? fourPhases : twoPhases;
 
-    for (int slot = 0; slot < numPhases; ++slot)
+    for (int slot = 0; slot < phaseCount; ++slot)
     {
         const auto taps = standardPhase (phases[(size_t) slot]);
         std::copy (taps.begin(), taps.end(), coefficients.begin() + slot * numTaps);
@@ -100,60 +92,21 @@ void OVEXTruePeakMeter::resetHistory()
 }
 
 template <int NumPhases>
-double OVEXTruePeakMeter::interpolatedMagnitude (const double* x, int i) const
-{
-    double y[NumPhases] = {};
-
-    for (int k = 0; k < numTaps; ++k)
-        for (int p = 0; p < NumPhases; ++p)
-            y[p] += x[i - k] * coefficients[(size_t) (p * numTaps + k)];
-
-    double magnitude = 0.0;
-
-    for (int p = 0; p < NumPhases; ++p)
-        magnitude = std::max (magnitude, std::abs (y[p]));
-
-    return magnitude;
-}
-
-float OVEXTruePeakMeter::truePeakOfSample (int channel, float sample)
-{
-    if (! std::isfinite (sample))
-        sample = 0.0f;
-
-    if (phaseCount == 0)
-        return std::abs (sample);
-
-    auto& history = histories[(size_t) channel];
-    std::copy (history.begin() + 1, history.end(), history.begin());
-    history.back() = (double) sample;
-
-    const double* newest = history.data() + numTaps - 1;
-    return (float) (phaseCount == 4 ? interpolatedMagnitude<4> (newest, 0) : interpolatedMagnitude<2> (newest, 0));
-}
-
-template <int NumPhases>
-float OVEXTruePeakMeter::processChannel (int channel, int numSamples)
+double OVEXTruePeakMeter::highestMagnitude (int numSamples) const
 {
     const double* x = channelSamples.data() + numTaps - 1;
-    float* out = workCopy.getWritePointer (channel);
     double highest = 0.0; // rounding to float keeps the order, so the float of the highest is the highest float
-    int i = 0;
 
     if constexpr (NumPhases == 0)
     {
-        for (; i < numSamples; ++i)
-        {
-            const double magnitude = std::abs (x[i]);
-            out[i] = (float) magnitude;
-            highest = std::max (highest, magnitude);
-        }
+        for (int i = 0; i < numSamples; ++i)
+            highest = std::max (highest, std::abs (x[i]));
     }
     else
     {
         // Four neighbouring samples at once, in pairs: each phase still sums its taps in order
         // k = 0 .. 11, but the independent sums overlap in the pipeline instead of waiting on one another.
-        for (; i + 4 <= numSamples; i += 4)
+        for (int i = 0; i < numSamples; i += samplesAtOnce)
         {
             DoublePair early[NumPhases] = {}, late[NumPhases] = {};
 
@@ -170,67 +123,64 @@ float OVEXTruePeakMeter::processChannel (int channel, int numSamples)
                 }
             }
 
-            for (int j = 0; j < 4; ++j)
-            {
-                double magnitude = 0.0;
-
+            for (int j = 0; j < std::min (samplesAtOnce, numSamples - i); ++j)
                 for (int p = 0; p < NumPhases; ++p)
-                    magnitude = std::max (magnitude, std::abs (j < 2 ? early[p][j] : late[p][j - 2]));
-
-                out[i + j] = (float) magnitude;
-                highest = std::max (highest, magnitude);
-            }
+                    highest = std::max (highest, std::abs (j < 2 ? early[p][j] : late[p][j - 2]));
         }
-
-        for (; i < numSamples; ++i)
-        {
-            const double magnitude = interpolatedMagnitude<NumPhases> (x, i);
-            out[i] = (float) magnitude;
-            highest = std::max (highest, magnitude);
-        }
-
-        // The last numTaps samples become the history that the next block starts from.
-        std::copy (x + numSamples - numTaps, x + numSamples, histories[(size_t) channel].begin());
     }
 
+    return highest;
+}
+
+float OVEXTruePeakMeter::processChannel (int channel, const float* samples, int numSamples, bool& sawInfinity)
+{
+    auto& history = histories[(size_t) channel];
+    std::copy (history.begin() + 1, history.end(), channelSamples.begin());
+    double* x = channelSamples.data() + numTaps - 1;
+    sawInfinity = false;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const bool finite = std::isfinite (samples[i]);
+        sawInfinity = sawInfinity || std::isinf (samples[i]);
+        x[i] = finite ? (double) samples[i] : 0.0;
+    }
+
+    std::fill (x + numSamples, x + numSamples + samplesAtOnce, 0.0);
+
+    const double highest = phaseCount == 4 ? highestMagnitude<4> (numSamples)
+                         : phaseCount == 2 ? highestMagnitude<2> (numSamples)
+                                           : highestMagnitude<0> (numSamples);
+
+    // The last numTaps samples become the history that the next block starts from.
+    std::copy (x + numSamples - numTaps, x + numSamples, history.begin());
     return (float) highest;
 }
 
-void OVEXTruePeakMeter::processBlock (const juce::AudioSampleBuffer& block, juce::uint32 stamp)
+float OVEXTruePeakMeter::truePeakOfSample (int channel, float sample)
+{
+    reserveSamples (1);
+    bool sawInfinity = false;
+    return processChannel (channel, &sample, 1, sawInfinity);
+}
+
+void OVEXTruePeakMeter::processBlock (const juce::AudioSampleBuffer& block)
 {
     const int numChannels = juce::jmin (block.getNumChannels(), 6);
     const int numSamples = block.getNumSamples();
-
-    if (workCopy.getNumChannels() != numChannels || workCopy.getNumSamples() != numSamples)
-        workCopy.setSize (numChannels, numSamples, false, false, true);
-
-    if (channelSamples.size() < (size_t) (numTaps - 1 + numSamples))
-        channelSamples.resize ((size_t) (numTaps - 1 + numSamples));
+    reserveSamples (numSamples);
 
     for (int c = 0; c < numChannels; ++c)
     {
-        const auto& history = histories[(size_t) c];
-        std::copy (history.begin() + 1, history.end(), channelSamples.begin());
+        bool sawInfinity = false;
+        const float peak = numSamples == 0 ? 0.0f : processChannel (c, block.getReadPointer (c), numSamples, sawInfinity);
 
-        const float* in = block.getReadPointer (c);
-        double* x = channelSamples.data() + numTaps - 1;
-
-        for (int i = 0; i < numSamples; ++i)
-            x[i] = std::isfinite (in[i]) ? (double) in[i] : 0.0;
-
-        const float peak = numSamples == 0    ? 0.0f
-                         : phaseCount == 4    ? processChannel<4> (c, numSamples)
-                         : phaseCount == 2    ? processChannel<2> (c, numSamples)
-                                              : processChannel<0> (c, numSamples);
-
-        channelTruePeak[(size_t) c] = (float) (20.0 * std::log10 ((double) peak));
+        channelTruePeak[(size_t) c] = sawInfinity ? std::numeric_limits<float>::infinity()
+                                                  : (float) (20.0 * std::log10 ((double) peak));
     }
-
-    blockTime = stamp;
 }
 
 void OVEXTruePeakMeter::getSnapshot (TruePeakResult& destination) const
 {
     destination.levels = channelTruePeak;
-    destination.time = blockTime;
 }

@@ -5,11 +5,10 @@
 #include <array>
 #include <vector>
 
-/** The last block's true peak per channel role, in dBTP, and the stamp given with that block. */
+/** The last block's true peak per channel role, in dBTP. */
 struct TruePeakResult
 {
     std::array<float, 6> levels { -70.0f, -70.0f, -70.0f, -70.0f, -70.0f, -70.0f };
-    juce::uint32 time = 0;
 };
 
 /** True-peak estimate of six channels per block by the polyphase interpolator of BS.1770 Annex 2:
@@ -19,14 +18,15 @@ class OVEXTruePeakMeter
 {
 public:
     OVEXTruePeakMeter();
-    ~OVEXTruePeakMeter();
 
     void setSampleRate (int blockSize, double sampleRate);
     void releaseResources() {}
 
-    void processBlock (const juce::AudioSampleBuffer& block, juce::uint32 stamp);
+    /** A NaN sample counts as silence; a channel with an infinite sample reads plus infinity for
+        the block, while its interpolation goes on as if the sample were silent. */
+    void processBlock (const juce::AudioSampleBuffer& block);
 
-    /** The interpolated magnitude for one new sample of a channel; non-finite samples count as 0. */
+    /** The interpolated magnitude for one new sample of a channel, as processBlock computes it. */
     float truePeakOfSample (int channel, float sample);
 
     void getSnapshot (TruePeakResult& destination) const;
@@ -36,27 +36,25 @@ public:
 
 private:
     static constexpr int numTaps = 12;
+    static constexpr int samplesAtOnce = 4;
 
-    void chooseMode();
+    void choosePhaseCount();
     void loadCoefficients();
+    void reserveSamples (int blockSize);
 
-    /** The largest interpolated magnitude at sample i of x, whose numTaps - 1 predecessors x[i - 11 ..] exist. */
-    template <int NumPhases>
-    double interpolatedMagnitude (const double* x, int i) const;
+    /** Takes numSamples samples of a channel after its history; returns the largest interpolated
+        magnitude and whether a sample was infinite. */
+    float processChannel (int channel, const float* samples, int numSamples, bool& sawInfinity);
 
-    /** Writes the interpolated magnitudes of channelSamples to the channel of workCopy; returns the largest. */
     template <int NumPhases>
-    float processChannel (int channel, int numSamples);
+    double highestMagnitude (int numSamples) const;
 
     double sampleRate = 0.0;
-    std::array<std::array<double, numTaps>, 6> histories {}; // per channel, oldest first
-    std::array<double, 48> coefficients {};
-    std::vector<double> channelSamples; // the previous numTaps - 1 samples, then the block, as doubles
-    juce::AudioSampleBuffer workCopy;
-    int mode = 0;
     int phaseCount = 0;
+    std::array<std::array<double, numTaps>, 6> histories {}; // per channel, oldest first
+    std::array<double, 4 * numTaps> coefficients {};
+    std::vector<double> channelSamples; // a channel's last numTaps - 1 samples, then the block, as doubles
     std::array<float, 6> channelTruePeak { -70.0f, -70.0f, -70.0f, -70.0f, -70.0f, -70.0f };
-    juce::uint32 blockTime = 0;
 
     JUCE_DECLARE_NON_COPYABLE (OVEXTruePeakMeter)
 };

@@ -14,6 +14,7 @@
 namespace
 {
 constexpr juce::uint32 stateMagic = 0x21324356;
+constexpr int reportPollIntervalMs = 500;
 
 const char* const stateTag = "MYPLUGINSETTINGS";
 
@@ -63,7 +64,7 @@ OvexjuceLoudnessAudioProcessor::OvexjuceLoudnessAudioProcessor (juce::AudioDevic
 
 OvexjuceLoudnessAudioProcessor::~OvexjuceLoudnessAudioProcessor()
 {
-    reportRotation.cancelPendingUpdate();
+    reportPoll.stopTimer();
     finishReport();
     stopTimer();
     loudnessThread.stopThread (1000);
@@ -357,9 +358,13 @@ void OvexjuceLoudnessAudioProcessor::startReport()
     logger->setTitle ("QIT51Log");
     logger->setStartTime (reportStartTime);
 
-    const juce::SpinLock::ScopedLockType lock (reportLock);
-    maxMomentary = maxShortTerm = maxTruePeak = -70.0f;
-    reportLogger = std::move (logger);
+    {
+        const juce::SpinLock::ScopedLockType lock (reportLock);
+        maxMomentary = maxShortTerm = maxTruePeak = -70.0f;
+        reportLogger = std::move (logger);
+    }
+
+    reportPoll.startTimer (reportPollIntervalMs);
 }
 
 void OvexjuceLoudnessAudioProcessor::finishReport()
@@ -374,6 +379,7 @@ void OvexjuceLoudnessAudioProcessor::finishReport()
     if (logger == nullptr)
         return;
 
+    reportPoll.stopTimer();
     const auto now = clock();
     logger->setStopTime (now);
     logger->setUpTime ((now - reportStartTime).inSeconds());
@@ -403,7 +409,13 @@ void OvexjuceLoudnessAudioProcessor::updateMaxMomentary()
 
     // The rotation itself stops threads and opens files, so the message thread carries it out.
     if (now > reportStartTime + juce::RelativeTime::days (1.0))
-        reportRotation.triggerAsyncUpdate();
+        rotationDue.store (true, std::memory_order_release);
+}
+
+void OvexjuceLoudnessAudioProcessor::pollReports()
+{
+    if (rotationDue.exchange (false, std::memory_order_acq_rel))
+        rotateReportIfDue();
 }
 
 void OvexjuceLoudnessAudioProcessor::rotateReportIfDue()
@@ -499,6 +511,7 @@ void OvexjuceLoudnessAudioProcessor::prepareToPlay (double newSampleRate, int ne
     const int maxBlock = juce::jmax (1, newBlockSize);
     routedBuffer.setSize (6, maxBlock, false, false, true);
     correlationBuffer.setSize (2, maxBlock, false, false, true);
+    preparedBlockSize = maxBlock;
     passThroughBuffer.setSize (juce::jmax (6, getTotalNumInputChannels(), getTotalNumOutputChannels()), maxBlock,
                                false, false, true);
 
@@ -522,9 +535,28 @@ void OvexjuceLoudnessAudioProcessor::releaseResources()
 void OvexjuceLoudnessAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer&)
 {
     const int n = buffer.getNumSamples();
-    const int numChannels = buffer.getNumChannels();
     blockSize = n;
+    followRunState (n);
 
+    // A live device may deliver a longer block than it was prepared for (the framework's JACK
+    // device hears of no buffer-size change): such a block is measured in pieces of the prepared
+    // length, so that nothing here ever allocates.
+    if (n <= preparedBlockSize || preparedBlockSize == 0)
+    {
+        measureBlock (buffer);
+        return;
+    }
+
+    for (int start = 0; start < n; start += preparedBlockSize)
+    {
+        juce::AudioSampleBuffer piece (buffer.getArrayOfWritePointers(), buffer.getNumChannels(), start,
+                                       juce::jmin (preparedBlockSize, n - start));
+        measureBlock (piece);
+    }
+}
+
+void OvexjuceLoudnessAudioProcessor::followRunState (int n)
+{
     // With the framework's processor player there is always a play head whose position advances
     // every block, so following the transport means running while the device plays.
     bool moved = false;
@@ -565,63 +597,30 @@ void OvexjuceLoudnessAudioProcessor::processBlock (juce::AudioSampleBuffer& buff
         loudnessModule.disableGating();
     else
         loudnessModule.enableGating();
+}
 
-    routedBuffer.setSize (6, n, false, false, true);
-    routedBuffer.clear();
-    correlationBuffer.setSize (2, n, false, false, true);
-    correlationBuffer.clear();
-
-    routeInputs (buffer, juce::jmin (getTotalNumInputChannels(), numChannels));
+void OvexjuceLoudnessAudioProcessor::measureBlock (juce::AudioSampleBuffer& block)
+{
+    routeInputs (block);
 
     if (isNonZero (params.stereoMixdownFlag))
         downmixer.process (routedBuffer);
 
-    loudnessModule.pushBlock (routedBuffer, 0);
-
-    // Each new value is handled once, whatever the block length. The sequence numbers are read
-    // before the results, so the result copied next holds at least the value they announce.
-    const auto newMomentarySequence = loudnessModule.getMomentarySequence();
-    const auto newShortTermSequence = loudnessModule.getShortTermSequence();
-    loudnessModule.getSnapshot (loudnessResult);
-
+    loudnessModule.pushBlock (routedBuffer);
     vectorscopeSource.pushBlock (routedBuffer);
-
-    if (newMomentarySequence != lastMomentarySequence)
-    {
-        lastMomentarySequence = newMomentarySequence;
-        updateMomentary (loudnessResult.momentary);
-        meters.integratedLevel = roundToTenth (loudnessResult.integrated);
-        loudnessModule.getChannelMomentary (channelMomentary.data(), 6);
-    }
-
-    if (newShortTermSequence != lastShortTermSequence)
-    {
-        lastShortTermSequence = newShortTermSequence;
-        updateShortTerm (loudnessResult.shortTerm);
-        meters.loudnessRange = roundToTenth (loudnessResult.loudnessRange);
-        updateRangeBars (loudnessResult.loudnessRangeLow, loudnessResult.loudnessRangeHigh);
-    }
-
-    truePeakMeter.processBlock (routedBuffer, 0);
-    truePeakMeter.getSnapshot (truePeakResult);
-    updateTruePeaks (truePeakResult.levels.data(), 6);
-
-    for (auto& level : truePeakResult.levels)
-        level = std::max (truePeakScale.lowLevel, level);
-
-    if (roundToTenth (findMaximum (truePeakResult.levels.data(), 6)) > params.truePeakMaxLevel)
-        meters.truePeakAlarm = 1;
-
-    if (numChannels > 0 && n > 0)
-        passThrough (buffer);
-
+    takeNewLoudnessValues();
+    measureTruePeaks();
+    passThrough (block);
     updateSoundField();
     updateCorrelations();
 }
 
-void OvexjuceLoudnessAudioProcessor::routeInputs (const juce::AudioSampleBuffer& block, int numInputChannels)
+void OvexjuceLoudnessAudioProcessor::routeInputs (const juce::AudioSampleBuffer& block)
 {
     const int n = block.getNumSamples();
+    const int numInputChannels = juce::jmin (getTotalNumInputChannels(), block.getNumChannels());
+    routedBuffer.setSize (6, n, false, false, true);
+    routedBuffer.clear();
 
     for (int c = 0; c < numInputChannels; ++c)
         for (int r = 0; r < 6; ++r)
@@ -629,13 +628,45 @@ void OvexjuceLoudnessAudioProcessor::routeInputs (const juce::AudioSampleBuffer&
                 routedBuffer.copyFrom (r, 0, block, c, 0, n);
 }
 
+void OvexjuceLoudnessAudioProcessor::takeNewLoudnessValues()
+{
+    loudnessModule.takeNewValues ([this] (const LoudnessValue& value)
+    {
+        if (value.kind == LoudnessValue::momentary)
+        {
+            updateMomentary (value.level);
+            meters.integratedLevel = roundToTenth (value.integrated);
+            channelMomentary = value.channelMomentary;
+        }
+        else
+        {
+            updateShortTerm (value.level);
+            meters.loudnessRange = roundToTenth (value.loudnessRange);
+            updateRangeBars (value.loudnessRangeLow, value.loudnessRangeHigh);
+        }
+    });
+}
+
+void OvexjuceLoudnessAudioProcessor::measureTruePeaks()
+{
+    truePeakMeter.processBlock (routedBuffer);
+    truePeakMeter.getSnapshot (truePeakResult);
+    updateTruePeaks (truePeakResult.levels.data(), 6);
+
+    // The sound field starts at the bottom of the scale.
+    for (auto& level : truePeakResult.levels)
+        level = std::max (truePeakScale.lowLevel, level);
+}
+
 void OvexjuceLoudnessAudioProcessor::passThrough (juce::AudioSampleBuffer& block)
 {
-    const int numChannels = block.getNumChannels();
     const int n = block.getNumSamples();
 
-    passThroughBuffer.setSize (juce::jmax (numChannels, passThroughBuffer.getNumChannels()),
-                               juce::jmax (n, passThroughBuffer.getNumSamples()), true, false, true);
+    // Channels beyond those prepared for are never routed; they stay silent.
+    const int numChannels = juce::jmin (block.getNumChannels(), passThroughBuffer.getNumChannels());
+
+    if (n == 0 || numChannels == 0)
+        return;
 
     for (int c = 0; c < numChannels; ++c)
         passThroughBuffer.clear (c, 0, n);
@@ -649,8 +680,13 @@ void OvexjuceLoudnessAudioProcessor::passThrough (juce::AudioSampleBuffer& block
             passThroughBuffer.copyFrom (out, 0, block, in, 0, n);
     }
 
-    for (int c = 0; c < numChannels; ++c)
-        block.copyFrom (c, 0, passThroughBuffer, c, 0, n);
+    for (int c = 0; c < block.getNumChannels(); ++c)
+    {
+        if (c < numChannels)
+            block.copyFrom (c, 0, passThroughBuffer, c, 0, n);
+        else
+            block.clear (c, 0, n);
+    }
 }
 
 void OvexjuceLoudnessAudioProcessor::updateSoundField()
@@ -679,6 +715,8 @@ void OvexjuceLoudnessAudioProcessor::updateCorrelations()
         meters.correlation.fill (1.0f);
         return;
     }
+
+    correlationBuffer.setSize (2, n, false, false, true);
 
     for (size_t i = 0; i < std::size (correlationPairs); ++i)
     {

@@ -14,6 +14,7 @@
 #include <juce_audio_devices/juce_audio_devices.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -133,19 +134,26 @@ private:
     void updateMaxMomentary();
     void updateMaxShortTerm();
     void updateMaxTruePeak();
+    void pollReports();
     void rotateReportIfDue();
     const juce::String& loudnessUnit() const;
 
-    /** Carries the daily rotation, detected on the audio thread, over to the message thread. */
-    struct ReportRotation : public juce::AsyncUpdater
+    /** Looks on the message thread, while reports run, for what the audio thread asked of them. The
+        audio thread only raises a flag: posting a message could wait on the framework's queue lock. */
+    struct ReportPoll : public juce::Timer
     {
-        explicit ReportRotation (OvexjuceLoudnessAudioProcessor& p) : processor (p) {}
-        void handleAsyncUpdate() override { processor.rotateReportIfDue(); }
+        explicit ReportPoll (OvexjuceLoudnessAudioProcessor& p) : processor (p) {}
+        void timerCallback() override { processor.pollReports(); }
         OvexjuceLoudnessAudioProcessor& processor;
     };
 
     const BarScale& loudnessScale() const;
-    void routeInputs (const juce::AudioSampleBuffer& block, int numInputChannels);
+    // The audio callback's steps, in their order.
+    void followRunState (int numSamples);
+    void measureBlock (juce::AudioSampleBuffer& block);
+    void routeInputs (const juce::AudioSampleBuffer& block);
+    void takeNewLoudnessValues();
+    void measureTruePeaks();
     void passThrough (juce::AudioSampleBuffer& block);
     void updateSoundField();
     void updateCorrelations();
@@ -153,7 +161,6 @@ private:
 
     OVEXLoudnessModule loudnessModule { true };
     OVEXTruePeakMeter truePeakMeter;
-    LoudnessResult loudnessResult;
     TruePeakResult truePeakResult;
 
     // The audio thread's report calls and the message thread's swap of the logger share this lock;
@@ -181,14 +188,14 @@ private:
     juce::AudioSampleBuffer routedBuffer { 6, 0 };
     juce::AudioSampleBuffer correlationBuffer { 2, 0 };
     juce::AudioSampleBuffer passThroughBuffer;
-    juce::uint32 lastMomentarySequence = 0;
-    juce::uint32 lastShortTermSequence = 0;
+    int preparedBlockSize = 0;
 
     OVEXDownmixer downmixer;
     QITOSCStandalone remoteServer;
     std::function<juce::Time()> clock { [] { return juce::Time::getCurrentTime(); } };
     EditorFactory editorFactory;
-    ReportRotation reportRotation { *this };
+    std::atomic<bool> rotationDue { false };
+    ReportPoll reportPoll { *this };
     juce::TimeSliceThread loudnessThread { "NOLV Loudness Thread" };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OvexjuceLoudnessAudioProcessor)

@@ -52,8 +52,8 @@ TEST_P (AgainstLibebur128, IntegratedLoudnessWithinATenthRangeWithinOneAndTruePe
     // the two ranges stayed within 0.75 LU of each other at 90 s, but not at 60 s.
     testsupport::play (source, rate, 90.0, [&] (auto& block)
     {
-        module.pushBlock (block, 0);
-        meter.processBlock (block, 0);
+        module.pushBlock (block);
+        meter.processBlock (block);
         TruePeakResult peaks;
         meter.getSnapshot (peaks);
 

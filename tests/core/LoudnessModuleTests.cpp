@@ -19,9 +19,23 @@ class LoudnessModule : public testing::Test
 protected:
     LoudnessModule() { module.prepare (blockSize, rate); }
 
+    /** Plays the source block by block, taking the new values after each block as the processor does. */
     void play (SineSource& source, double seconds)
     {
-        testsupport::play (source, rate, seconds, [this] (auto& block) { module.pushBlock (block, 0); });
+        testsupport::play (source, rate, seconds, [this] (auto& block)
+        {
+            module.pushBlock (block);
+            takeValues();
+        });
+    }
+
+    void takeValues()
+    {
+        module.takeNewValues ([this] (const LoudnessValue& value)
+        {
+            ++(value.kind == LoudnessValue::momentary ? momentaryValues : shortTermValues);
+            last[value.kind] = value;
+        });
     }
 
     LoudnessResult result() const
@@ -32,6 +46,8 @@ protected:
     }
 
     OVEXLoudnessModule module { false };
+    int momentaryValues = 0, shortTermValues = 0;
+    LoudnessValue last[2];
 };
 
 /** The momentary loudness after a second of the source. */
@@ -39,7 +55,7 @@ float momentaryOf (SineSource&& source, double sampleRate = rate)
 {
     OVEXLoudnessModule module (false);
     module.prepare (blockSize, sampleRate);
-    testsupport::play (source, sampleRate, 1.0, [&] (auto& block) { module.pushBlock (block, 0); });
+    testsupport::play (source, sampleRate, 1.0, [&] (auto& block) { module.pushBlock (block); });
     LoudnessResult r;
     module.getSnapshot (r);
     return r.momentary;
@@ -50,7 +66,7 @@ TEST_F (LoudnessModule, WhileStoppedMomentaryComesEvery100msAndShortTermEvery600
 {
     // The k-th momentary value comes with the block that completes 19200 + 4800 k samples, the k-th
     // short-term value with the one that completes 144000 + 28799 k.
-    struct Point { int blocks; juce::uint32 momentary, shortTerm; };
+    struct Point { int blocks, momentary, shortTerm; };
     const Point points[] = { { 37, 0, 0 }, { 38, 1, 0 }, { 46, 1, 0 }, { 47, 2, 0 }, { 281, 26, 0 }, { 282, 27, 1 }, { 337, 32, 1 }, { 338, 33, 2 } };
     SineSource source (rate, 997.0, { -20.0 });
     int played = 0;
@@ -59,8 +75,8 @@ TEST_F (LoudnessModule, WhileStoppedMomentaryComesEvery100msAndShortTermEvery600
     {
         play (source, (point.blocks - played) * blockSize / rate);
         played = point.blocks;
-        EXPECT_EQ (module.getMomentarySequence(), point.momentary) << point.blocks << " blocks";
-        EXPECT_EQ (module.getShortTermSequence(), point.shortTerm) << point.blocks << " blocks";
+        EXPECT_EQ (momentaryValues, point.momentary) << point.blocks << " blocks";
+        EXPECT_EQ (shortTermValues, point.shortTerm) << point.blocks << " blocks";
     }
 
     EXPECT_EQ (result().momentary, -23.0f);
@@ -68,11 +84,10 @@ TEST_F (LoudnessModule, WhileStoppedMomentaryComesEvery100msAndShortTermEvery600
     EXPECT_EQ (result().integrated, -70.0f);
     EXPECT_EQ (result().loudnessRange, -70.0f);
 
-    float channels[6];
-    module.getChannelMomentary (channels, 6);
+    EXPECT_EQ (last[LoudnessValue::shortTerm].loudnessRange, -70.0f);
 
     for (int c = 1; c < 6; ++c)
-        EXPECT_EQ (channels[c], -std::numeric_limits<float>::infinity()) << c;
+        EXPECT_EQ (last[LoudnessValue::momentary].channelMomentary[(size_t) c], -std::numeric_limits<float>::infinity()) << c;
 }
 
 TEST (LoudnessModuleLevels, ChannelsAreWeightedByTheirRolesAndFullScaleNeverReadsAboveZero)
@@ -125,10 +140,15 @@ TEST_F (LoudnessModule, ResetAllRestartsIntegrationFromNothing)
     module.setRunning (true);
     SineSource loud (rate, 997.0, { -10.0, -10.0 }), quiet (rate, 997.0, { -30.0, -30.0 });
     play (loud, 4.0);
+
+    // Values computed before a reset but not yet taken are not handed over after it.
+    juce::AudioSampleBuffer silence (6, 4800);
+    silence.clear();
+    module.pushBlock (silence);
     module.resetAll();
-    EXPECT_EQ (result().momentary, -70.0f);
-    EXPECT_EQ (result().integrated, -70.0f);
-    EXPECT_EQ (result().loudnessRangeHigh, -70.0f);
+    const int before = momentaryValues;
+    takeValues();
+    EXPECT_EQ (momentaryValues, before);
 
     play (quiet, 4.0);
     EXPECT_NEAR (result().integrated, -30.0f, 0.05f); // nothing of the loud part is left
@@ -143,13 +163,13 @@ TEST_F (LoudnessModule, PreparingAgainOrRepeatingTheRunStateKeepsTheWindowsWarm)
     module.prepare (blockSize, rate);
     module.setRunning (false);
     play (source, 8 * blockSize / rate);
-    EXPECT_EQ (module.getMomentarySequence(), 1u);
+    EXPECT_EQ (momentaryValues, 1);
 
     module.setRunning (true); // a change starts from fresh windows
     play (source, 37 * blockSize / rate);
-    EXPECT_EQ (module.getMomentarySequence(), 1u);
+    EXPECT_EQ (momentaryValues, 1);
     play (source, blockSize / rate);
-    EXPECT_EQ (module.getMomentarySequence(), 2u);
+    EXPECT_EQ (momentaryValues, 2);
 }
 
 TEST_F (LoudnessModule, NonFiniteInputCostsSomeValuesButNeverSilencesTheMeter)
@@ -162,7 +182,7 @@ TEST_F (LoudnessModule, NonFiniteInputCostsSomeValuesButNeverSilencesTheMeter)
     source.fill (poisoned);
     poisoned.setSample (0, 10, std::numeric_limits<float>::quiet_NaN());
     poisoned.setSample (1, 20, std::numeric_limits<float>::infinity());
-    module.pushBlock (poisoned, 0);
+    module.pushBlock (poisoned);
 
     play (source, 5.0);
     EXPECT_EQ (result().momentary, -20.0f);
@@ -170,19 +190,18 @@ TEST_F (LoudnessModule, NonFiniteInputCostsSomeValuesButNeverSilencesTheMeter)
     EXPECT_NEAR (result().integrated, -20.0f, 0.05f);
 }
 
-TEST (LoudnessModuleThreading, ThreadedModuleComputesOnlyInItsTimeSlice)
+TEST (LoudnessModuleThreading, ThreadedModuleComputesOnlyInItsTimeSliceAndHandsEachValueOverOnce)
 {
     OVEXLoudnessModule module (true);
     module.prepare (blockSize, rate);
     SineSource source (rate, 997.0, { -23.0, -23.0 });
-    testsupport::play (source, rate, 0.5, [&] (auto& block) { module.pushBlock (block, 0); });
-    EXPECT_EQ (module.getMomentarySequence(), 0u);
+    testsupport::play (source, rate, 0.5, [&] (auto& block) { module.pushBlock (block); });
+    const auto take = [&] { return module.takeNewValues ([] (const LoudnessValue& value) { EXPECT_EQ (value.level, -23.0f); }); };
+    EXPECT_EQ (take(), 0);
 
     EXPECT_EQ (module.useTimeSlice(), 50);
-    EXPECT_EQ (module.getMomentarySequence(), 1u);
-    EXPECT_TRUE (module.newMomentary.load());
-    module.useTimeSlice();
-    module.useTimeSlice();
-    EXPECT_EQ (module.getMomentarySequence(), 2u);
-    EXPECT_FALSE (module.newMomentary.load());
+    EXPECT_EQ (module.useTimeSlice(), 50);
+    EXPECT_EQ (module.useTimeSlice(), 50);
+    EXPECT_EQ (take(), 2);
+    EXPECT_EQ (take(), 0);
 }

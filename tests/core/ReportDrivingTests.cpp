@@ -132,8 +132,11 @@ TEST_F (ReportDriving, ADayAfterItsStartTheReportIsFinishedAndANewOneStartsWithR
 
     now = now + juce::RelativeTime::hours (24.0) + juce::RelativeTime::seconds (1.0);
     ProcessorTestAccess::updateMomentary (processor, -21.0f);
-    EXPECT_EQ (reports().size(), 1); // the audio thread only asks for the rotation
-    ProcessorTestAccess::dispatchReportRotation (processor);
+
+    // The audio thread only raises a flag: it posts nothing that the message loop would carry out.
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    EXPECT_EQ (reports().size(), 1);
+    ProcessorTestAccess::pollReports (processor);
 
     const auto files = reports();
     ASSERT_EQ (files.size(), 2);
@@ -151,39 +154,100 @@ TEST_F (ReportDriving, ADayAfterItsStartTheReportIsFinishedAndANewOneStartsWithR
     EXPECT_EQ (csvRows (second).size(), 1u);
 }
 
-TEST_F (ReportDriving, TenSecondsOfToneThroughTheCallbackReadMinus23AndLogEachValueOnce)
+TEST_F (ReportDriving, TenSecondsOfToneReadMinus23AndLogEachValueOnceWhateverTheBlockLength)
 {
     constexpr double rate = 48000.0;
-    ProcessorTestAccess::prepare (processor, rate, 512);
+
+    for (const int blockLength : { 512, 8192 })
+    {
+        SCOPED_TRACE (std::to_string (blockLength) + "-sample blocks");
+        juce::MidiBuffer midi;
+        OvexjuceLoudnessAudioProcessor p (nullptr);
+        p.setClock ([this] { return now; });
+        p.setStringParameter (14, folder.getFolder().getChildFile (juce::String (blockLength)).getFullPathName());
+        ProcessorTestAccess::prepare (p, rate, blockLength);
+        p.setDefaultInputRouting();
+        p.setParameterValue (0, 1.0f);
+
+        // The run starts from empty windows before the tone does.
+        juce::AudioSampleBuffer empty (6, 0);
+        p.processBlock (empty, midi);
+        ProcessorTestAccess::computeLoudness (p);
+
+        const auto start = now;
+        const auto& m = ProcessorTestAccess::meters (p);
+        testsupport::SineSource source (rate, 1000.0, { -23.0, -23.0 });
+        juce::int64 played = 0, turns = 0;
+
+        testsupport::play (source, rate, 10.0, [&] (auto& block)
+        {
+            p.processBlock (block, midi);
+            played += block.getNumSamples();
+            now = start + juce::RelativeTime ((double) played / rate);
+
+            // The loudness thread takes its turn every 50 ms, so a long block brings several values at once.
+            for (; turns < played / 2400; ++turns)
+                ProcessorTestAccess::computeLoudness (p);
+        }, blockLength);
+
+        p.processBlock (empty, midi); // hands over what the last turns computed
+
+        EXPECT_EQ (std::make_tuple (m.momentaryLevel, m.shortTermLevel, m.integratedLevel, m.loudnessRange), std::make_tuple (-23.0f, -23.0f, -23.0f, 0.0f));
+        EXPECT_EQ (m.momentaryFraction, 314.0f / 569.0f);
+        p.setParameterValue (0, 0.0f);
+
+        const auto file = folder.getFolder().getChildFile (juce::String (blockLength)).findChildFiles (juce::File::findFiles, false, "*.xml")[0];
+        EXPECT_EQ (valueIn (file, "IntegratedLoudness"), "-23.0");
+        const auto rows = csvRows (file);
+
+        // 400 ms to the first momentary value, then one each 100 ms; 3 s to the first short-term, then 28799 samples.
+        EXPECT_EQ (std::count_if (rows.begin(), rows.end(), [] (auto& row) { return row.rfind ("MomentaryLoudness, -23.0,", 0) == 0; }), 97);
+        EXPECT_EQ (std::count_if (rows.begin(), rows.end(), [] (auto& row) { return row.rfind ("ShortTermLoudness, -23.0,", 0) == 0; }), 12);
+        EXPECT_EQ (rows.size(), 97u + 12u);
+    }
+}
+
+TEST_F (ReportDriving, LongDeviceBlocksPacedInRealTimeHaveEveryValueOfTheLoudnessThreadLoggedOnce)
+{
+    constexpr double rate = 48000.0;
+    constexpr int blockLength = 8192;
+    processor.setClock ([] { return juce::Time::getCurrentTime(); });
+    processor.setPlayConfigDetails (6, 6, rate, blockLength);
+    processor.prepareToPlay (rate, blockLength); // the module runs on its own thread
     processor.setDefaultInputRouting();
     processor.setParameterValue (0, 1.0f);
 
-    const auto start = now;
-    const auto& m = ProcessorTestAccess::meters (processor);
-    testsupport::SineSource source (rate, 1000.0, { -23.0, -23.0 });
+    // The run starts from empty windows before the tone does.
     juce::MidiBuffer midi;
+    juce::AudioSampleBuffer empty (6, 0);
+    auto& thread = ProcessorTestAccess::loudnessThread (processor);
+    auto& module = ProcessorTestAccess::loudnessModule (processor);
+    processor.processBlock (empty, midi);
+    thread.removeTimeSliceClient (&module);
+    ProcessorTestAccess::computeLoudness (processor);
+    thread.addTimeSliceClient (&module);
+
+    testsupport::SineSource source (rate, 1000.0, { -23.0, -23.0 });
+    const auto began = juce::Time::getMillisecondCounterHiRes();
     int blocks = 0;
 
-    testsupport::play (source, rate, 10.0, [&] (auto& block)
+    // Twelve blocks at the pace a device delivers them: 98304 samples, so 17 momentary values.
+    testsupport::play (source, rate, 12 * blockLength / rate, [&] (auto& block)
     {
+        const auto due = began + 1000.0 * blocks++ * blockLength / rate;
+        juce::Thread::sleep (juce::jmax (0, (int) (due - juce::Time::getMillisecondCounterHiRes())));
         processor.processBlock (block, midi);
-        now = start + juce::RelativeTime (m.processedSamples / rate);
+    }, blockLength);
 
-        // The loudness thread's turn comes about every 50 ms, so a new value stays flagged for several blocks.
-        if (++blocks % 5 == 0)
-            ProcessorTestAccess::computeLoudness (processor);
-    });
+    // Whatever the thread has not computed yet is computed here, then handed over by one more block.
+    thread.removeTimeSliceClient (&module);
 
-    EXPECT_EQ (std::make_tuple (m.momentaryLevel, m.shortTermLevel, m.integratedLevel, m.loudnessRange), std::make_tuple (-23.0f, -23.0f, -23.0f, 0.0f));
-    EXPECT_EQ (m.momentaryFraction, 314.0f / 569.0f);
+    for (int turn = 0; turn < 8; ++turn)
+        ProcessorTestAccess::computeLoudness (processor);
+
+    processor.processBlock (empty, midi);
     processor.setParameterValue (0, 0.0f);
 
-    const auto file = reports()[0];
-    EXPECT_EQ (valueIn (file, "IntegratedLoudness"), "-23.0");
-    const auto rows = csvRows (file);
-
-    // 400 ms to the first momentary value, then one each 100 ms; 3 s to the first short-term, then ~600 ms.
-    EXPECT_EQ (std::count_if (rows.begin(), rows.end(), [] (auto& row) { return row.rfind ("MomentaryLoudness, -23.0,", 0) == 0; }), 96);
-    EXPECT_EQ (std::count_if (rows.begin(), rows.end(), [] (auto& row) { return row.rfind ("ShortTermLoudness, -23.0,", 0) == 0; }), 12);
-    EXPECT_EQ (rows.size(), 96u + 12u);
+    ASSERT_EQ (reports().size(), 1);
+    EXPECT_EQ (csvRows (reports()[0]).size(), 17u);
 }

@@ -30,10 +30,11 @@ struct ProcessorTestAccess
     static MeterSnapshot& writableMeters (OvexjuceLoudnessAudioProcessor& p) { return p.meters; }
     static const std::array<float, 6>& channelMomentary (const OvexjuceLoudnessAudioProcessor& p) { return p.channelMomentary; }
     static juce::TimeSliceThread& loudnessThread (OvexjuceLoudnessAudioProcessor& p) { return p.loudnessThread; }
+    static OVEXLoudnessModule& loudnessModule (OvexjuceLoudnessAudioProcessor& p) { return p.loudnessModule; }
     static void updateTruePeaks (OvexjuceLoudnessAudioProcessor& p, const float* levels, int count) { p.updateTruePeaks (levels, count); }
     static int updateChannelTruePeak (OvexjuceLoudnessAudioProcessor& p, int c, float v) { return p.updateChannelTruePeak (c, v); }
     static void updateMomentary (OvexjuceLoudnessAudioProcessor& p, float value) { p.updateMomentary (value); }
-    static void dispatchReportRotation (OvexjuceLoudnessAudioProcessor& p) { p.reportRotation.handleUpdateNowIfNeeded(); }
+    static void pollReports (OvexjuceLoudnessAudioProcessor& p) { p.reportPoll.timerCallback(); }
     static void remoteTick (OvexjuceLoudnessAudioProcessor& p) { p.timerCallback(); }
     static bool isRemoteFeedRunning (OvexjuceLoudnessAudioProcessor& p) { return p.isTimerRunning(); }
     static int remotePort (const OvexjuceLoudnessAudioProcessor& p) { return p.remoteServer.getBoundPort(); }
