@@ -41,6 +41,11 @@ bool truncatesToNonZero (float value)
     return std::isnan (value) || std::abs (value) >= 1.0f;
 }
 
+bool isOverload (float level)
+{
+    return std::isinf (level) && level > 0.0f;
+}
+
 struct CorrelationPair
 {
     int first, second;
@@ -285,7 +290,21 @@ void OvexjuceLoudnessAudioProcessor::updateRangeBars (float low, float high)
 void OvexjuceLoudnessAudioProcessor::updateTruePeaks (const float* levels, int count)
 {
     for (int c = 0; c < 6; ++c)
-        updateChannelTruePeak (c, c < count ? roundToTenth (levels[c]) : truePeakScale.lowLevel);
+    {
+        const float level = c < count ? levels[c] : truePeakScale.lowLevel;
+
+        // An infinite sample is an overload: the bar full, the alarm on, the scale's top held.
+        if (isOverload (level))
+        {
+            updateChannelTruePeak (c, truePeakScale.highLevel);
+            meters.channelAlarm[(size_t) c] = 1;
+            meters.truePeakAlarm = 1;
+        }
+        else
+        {
+            updateChannelTruePeak (c, roundToTenth (level));
+        }
+    }
 
     updateMaxTruePeak();
 }
@@ -653,9 +672,9 @@ void OvexjuceLoudnessAudioProcessor::measureTruePeaks()
     truePeakMeter.getSnapshot (truePeakResult);
     updateTruePeaks (truePeakResult.levels.data(), 6);
 
-    // The sound field starts at the bottom of the scale.
+    // The sound field starts at the bottom of the scale, and an overload stands at its top.
     for (auto& level : truePeakResult.levels)
-        level = std::max (truePeakScale.lowLevel, level);
+        level = isOverload (level) ? truePeakScale.highLevel : std::max (truePeakScale.lowLevel, level);
 }
 
 void OvexjuceLoudnessAudioProcessor::passThrough (juce::AudioSampleBuffer& block)
@@ -723,7 +742,11 @@ void OvexjuceLoudnessAudioProcessor::updateCorrelations()
         correlationBuffer.clear();
         correlationBuffer.copyFrom (0, 0, routedBuffer, correlationPairs[i].first, 0, n);
         correlationBuffer.copyFrom (1, 0, routedBuffer, correlationPairs[i].second, 0, n);
-        meters.correlation[i] = computeCorrelation (correlationBuffer);
+        // Infinite input makes no correlation: the last finite one stays, as loudness values do.
+        const float correlation = computeCorrelation (correlationBuffer);
+
+        if (std::isfinite (correlation))
+            meters.correlation[i] = correlation;
     }
 }
 

@@ -109,6 +109,33 @@ TEST_F (AudioCallback, NothingRoutedMeansSilenceInAndOut)
     EXPECT_EQ (meters().correlation, (std::array<float, 6> { 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f }));
 }
 
+TEST_F (AudioCallback, InfiniteInputIsAnOverloadAtTheTopOfTheScaleAndNoValueTurnsNonFinite)
+{
+    processor.setDefaultInputRouting();
+    SineSource source (rate, 997.0, { -20.0, -20.0 });
+    play (source, 0.5);
+    const auto correlationBefore = meters().correlation[0];
+
+    source.fill (block);
+    block.setSample (0, 100, std::numeric_limits<float>::infinity());
+    block.setSample (1, 200, std::numeric_limits<float>::quiet_NaN());
+    ProcessorTestAccess::process (processor, block);
+    const auto& m = meters();
+
+    EXPECT_EQ (std::make_tuple (m.heldTruePeak[0], m.truePeakFraction[0], m.channelAlarm[0], m.truePeakAlarm, m.soundFieldLevel[0]),
+               std::make_tuple (5.0f, 1.0f, 1, 1, 1.0f));
+    EXPECT_EQ (m.correlation[0], correlationBefore);
+
+    const float fields[] = { m.momentaryLevel, m.momentaryFraction, m.shortTermLevel, m.integratedLevel, m.loudnessRange,
+                             m.rangeLowFraction, m.rangeHighFraction, m.shortTermFraction, (float) m.processedSamples };
+    for (float value : fields)
+        EXPECT_TRUE (std::isfinite (value)) << &value - fields;
+
+    for (const auto* six : { &m.heldTruePeak, &m.truePeakFraction, &m.soundFieldLevel, &m.correlation })
+        for (float value : *six)
+            EXPECT_TRUE (std::isfinite (value));
+}
+
 TEST_F (AudioCallback, DownmixLeavesOnlyLeftAndRightForTheCorrelations)
 {
     processor.setDefaultInputRouting();
