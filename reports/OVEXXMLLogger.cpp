@@ -37,10 +37,12 @@ std::unique_ptr<juce::XmlElement> makeSkeleton()
     return root;
 }
 
-bool replaceAtomically (const juce::File& target, const juce::MemoryBlock& document)
+juce::Result replaceAtomically (const juce::File& target, const juce::MemoryBlock& document)
 {
-    if (target.getParentDirectory().createDirectory().failed())
-        return false;
+    const auto folder = target.getParentDirectory().createDirectory();
+
+    if (folder.failed())
+        return folder;
 
     // Hidden, so a folder listing of reports never shows a half-written or stranded copy.
     juce::TemporaryFile temporary (target, juce::TemporaryFile::useHiddenFile);
@@ -49,16 +51,20 @@ bool replaceAtomically (const juce::File& target, const juce::MemoryBlock& docum
         // Unbuffered, so a short write (a full disk) shows in write's result.
         juce::FileOutputStream out (temporary.getFile(), 0);
 
+        if (out.failedToOpen())
+            return out.getStatus();
+
         if (! out.write (document.getData(), document.getSize()))
-            return false;
+            return out.getStatus().failed() ? out.getStatus() : juce::Result::fail ("short write");
 
         out.flush(); // fsync: the rename must not publish a file whose blocks are not on disk yet
 
         if (out.getStatus().failed())
-            return false;
+            return out.getStatus();
     }
 
-    return temporary.getFile().replaceFileIn (target);
+    return temporary.getFile().replaceFileIn (target) ? juce::Result::ok()
+                                                       : juce::Result::fail ("cannot replace it");
 }
 } // namespace
 
@@ -211,8 +217,17 @@ void OVEXXMLLogger::writeReport()
     if (bytes == lastWritten && target.existsAsFile())
         return;
 
-    if (replaceAtomically (target, bytes))
+    const auto written = replaceAtomically (target, bytes);
+
+    if (written.wasOk())
+    {
         lastWritten = bytes;
+        failures.succeeded (target);
+    }
+    else
+    {
+        failures.failed (target, written.getErrorMessage());
+    }
 }
 
 int OVEXXMLLogger::useTimeSlice()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LatestMaximumSlot.h"
+#include "WriteFailureLog.h"
 
 #include <juce_core/juce_core.h>
 
@@ -36,7 +37,7 @@ public:
 
     /** Replaces the report file with the current tree through a hidden temporary file beside it, so
         a reader or a crash never meets a half-written report. A failed write leaves the previous
-        file; the next turn tries again. */
+        file; the next turn tries again. The first failure and the recovery go to the framework log. */
     void writeReport();
 
     /** Writes the report; the next call follows after a second. */
@@ -56,6 +57,7 @@ private:
     juce::File reportFile;
     LatestMaximumSlot maxShortTerm, maxMomentary, maxTruePeak;
     juce::MemoryBlock lastWritten;
+    WriteFailureLog failures;
 
     JUCE_DECLARE_NON_COPYABLE (OVEXXMLLogger)
 };

@@ -278,6 +278,29 @@ TEST_F (XmlReport, FailedWriteLeavesThePreviousReportWholeAndNoStrayFile)
     EXPECT_EQ (attribute ("UserSelectedTitle", "value"), "QIT51Log");
 }
 
+TEST_F (XmlReport, AReportThatCannotBeWrittenIsSaidOnceWithItsReasonAndSoIsItsRecovery)
+{
+    // A plain file where the report's folder should be makes every write fail, even for root.
+    const auto blocker = temp.getChildFile ("blocker");
+    const auto blocked = blocker.getChildFile ("r.xml");
+    ASSERT_TRUE (blocker.create());
+
+    CapturingLogger logger;
+    auto& xml = startXml (blocked);
+    xml.setUserSelectedTitle ("QIT51Log");
+    xml.writeReport();
+    ASSERT_EQ (logger.messages.size(), 1);
+    EXPECT_TRUE (logger.messages[0].startsWith ("Report file " + blocked.getFullPathName() + " cannot be written: "))
+        << logger.messages[0];
+    EXPECT_GT (logger.messages[0].fromFirstOccurrenceOf (": ", false, false).length(), 0);
+
+    ASSERT_TRUE (blocker.deleteFile());
+    xml.writeReport();
+    ASSERT_EQ (logger.messages.size(), 2);
+    EXPECT_EQ (logger.messages[1], "Report file " + blocked.getFullPathName() + " is written again");
+    EXPECT_EQ (juce::parseXML (blocked)->getChildByName ("UserSelectedTitle")->getStringAttribute ("value"), "QIT51Log");
+}
+
 TEST_F (XmlReport, ReaderParsingInALoopNeverMeetsAHalfWrittenOrMissingReport)
 {
     auto& xml = startXml (report);
