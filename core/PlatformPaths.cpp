@@ -1,5 +1,10 @@
 #include "PlatformPaths.h"
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace
 {
 juce::File fromEnvironmentOrHome (const char* variable, const char* homeRelativeFallback)
@@ -21,4 +26,15 @@ juce::File platformLogBaseFolder()
 juce::File platformSharedFolder()
 {
     return fromEnvironmentOrHome ("XDG_CONFIG_HOME", ".config");
+}
+
+FileClaim claimNewFile (const juce::File& file)
+{
+    const int handle = ::open (file.getFullPathName().toRawUTF8(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+
+    if (handle < 0)
+        return errno == EEXIST ? FileClaim::taken : FileClaim::failed;
+
+    ::close (handle);
+    return FileClaim::claimed;
 }

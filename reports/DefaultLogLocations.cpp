@@ -23,12 +23,21 @@ juce::File reportFolderFor (const juce::String& folderText)
 juce::File makeReportFile (const juce::String& folderText, const juce::String& baseName, juce::Time start)
 {
     const auto folder = reportFolderFor (folderText);
-
     const auto stem = (baseName.isNotEmpty() ? baseName : juce::String (defaultLogFileName)) + "_" + reportTimeStamp (start);
-    auto file = folder.getChildFile (stem + ".xml");
 
-    for (int suffix = 2; file.exists() || csvCompanionOf (file).exists(); ++suffix)
-        file = folder.getChildFile (stem + "_" + juce::String (suffix) + ".xml");
+    // A folder that cannot be made leaves the first name; the writers then say that it cannot be written.
+    folder.createDirectory();
 
-    return file;
+    for (int suffix = 1;; ++suffix)
+    {
+        const auto file = folder.getChildFile (suffix == 1 ? stem + ".xml" : stem + "_" + juce::String (suffix) + ".xml");
+
+        if (csvCompanionOf (file).exists())
+            continue;
+
+        const auto claim = claimNewFile (file);
+
+        if (claim != FileClaim::taken)
+            return file;
+    }
 }

@@ -14,7 +14,9 @@ extern const char* const defaultLogFileName;
     through this. */
 juce::File reportFolderFor (const juce::String& folderText);
 
-/** The XML report for a run starting at the given time: in folderText (the default folder when
-    empty), named baseName (the default when empty), "_", the time stamp and ".xml". When such a
-    report already exists, "_2", "_3"… is added to the base so that no report overwrites another. */
+/** Claims the XML report for a run starting at the given time: in folderText (the default folder
+    when empty, made when missing), named baseName (the default when empty), "_", the time stamp and
+    ".xml". The name is taken by creating the empty file atomically; when a report or a CSV log of
+    that name already exists, "_2", "_3"… is added to the base, so no two reports share a name,
+    even from two programs started in the same second. */
 juce::File makeReportFile (const juce::String& folderText, const juce::String& baseName, juce::Time start);

@@ -9,6 +9,9 @@
 
 #include <limits>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace
 {
 using reporttest::reportMoment;
@@ -61,14 +64,15 @@ TEST (DefaultLogLocations, EmptyFolderOrNameEachFallsBackOnItsOwnAndTheDefaultFo
     const auto stateFolder =
         testsupport::TemporaryHomeEnvironment::home().getChildFile (".local/state/miLOR/NOLV");
 
-    EXPECT_EQ (makeReportFile ("", "Show", reportMoment()),
-               stateFolder.getChildFile ("Show_5_Dec_2026_9_7_3.xml"));
+    EXPECT_EQ (defaultLogFolder(), stateFolder);
+    EXPECT_FALSE (stateFolder.exists());
+    EXPECT_EQ (makeReportFile ("", "Show", reportMoment()), stateFolder.getChildFile ("Show_5_Dec_2026_9_7_3.xml"));
     EXPECT_EQ (makeReportFile (temp.getFolder().getFullPathName(), "", reportMoment()),
                temp.getChildFile ("NOLV51Log_5_Dec_2026_9_7_3.xml"));
-    EXPECT_FALSE (stateFolder.exists());
+    stateFolder.deleteRecursively();
 }
 
-TEST (DefaultLogLocations, NoReportTakesTheNameOfAnExistingReportOrCsvLog)
+TEST (DefaultLogLocations, EachReportClaimsANameNoReportOrCsvLogHasEvenFromProcessesStartedAtOnce)
 {
     const testsupport::ScopedTimeZone zone ("UTC0");
     const testsupport::ScopedTemporaryFolder temp;
@@ -76,13 +80,51 @@ TEST (DefaultLogLocations, NoReportTakesTheNameOfAnExistingReportOrCsvLog)
     { return makeReportFile (folder, "R", reportMoment()).getFileName(); };
 
     EXPECT_EQ (next(), "R_5_Dec_2026_9_7_3.xml");
-    ASSERT_TRUE (temp.getChildFile (next()).create());
+    EXPECT_TRUE (temp.getChildFile ("R_5_Dec_2026_9_7_3.xml").existsAsFile());
     EXPECT_EQ (next(), "R_5_Dec_2026_9_7_3_2.xml");
-    ASSERT_TRUE (temp.getChildFile (next()).create());
-    EXPECT_EQ (next(), "R_5_Dec_2026_9_7_3_3.xml");
 
     // A CSV log left without its report.
     ASSERT_TRUE (temp.getChildFile ("R_5_Dec_2026_9_7_3_3.csv").create());
     EXPECT_EQ (next(), "R_5_Dec_2026_9_7_3_4.xml");
+
+    // Eight programs let go at the same moment each get a name of their own.
+    constexpr int programs = 8;
+    int go[2], names[2];
+    ASSERT_EQ (::pipe (go), 0);
+    ASSERT_EQ (::pipe (names), 0);
+
+    for (int i = 0; i < programs; ++i)
+    {
+        if (::fork() == 0)
+        {
+            char unused;
+            ::close (go[1]);
+            [[maybe_unused]] const auto released = ::read (go[0], &unused, 1); // returns once the test closes go
+            const auto name = next() + "\n";
+            [[maybe_unused]] const auto written = ::write (names[1], name.toRawUTF8(), (size_t) name.getNumBytesAsUTF8());
+            ::_exit (0);
+        }
+    }
+
+    ::close (go[0]);
+    ::close (go[1]);
+    ::close (names[1]);
+
+    for (int i = 0; i < programs; ++i)
+        ::wait (nullptr);
+
+    std::string received;
+    char buffer[512];
+
+    for (ssize_t n; (n = ::read (names[0], buffer, sizeof (buffer))) > 0;)
+        received.append (buffer, (size_t) n);
+
+    ::close (names[0]);
+    juce::StringArray claimed;
+    claimed.addLines (received);
+    claimed.removeEmptyStrings();
+    EXPECT_EQ (claimed.size(), programs);
+    claimed.removeDuplicates (false);
+    EXPECT_EQ (claimed.size(), programs) << received;
 }
 } // namespace
