@@ -5,6 +5,7 @@
 #include "OVEXReportLogger.h"
 #include "RemotePort.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <limits>
@@ -71,6 +72,9 @@ OvexjuceLoudnessAudioProcessor::~OvexjuceLoudnessAudioProcessor()
 {
     reportPoll.stopTimer();
     finishReport();
+
+    // One last try for reports still unfinished.
+    finishingReports.clear();
     stopTimer();
     loudnessThread.stopThread (1000);
 }
@@ -356,10 +360,9 @@ const juce::String& OvexjuceLoudnessAudioProcessor::loudnessUnit() const
     return params.measurementStandard == 0.0f ? unitLUFS() : unitLKFS();
 }
 
-juce::File OvexjuceLoudnessAudioProcessor::buildLogFile()
+juce::File OvexjuceLoudnessAudioProcessor::buildLogFile (juce::Time start) const
 {
-    reportStartTime = clock();
-    return makeReportFile (params.logFilePath, params.logFileName, reportStartTime);
+    return makeReportFile (params.logFilePath, params.logFileName, start);
 }
 
 void OvexjuceLoudnessAudioProcessor::startReport()
@@ -368,7 +371,7 @@ void OvexjuceLoudnessAudioProcessor::startReport()
     finishReport();
 
     reportStartTime = clock();
-    const auto file = buildLogFile();
+    const auto file = buildLogFile (reportStartTime);
     std::cout << file.getFullPathName() << std::flush;
 
     // Set up completely before the audio thread can reach it.
@@ -398,15 +401,16 @@ void OvexjuceLoudnessAudioProcessor::finishReport()
     if (logger == nullptr)
         return;
 
-    reportPoll.stopTimer();
     const auto now = clock();
     logger->setStopTime (now);
     logger->setUpTime ((now - reportStartTime).inSeconds());
     logger->setIntegratedLoudness (loudnessUnit(), meters.integratedLevel);
     logger->setLoudnessRange (unitLU(), meters.loudnessRange);
 
-    // Destroying the logger completes both files; this runs outside the lock.
-    logger.reset();
+    // The final writes happen here, outside the lock. A report that a full disk or a vanished folder
+    // keeps from completing stays alive, its thread retrying, until its files hold everything.
+    if (! logger->finish())
+        finishingReports.push_back (std::move (logger));
 }
 
 void OvexjuceLoudnessAudioProcessor::updateMaxMomentary()
@@ -435,6 +439,13 @@ void OvexjuceLoudnessAudioProcessor::pollReports()
 {
     if (rotationDue.exchange (false, std::memory_order_acq_rel))
         rotateReportIfDue();
+
+    finishingReports.erase (std::remove_if (finishingReports.begin(), finishingReports.end(),
+                                            [] (const auto& logger) { return logger->isFinished(); }),
+                            finishingReports.end());
+
+    if (reportLogger == nullptr && finishingReports.empty())
+        reportPoll.stopTimer();
 }
 
 void OvexjuceLoudnessAudioProcessor::rotateReportIfDue()

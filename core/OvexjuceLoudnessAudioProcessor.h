@@ -17,6 +17,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class OVEXReportLogger;
 
@@ -130,7 +131,7 @@ private:
 
     void startReport();
     void finishReport();
-    juce::File buildLogFile();
+    juce::File buildLogFile (juce::Time start) const;
     void updateMaxMomentary();
     void updateMaxShortTerm();
     void updateMaxTruePeak();
@@ -167,6 +168,7 @@ private:
     // it is held only around the pointer and the report maxima, never around file work.
     juce::SpinLock reportLock;
     std::unique_ptr<OVEXReportLogger> reportLogger;
+    std::vector<std::unique_ptr<OVEXReportLogger>> finishingReports; // message thread only
     juce::Time reportStartTime;
     float maxMomentary = -70.0f;
     juce::Time maxMomentaryTime;

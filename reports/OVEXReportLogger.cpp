@@ -65,3 +65,15 @@ int OVEXReportLogger::logShortTerm (juce::Time time, float level) noexcept
 {
     return csvLogger.pushEntry ({ OVEXLogEntry::shortTerm, level, time });
 }
+
+bool OVEXReportLogger::finish()
+{
+    xmlLogger.writeReport();
+    csvLogger.writeQueued();
+    return isFinished();
+}
+
+bool OVEXReportLogger::isFinished() const
+{
+    return xmlLogger.isWritten() && csvLogger.isDrained();
+}

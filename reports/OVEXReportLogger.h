@@ -6,7 +6,8 @@
 #include <juce_core/juce_core.h>
 
 /** One measurement run's report: the XML summary and the CSV log, written on the report's own
-    "NOLV logger" thread. Destroying it finishes both files before it returns.
+    "NOLV logger" thread. finish makes the final writes at once; when one fails, the thread goes on
+    retrying until both files hold everything, and destroying the logger tries a last time.
 
     Threads: construction, setLogFile, setTitle, the time and end-value setters and destruction run
     on the thread that starts and ends reports, which sets the logger up (setLogFile, setTitle,
@@ -34,6 +35,13 @@ public:
     /** 1 when the value was queued for the CSV log, 0 when the queue was full and it was dropped. */
     int logMomentary (juce::Time time, float level) noexcept;
     int logShortTerm (juce::Time time, float level) noexcept;
+
+    /** Writes both files with every value set so far, on the calling thread; true when both are
+        complete. The report's thread keeps retrying what failed. */
+    bool finish();
+
+    /** Whether the last writes of both files succeeded with nothing left queued. */
+    bool isFinished() const;
 
     static constexpr int csvCapacity = 1024;
 

@@ -17,12 +17,17 @@ OVEXTextCSVLogger::OVEXTextCSVLogger (juce::TimeSliceThread& timeSliceThread, in
 OVEXTextCSVLogger::~OVEXTextCSVLogger()
 {
     thread.removeTimeSliceClient (this);
+    writeQueued();
+    reportLostEntries();
+}
 
+bool OVEXTextCSVLogger::writeQueued()
+{
     while (useTimeSlice() == 0)
     {
     }
 
-    reportLostEntries();
+    return fifo.getNumReady() == 0;
 }
 
 void OVEXTextCSVLogger::setLogFile (const juce::File& reportXml)
@@ -90,21 +95,34 @@ int OVEXTextCSVLogger::appendRows (int start1, int size1, int start2, int size2)
     addRows (start1, size1);
     addRows (start2, size2);
 
-    if (csvFile.getParentDirectory().createDirectory().failed())
+    const auto folder = csvFile.getParentDirectory().createDirectory();
+
+    if (folder.failed())
+    {
+        failures.failed (csvFile, folder.getErrorMessage());
         return 0;
+    }
 
     // Unbuffered, so the whole batch goes out in one write whose byte count is known.
     juce::FileOutputStream out (csvFile, 0);
 
     if (! out.openedOk())
+    {
+        failures.failed (csvFile, out.getStatus().getErrorMessage());
         return 0;
+    }
 
     const auto start = out.getPosition();
     out.write (text.getData(), text.getDataSize());
     const auto done = (size_t) (out.getPosition() - start);
 
     if (done == text.getDataSize())
+    {
+        failures.succeeded (csvFile);
         return (int) rowEnds.size();
+    }
+
+    failures.failed (csvFile, out.getStatus().failed() ? out.getStatus().getErrorMessage() : juce::String ("short write"));
 
     int whole = 0;
 
@@ -133,6 +151,6 @@ void OVEXTextCSVLogger::reportLostEntries()
     if (unwritten > 0)
         losses.add (juce::String (unwritten) + " not written");
 
-    const auto message = "CSV log " + csvFile.getFullPathName() + " lost values: " + losses.joinIntoString (", ");
+    const auto message = "Report file " + csvFile.getFullPathName() + " lost values: " + losses.joinIntoString (", ");
     juce::Logger::writeToLog (message);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OVEXLogEntry.h"
+#include "WriteFailureLog.h"
 
 #include <juce_core/juce_core.h>
 
@@ -15,7 +16,7 @@ class OVEXTextCSVLogger : public juce::TimeSliceClient
 public:
     OVEXTextCSVLogger (juce::TimeSliceThread& thread, int capacity);
 
-    /** Writes every entry still queued before returning; lost values go to the framework log. */
+    /** Tries once more to write every entry still queued; lost values go to the framework log. */
     ~OVEXTextCSVLogger() override;
 
     /** The log becomes the report's CSV companion. Entries queued before stay queued until then. */
@@ -28,6 +29,12 @@ public:
     /** Writes one batch of at most a quarter of the ring. Returns 0 when the batch was written
         (call again at once), 100 when there was nothing to write or the file could not take it. */
     int useTimeSlice() override;
+
+    /** Writes batches until the queue is empty or a write fails; true when nothing is left queued. */
+    bool writeQueued();
+
+    /** Whether every entry queued so far is in the file. */
+    bool isDrained() const { return fifo.getNumReady() == 0 && ! failures.isFailing(); }
 
     static constexpr int idleWaitMs = 100;
 
@@ -48,6 +55,7 @@ private:
     juce::File csvFile;
     std::unique_ptr<OVEXLogEntry[]> entries;
     std::atomic<juce::int64> droppedEntries { 0 };
+    WriteFailureLog failures;
 
     JUCE_DECLARE_NON_COPYABLE (OVEXTextCSVLogger)
 };

@@ -40,6 +40,9 @@ public:
         file; the next turn tries again. The first failure and the recovery go to the framework log. */
     void writeReport();
 
+    /** Whether the last write of the report succeeded. */
+    bool isWritten() const noexcept { return ! failures.isFailing(); }
+
     /** Writes the report; the next call follows after a second. */
     int useTimeSlice() override;
 

@@ -1,11 +1,14 @@
+#include "CapturingLogger.h"
 #include "DefaultLogLocations.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "ProcessorTestAccess.h"
 #include "ReportFiles.h"
+#include "ScopedFileSizeLimit.h"
 #include "ScopedTemporaryFolder.h"
 #include "ScopedTimeZone.h"
 #include "TemporaryHomeEnvironment.h"
 #include "TestSignals.h"
+#include "WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -109,6 +112,25 @@ TEST_F (ReportDriving, StoppingOrRestoringWithNoReportOpenWritesNothingAndStarti
 
     for (const auto& file : reports())
         EXPECT_EQ (valueIn (file, "StopTime"), "5 Dec 2026 9:07:03") << file.getFileName();
+}
+
+TEST_F (ReportDriving, AReportThatCannotBeFinishedIsRetriedOnItsThreadUntilItsFilesHoldEverything)
+{
+    testsupport::CapturingLogger log;
+    processor.setParameterValue (0, 1.0f);
+    const auto file = reports()[0];
+
+    {
+        const testsupport::ScopedFileSizeLimit diskFull (100);
+        processor.setParameterValue (0, 0.0f);
+        EXPECT_EQ (valueIn (file, "StopTime"), "");
+    }
+
+    EXPECT_TRUE (testsupport::waitUntil ([&] { return valueIn (file, "StopTime") == "5 Dec 2026 9:07:03"; }));
+    const auto lines = log.lines();
+    ASSERT_EQ (lines.size(), 2) << lines.joinIntoString ("\n");
+    EXPECT_TRUE (lines[0].contains (file.getFullPathName() + " cannot be written: ")) << lines[0];
+    EXPECT_TRUE (lines[1].endsWith (file.getFullPathName() + " is written again")) << lines[1];
 }
 
 TEST_F (ReportDriving, EmptyFolderAndNameFallBackToTheDefaults)

@@ -1,3 +1,4 @@
+#include "CapturingLogger.h"
 #include "OVEXReportLogger.h"
 #include "ReportFiles.h"
 #include "ReportText.h"
@@ -44,18 +45,6 @@ const std::string filledReport = juce::String (R"(<?xml version="1.0" encoding="
 // Right after the start every attribute is already there, with nothing in it.
 const std::string skeleton =
     std::regex_replace (filledReport, std::regex (R"((value|unit|maxTime)="[^"]*")"), "$1=\"\"");
-
-class CapturingLogger : public juce::Logger
-{
-public:
-    CapturingLogger() { juce::Logger::setCurrentLogger (this); }
-    ~CapturingLogger() override { juce::Logger::setCurrentLogger (nullptr); }
-
-    juce::StringArray messages;
-
-private:
-    void logMessage (const juce::String& message) override { messages.add (message); }
-};
 
 // The writers' thread is never started: the tests turn them by hand, so nothing waits on a thread.
 class ReportWriters : public testing::Test
@@ -193,35 +182,33 @@ TEST_F (CsvLog, FailedWriteLeavesOnlyWholeLinesAndIsRetriedFromTheFirstUnwritten
     }
 }
 
-TEST_F (CsvLog, LostValuesAreCountedInTheFrameworkLogWhenTheLogEnds)
+TEST_F (CsvLog, AFailingLogIsSaidOnceAndLostValuesAreCountedWhenTheLogEnds)
 {
     // A plain file where the log's folder should be makes every write fail, even for root.
     const auto blocked = temp.getChildFile ("blocker/r.xml");
     ASSERT_TRUE (blocked.getParentDirectory().create());
 
-    const std::tuple<juce::File, int, const char*> cases[] = { // report, values pushed, what is logged
-        { report, 1023, "" },
-        { report, 1030, "7 dropped because the queue was full" },
-        { blocked, 1025, "2 dropped because the queue was full, 1023 not written" },
+    const std::tuple<juce::File, int, juce::StringArray> cases[] = { // report, values pushed, what is logged
+        { report, 1023, {} },
+        { report, 1030, { "lost values: 7 dropped because the queue was full" } },
+        { blocked, 1025, { "cannot be written: ", "lost values: 2 dropped because the queue was full, 1023 not written" } },
     };
 
-    for (const auto& [reportXml, pushes, message] : cases)
+    for (const auto& [reportXml, pushes, expected] : cases)
     {
-        CapturingLogger logger;
+        testsupport::CapturingLogger logger;
         makeCsvWriter (reportXml);
 
         for (int i = 0; i < pushes; ++i)
             csvWriter->pushEntry ({ OVEXLogEntry::momentary, -23.0f, reportMoment() });
 
+        EXPECT_EQ (csvWriter->useTimeSlice(), reportXml == blocked ? 100 : 0);
         csvWriter.reset();
-        ASSERT_EQ (logger.messages.size(), *message == 0 ? 0 : 1) << logger.messages.joinIntoString ("\n");
+        const auto lines = logger.lines();
+        ASSERT_EQ (lines.size(), expected.size()) << lines.joinIntoString ("\n");
 
-        if (*message != 0)
-        {
-            EXPECT_TRUE (logger.messages[0].contains (csvCompanionOf (reportXml).getFullPathName())
-                         && logger.messages[0].endsWith (" lost values: " + juce::String (message)))
-                << logger.messages[0];
-        }
+        for (int i = 0; i < lines.size(); ++i)
+            EXPECT_TRUE (lines[i].startsWith ("Report file " + csvCompanionOf (reportXml).getFullPathName() + " " + expected[i])) << lines[i];
     }
 }
 
@@ -285,19 +272,19 @@ TEST_F (XmlReport, AReportThatCannotBeWrittenIsSaidOnceWithItsReasonAndSoIsItsRe
     const auto blocked = blocker.getChildFile ("r.xml");
     ASSERT_TRUE (blocker.create());
 
-    CapturingLogger logger;
+    testsupport::CapturingLogger logger;
     auto& xml = startXml (blocked);
     xml.setUserSelectedTitle ("QIT51Log");
     xml.writeReport();
-    ASSERT_EQ (logger.messages.size(), 1);
-    EXPECT_TRUE (logger.messages[0].startsWith ("Report file " + blocked.getFullPathName() + " cannot be written: "))
-        << logger.messages[0];
-    EXPECT_GT (logger.messages[0].fromFirstOccurrenceOf (": ", false, false).length(), 0);
+    ASSERT_EQ (logger.lines().size(), 1);
+    EXPECT_TRUE (logger.lines()[0].startsWith ("Report file " + blocked.getFullPathName() + " cannot be written: "))
+        << logger.lines()[0];
+    EXPECT_GT (logger.lines()[0].fromFirstOccurrenceOf (": ", false, false).length(), 0);
 
     ASSERT_TRUE (blocker.deleteFile());
     xml.writeReport();
-    ASSERT_EQ (logger.messages.size(), 2);
-    EXPECT_EQ (logger.messages[1], "Report file " + blocked.getFullPathName() + " is written again");
+    ASSERT_EQ (logger.lines().size(), 2);
+    EXPECT_EQ (logger.lines()[1], "Report file " + blocked.getFullPathName() + " is written again");
     EXPECT_EQ (juce::parseXML (blocked)->getChildByName ("UserSelectedTitle")->getStringAttribute ("value"), "QIT51Log");
 }
 
