@@ -1,12 +1,19 @@
 #include "OVEXSocketConnectionWrapper.h"
 
+#include <cerrno>
+
+#include <poll.h>
+#include <sys/socket.h>
+
 std::atomic<int> OVEXSocketConnectionWrapper::nextConnectionId { 0 };
 
 namespace
 {
-constexpr int disconnectTimeoutMs = 4000;
+constexpr int pollIntervalMs = 100;  // how soon a reader or the listener notices it should end
+constexpr int acceptBackOffMs = 100; // after an accept that failed, for instance for lack of descriptors
+constexpr int threadStopTimeoutMs = 4000;
 
-/** The framework's frame: magic number and payload length, both little-endian, then the payload. */
+/** The frame header and payload, little-endian as the framework writes them. */
 juce::MemoryBlock frameForPacket (const juce::MemoryBlock& packet)
 {
     const juce::uint32 header[2] = { juce::ByteOrder::swapIfBigEndian (OVEXSocketConnectionWrapper::magicNumber),
@@ -16,149 +23,264 @@ juce::MemoryBlock frameForPacket (const juce::MemoryBlock& packet)
     frame.copyFrom (packet.getData(), sizeof (header), packet.getSize());
     return frame;
 }
+
+enum class Readiness { ready, timedOut, failed };
+
+Readiness waitForData (int handle)
+{
+    pollfd entry { handle, POLLIN, 0 };
+    const int result = ::poll (&entry, 1, pollIntervalMs);
+
+    if (result < 0)
+        return errno == EINTR ? Readiness::timedOut : Readiness::failed;
+
+    if (result == 0)
+        return Readiness::timedOut;
+
+    return (entry.revents & (POLLIN | POLLHUP | POLLERR)) != 0 ? Readiness::ready : Readiness::failed;
+}
 } // namespace
 
-OVEXSocketConnectionWrapper::OVEXSocketConnectionWrapper()
-    : server (std::make_unique<WrappedInterprocessConnectionServer> (*this))
+//==============================================================================
+/** One client: its socket, a reader thread that takes frames off it, and a writer for sends. */
+class OVEXSocketConnectionWrapper::Connection : private juce::Thread
 {
-}
+public:
+    Connection (OVEXSocketConnectionWrapper& ownerToUse, int id, std::unique_ptr<juce::StreamingSocket> s)
+        : juce::Thread ("NOLV remote client"), owner (ownerToUse), connectionId (id), socket (std::move (s))
+    {
+        writer.attach (socket->getRawSocketHandle());
+    }
+
+    ~Connection() override
+    {
+        // Dropping connections is silent.
+        lost = true;
+        signalThreadShouldExit();
+        ::shutdown (socket->getRawSocketHandle(), SHUT_RDWR);
+        stopThread (threadStopTimeoutMs);
+    }
+
+    void begin()
+    {
+        owner.connectionMade (connectionId);
+        startThread();
+    }
+
+    /** Message thread. */
+    void send (const juce::MemoryBlock& frame)
+    {
+        if (! isDead() && writer.write (frame.getData(), frame.getSize()) == ClientSocketWriter::Result::failed)
+            reportLoss();
+    }
+
+    bool isDead() const noexcept { return dead.load(); }
+
+private:
+    void run() override
+    {
+        while (readFrame())
+        {
+        }
+
+        // The client sees the end at once, though the connection is deleted only at the next send or accept.
+        ::shutdown (socket->getRawSocketHandle(), SHUT_RDWR);
+        reportLoss();
+    }
+
+    /** False when the client is gone or its stream can no longer be trusted. */
+    bool readFrame()
+    {
+        juce::uint32 header[2];
+
+        if (! readExactly (header, sizeof (header)))
+            return false;
+
+        const auto magic = juce::ByteOrder::swapIfBigEndian (header[0]);
+        const auto length = juce::ByteOrder::swapIfBigEndian (header[1]);
+
+        if (magic != magicNumber)
+            return false;
+
+        // A real message is under 100 bytes; nothing is reserved for a length it never sends.
+        if (length > maximumFrameBytes)
+        {
+            juce::Logger::writeToLog ("Remote client " + juce::String (connectionId) + " announced a frame of "
+                                      + juce::String (length) + " bytes; its connection is closed");
+            return false;
+        }
+
+        if (length == 0)
+            return true;
+
+        payload.setSize (length);
+
+        if (! readExactly (payload.getData(), length))
+            return false;
+
+        owner.messageReceived (payload, connectionId);
+        return true;
+    }
+
+    bool readExactly (void* destination, size_t size)
+    {
+        auto* bytes = static_cast<char*> (destination);
+
+        for (size_t received = 0; received < size;)
+        {
+            if (threadShouldExit())
+                return false;
+
+            const auto readiness = waitForData (socket->getRawSocketHandle());
+
+            if (readiness == Readiness::failed)
+                return false;
+
+            if (readiness == Readiness::timedOut)
+                continue;
+
+            const auto n = ::recv (socket->getRawSocketHandle(), bytes + received, size - received, 0);
+
+            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
+                return false;
+
+            received += (size_t) juce::jmax ((ssize_t) 0, n);
+        }
+
+        return true;
+    }
+
+    /** The loss is told once, whether the reader or a send notices it first. */
+    void reportLoss()
+    {
+        if (! lost.exchange (true))
+            owner.connectionLost (connectionId);
+
+        dead = true;
+    }
+
+    OVEXSocketConnectionWrapper& owner;
+    const int connectionId;
+    std::unique_ptr<juce::StreamingSocket> socket;
+    ClientSocketWriter writer;
+    juce::MemoryBlock payload;
+    std::atomic<bool> lost { false }, dead { false };
+};
+
+//==============================================================================
+/** The accept loop on a listening socket. */
+class OVEXSocketConnectionWrapper::Listener : private juce::Thread
+{
+public:
+    Listener (OVEXSocketConnectionWrapper& ownerToUse, std::unique_ptr<juce::StreamingSocket> listeningSocket)
+        : juce::Thread ("NOLV remote listener"), owner (ownerToUse), socket (std::move (listeningSocket))
+    {
+        startThread();
+    }
+
+    ~Listener() override
+    {
+        stopThread (threadStopTimeoutMs);
+    }
+
+    int getBoundPort() const { return socket->getBoundPort(); }
+
+private:
+    void run() override
+    {
+        while (! threadShouldExit())
+        {
+            const auto readiness = waitForData (socket->getRawSocketHandle());
+
+            if (readiness == Readiness::timedOut)
+                continue;
+
+            std::unique_ptr<juce::StreamingSocket> client (readiness == Readiness::ready ? socket->waitForNextConnection() : nullptr);
+
+            if (client == nullptr)
+                wait (acceptBackOffMs);
+            else
+                owner.accept (std::move (client));
+        }
+    }
+
+    OVEXSocketConnectionWrapper& owner;
+    std::unique_ptr<juce::StreamingSocket> socket;
+};
+
+//==============================================================================
+OVEXSocketConnectionWrapper::OVEXSocketConnectionWrapper() = default;
 
 OVEXSocketConnectionWrapper::~OVEXSocketConnectionWrapper()
 {
     stop();
-    server.reset();
 }
 
 bool OVEXSocketConnectionWrapper::start (int port)
 {
-    // The framework asserts on ports it cannot bind rather than just failing.
     if (port < 0 || port > 65535)
         return false;
 
-    return server->beginWaitingForSocket (port, {});
+    listener.reset();
+    auto socket = std::make_unique<juce::StreamingSocket>();
+
+    if (! socket->createListener (port, {}))
+        return false;
+
+    listener = std::make_unique<Listener> (*this, std::move (socket));
+    return true;
 }
 
 int OVEXSocketConnectionWrapper::getBoundPort() const
 {
-    return server->getBoundPort();
+    return listener != nullptr ? listener->getBoundPort() : -1;
 }
 
 void OVEXSocketConnectionWrapper::stop()
 {
-    server->stop();
+    listener.reset();
 
     const juce::ScopedLock lock (connections.getLock());
     connections.clear();
 }
 
+void OVEXSocketConnectionWrapper::accept (std::unique_ptr<juce::StreamingSocket> socket)
+{
+    const juce::ScopedLock lock (connections.getLock());
+    deleteDeadConnections();
+
+    // A client over the limit is closed at once: each costs a thread and two descriptors.
+    if (connections.size() >= maximumClients)
+        return;
+
+    connections.add (new Connection (*this, ++nextConnectionId, std::move (socket)))->begin();
+}
+
+void OVEXSocketConnectionWrapper::deleteDeadConnections()
+{
+    for (int i = connections.size(); --i >= 0;)
+        if (connections.getUnchecked (i)->isDead())
+            connections.remove (i);
+}
+
 void OVEXSocketConnectionWrapper::sendToAll()
 {
     const auto packet = getPacketData();
+    const juce::ScopedLock lock (connections.getLock());
+    deleteDeadConnections();
 
     if (packet.isEmpty())
         return;
 
     const auto frame = frameForPacket (packet);
 
-    int count = 0;
-    {
-        const juce::ScopedLock lock (connections.getLock());
-        count = connections.size();
-    }
-
-    // Only this thread removes connections, so an element stays valid once read.
-    for (int i = count - 1; i >= 0; --i)
-        if (auto* connection = connections[i])
-            connection->sendFrame (frame);
+    // Sends never wait, so the lock is held only briefly.
+    for (int i = connections.size(); --i >= 0;)
+        connections.getUnchecked (i)->send (frame);
 }
 
 int OVEXSocketConnectionWrapper::getNumConnections() const
 {
     const juce::ScopedLock lock (connections.getLock());
     return connections.size();
-}
-
-//==============================================================================
-OVEXSocketConnectionWrapper::WrappedInterprocessConnection::WrappedInterprocessConnection (
-    OVEXSocketConnectionWrapper& ownerToUse, int id)
-    : juce::InterprocessConnection (false, magicNumber), owner (ownerToUse), connectionId (id)
-{
-}
-
-OVEXSocketConnectionWrapper::WrappedInterprocessConnection::~WrappedInterprocessConnection()
-{
-    // Here rather than in the base destructor, so no callback reaches a half-destroyed object.
-    // Dropping connections is silent, but the reader thread may still notice the closed socket
-    // and report a loss on its own; beingDeleted keeps that quiet.
-    beingDeleted = true;
-    disconnect (disconnectTimeoutMs, Notify::no);
-}
-
-void OVEXSocketConnectionWrapper::WrappedInterprocessConnection::connectionMade()
-{
-    // Listener thread, before the reader thread starts: the socket cannot go away under us.
-    if (auto* acceptedSocket = getSocket())
-        writer.attach (acceptedSocket->getRawSocketHandle());
-
-    made = true;
-    owner.connectionMade (connectionId);
-}
-
-void OVEXSocketConnectionWrapper::WrappedInterprocessConnection::connectionLost()
-{
-    if (! beingDeleted)
-        owner.connectionLost (connectionId);
-}
-
-void OVEXSocketConnectionWrapper::WrappedInterprocessConnection::messageReceived (const juce::MemoryBlock& message)
-{
-    owner.messageReceived (message, connectionId);
-}
-
-void OVEXSocketConnectionWrapper::WrappedInterprocessConnection::sendFrame (const juce::MemoryBlock& frame)
-{
-    if (closed || ! made)
-        return;
-
-    // A reader that met a wrong magic number ends without closing anything, leaving a client
-    // that would never be read again; it is closed here.
-    if (! isConnected())
-    {
-        disconnectAndReport();
-        return;
-    }
-
-    if (writer.write (frame.getData(), frame.getSize()) == ClientSocketWriter::Result::failed)
-        disconnectAndReport();
-}
-
-void OVEXSocketConnectionWrapper::WrappedInterprocessConnection::disconnectAndReport()
-{
-    closed = true;
-
-    // The framework reports a loss at most once, whether its reader or this call sees it first.
-    disconnect (disconnectTimeoutMs, Notify::yes);
-    writer.close();
-}
-
-//==============================================================================
-OVEXSocketConnectionWrapper::WrappedInterprocessConnectionServer::WrappedInterprocessConnectionServer (
-    OVEXSocketConnectionWrapper& ownerToUse)
-    : owner (ownerToUse)
-{
-}
-
-OVEXSocketConnectionWrapper::WrappedInterprocessConnectionServer::~WrappedInterprocessConnectionServer()
-{
-    // The listener thread calls createConnectionObject, which must not outlive this class.
-    stop();
-}
-
-juce::InterprocessConnection* OVEXSocketConnectionWrapper::WrappedInterprocessConnectionServer::createConnectionObject()
-{
-    auto* connection = new WrappedInterprocessConnection (owner, ++nextConnectionId);
-
-    const juce::ScopedLock lock (owner.connections.getLock());
-    owner.connections.add (connection);
-    return connection;
 }

@@ -2,19 +2,29 @@
 
 #include "ClientSocketWriter.h"
 
-#include <juce_events/juce_events.h>
+#include <juce_core/juce_core.h>
 
 #include <atomic>
 #include <memory>
 
-/** The remote server's transport: a TCP listener and the list of accepted clients, each framed by
-    the framework's interprocess connection, with every callback carrying the client's id.
-    The message thread starts, stops and sends; the framework's listener thread and one thread per
-    client call connectionMade, connectionLost and messageReceived. */
+/** The remote server's transport: a TCP listener and the list of its clients, each framed as the
+    framework's interprocess connections are (magic number and payload length, both little-endian,
+    then the payload), with every callback carrying the client's id.
+
+    It reads and accepts on its own threads rather than through the framework's connection classes,
+    which reserve whatever length a header announces and retry a failing accept without pause: a
+    frame over maximumFrameBytes closes its client, at most maximumClients are served at once, and
+    a failing accept backs off. A lost client is deleted once it is found dead, at the next send or
+    accept, so nothing a client does can make the server grow.
+
+    The message thread starts, stops and sends; the listener thread calls connectionMade, and each
+    client's reader thread calls messageReceived and connectionLost. */
 class OVEXSocketConnectionWrapper
 {
 public:
     static constexpr juce::uint32 magicNumber = 0xF2B49E2C;
+    static constexpr juce::uint32 maximumFrameBytes = 64 * 1024;
+    static constexpr int maximumClients = 32;
 
     OVEXSocketConnectionWrapper();
     virtual ~OVEXSocketConnectionWrapper();
@@ -29,15 +39,15 @@ public:
     /** The listening port, or -1 while not listening. */
     int getBoundPort() const;
 
-    /** Stops listening and drops every connection. */
+    /** Stops listening and drops every connection, silently. */
     void stop();
 
     /** Sends the current packet to every client that can take it now. A client whose reader has
-        stopped, or whose write fails, is disconnected here and stays listed; one that cannot take
-        data is skipped this time, since the next packet supersedes this one. */
+        ended, or whose write fails, is deleted here; one that cannot take data is skipped this
+        time, since the next packet supersedes this one. */
     virtual void sendToAll();
 
-    /** Connections accepted since the last stop, lost ones included. */
+    /** Clients listed now: those connected, and lost ones not yet deleted. */
     int getNumConnections() const;
 
     virtual juce::MemoryBlock getPacketData() = 0;
@@ -46,48 +56,17 @@ public:
     virtual void connectionLost (int connectionId) = 0;
 
 private:
-    class WrappedInterprocessConnection : public juce::InterprocessConnection
-    {
-    public:
-        WrappedInterprocessConnection (OVEXSocketConnectionWrapper& owner, int connectionId);
-        ~WrappedInterprocessConnection() override;
+    class Connection;
+    class Listener;
 
-        void connectionMade() override;
-        void connectionLost() override;
-        void messageReceived (const juce::MemoryBlock& message) override;
+    /** Listener thread: takes a new client on, or closes it at once when the server is full. */
+    void accept (std::unique_ptr<juce::StreamingSocket> socket);
 
-        /** Message thread. */
-        void sendFrame (const juce::MemoryBlock& frame);
+    /** Deletes the connections found dead. Called with the list's lock held. */
+    void deleteDeadConnections();
 
-    private:
-        void disconnectAndReport();
-
-        OVEXSocketConnectionWrapper& owner;
-        const int connectionId;
-        ClientSocketWriter writer;
-
-        // Set once the framework has handed over the socket: the listener thread lists a
-        // connection before that, and such a connection must not be taken for a dead one.
-        std::atomic<bool> made { false };
-        std::atomic<bool> beingDeleted { false };
-        bool closed = false;
-    };
-
-    class WrappedInterprocessConnectionServer : public juce::InterprocessConnectionServer
-    {
-    public:
-        explicit WrappedInterprocessConnectionServer (OVEXSocketConnectionWrapper& owner);
-        ~WrappedInterprocessConnectionServer() override;
-
-    protected:
-        juce::InterprocessConnection* createConnectionObject() override;
-
-    private:
-        OVEXSocketConnectionWrapper& owner;
-    };
-
-    juce::OwnedArray<WrappedInterprocessConnection, juce::CriticalSection> connections;
-    std::unique_ptr<WrappedInterprocessConnectionServer> server;
+    juce::OwnedArray<Connection, juce::CriticalSection> connections;
+    std::unique_ptr<Listener> listener;
 
     static std::atomic<int> nextConnectionId;
 };
