@@ -42,6 +42,60 @@ bool truncatesToNonZero (float value)
     return std::isnan (value) || std::abs (value) >= 1.0f;
 }
 
+/** The framework's XML parser recurses once per nested element, so a stored state nesting tens of
+    thousands of them would overflow the stack at every start. A state is one element with no
+    children, far below maximumStateBytes; anything else counts as no state at all. */
+constexpr int maximumStateBytes = 64 * 1024;
+
+bool nestsDeeperThanOneElement (const char* text, size_t length)
+{
+    int depth = 0;
+    bool inTag = false;
+    char quote = 0;
+
+    for (size_t i = 0; i < length; ++i)
+    {
+        const char c = text[i];
+
+        if (quote != 0)
+        {
+            quote = c == quote ? 0 : quote;
+        }
+        else if (inTag)
+        {
+            if (c == '"' || c == '\'')
+                quote = c;
+            else if (c == '>')
+                inTag = false, depth -= (i > 0 && text[i - 1] == '/') ? 1 : 0;
+        }
+        else if (c == '<')
+        {
+            inTag = true;
+            const char next = i + 1 < length ? text[i + 1] : 0;
+
+            if (next == '/')
+                --depth;
+            else if (next != '?' && next != '!' && ++depth > 1)
+                return true;
+        }
+    }
+
+    return false;
+}
+
+bool isPlausibleState (const void* data, int sizeInBytes)
+{
+    if (sizeInBytes > maximumStateBytes)
+        return false;
+
+    if (sizeInBytes < 8)
+        return true; // the envelope's own checks turn it down
+
+    const auto* bytes = static_cast<const char*> (data);
+    const auto textLength = (size_t) juce::jlimit (0, sizeInBytes - 8, (int) juce::ByteOrder::littleEndianInt (bytes + 4));
+    return ! nestsDeeperThanOneElement (bytes + 8, textLength);
+}
+
 bool isOverload (float level)
 {
     return std::isinf (level) && level > 0.0f;
@@ -171,7 +225,7 @@ void OvexjuceLoudnessAudioProcessor::setStateInformation (const void* data, int 
 
 bool OvexjuceLoudnessAudioProcessor::restoreState (const void* data, int sizeInBytes)
 {
-    const auto xml = getXmlFromBinary (data, sizeInBytes);
+    const auto xml = isPlausibleState (data, sizeInBytes) ? getXmlFromBinary (data, sizeInBytes) : nullptr;
 
     if (xml == nullptr)
     {

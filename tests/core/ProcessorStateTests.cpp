@@ -142,6 +142,36 @@ TEST (ProcessorState, UnreadableBlobsRestoreEveryDefault)
     }
 }
 
+TEST (ProcessorState, HostileButWellFormedStatesCountAsNoStateAndNeverReachTheParser)
+{
+    juce::String nested = "<MYPLUGINSETTINGS shtMaxLevel=\"-5\">";
+
+    for (int i = 0; i < 40000; ++i)
+        nested << "<a>";
+
+    for (int i = 0; i < 40000; ++i)
+        nested << "</a>";
+
+    nested << "</MYPLUGINSETTINGS>";
+    const juce::String huge = "<MYPLUGINSETTINGS shtMaxLevel=\"-5\" logFileName=\"" + juce::String::repeatedString ("x", 70000) + "\"/>";
+    const juce::String child = "<MYPLUGINSETTINGS shtMaxLevel=\"-5\"><settingsInputLayout/></MYPLUGINSETTINGS>";
+    const juce::String quoted = "<MYPLUGINSETTINGS shtMaxLevel=\"-5\" logFilePath=\"/a/b>c\" logFileName=\"x'y\"/>";
+
+    for (const auto& text : { nested, huge, child })
+    {
+        OvexjuceLoudnessAudioProcessor p (nullptr);
+        p.setParameterValue (10, -9.0f);
+        EXPECT_FALSE (p.restoreState (envelope (text).getData(), (int) envelope (text).getSize())) << text.substring (0, 60);
+        EXPECT_EQ (p.params.shtMaxLevel, -24.0f) << text.substring (0, 60);
+    }
+
+    // Quoted angle brackets and slashes are no nesting.
+    OvexjuceLoudnessAudioProcessor p (nullptr);
+    restore (p, envelope (quoted));
+    EXPECT_EQ (p.params.shtMaxLevel, -5.0f);
+    EXPECT_EQ (p.params.logFilePath, "/a/b>c");
+}
+
 TEST (ProcessorState, RestoreReadsWhatThereIsAndKeepsWhatIsMissing)
 {
     OvexjuceLoudnessAudioProcessor p (nullptr);
