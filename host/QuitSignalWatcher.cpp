@@ -28,6 +28,7 @@ QuitSignalWatcher::QuitSignalWatcher (std::function<void()> callback)
     // Installed after the framework's own SIGINT handler, which would quit without asking.
     sigaction (SIGTERM, &action, &previousTerminate);
     sigaction (SIGINT, &action, &previousInterrupt);
+    sigaction (SIGHUP, &action, &previousHangUp);
 
     startTimer (pollIntervalMilliseconds);
 }
@@ -37,6 +38,7 @@ QuitSignalWatcher::~QuitSignalWatcher()
     stopTimer();
     sigaction (SIGTERM, &previousTerminate, nullptr);
     sigaction (SIGINT, &previousInterrupt, nullptr);
+    sigaction (SIGHUP, &previousHangUp, nullptr);
 }
 
 void QuitSignalWatcher::handlePendingSignal()

@@ -6,7 +6,8 @@
 
 #include <signal.h>
 
-/** Turns the system's termination signals (SIGTERM, SIGINT) into the application's quit request,
+/** Turns the system's termination signals (SIGTERM, SIGINT, and SIGHUP when the terminal that
+    started the program closes) into the application's quit request,
     so that the window is destroyed the ordinary way and saves the settings. The handler only
     raises a flag; a timer on the message thread acts on it. Built and destroyed on the message
     thread. A second signal of the same kind ends the process the default way, so a shut-down
@@ -26,6 +27,7 @@ private:
     std::function<void()> onQuitRequested;
     struct sigaction previousTerminate {};
     struct sigaction previousInterrupt {};
+    struct sigaction previousHangUp {};
 
     JUCE_DECLARE_NON_COPYABLE (QuitSignalWatcher)
 };

@@ -6,7 +6,7 @@
 
 TEST (QuitSignalWatcher, EachTerminationSignalBecomesOneQuitRequest)
 {
-    for (const int signalNumber : { SIGTERM, SIGINT })
+    for (const int signalNumber : { SIGTERM, SIGINT, SIGHUP })
     {
         int requests = 0;
         QuitSignalWatcher watcher ([&] { ++requests; });
