@@ -1,6 +1,7 @@
 #include "OVEXStandaloneFilterWindow.h"
 
 #include "FilterStateText.h"
+#include "SettingsFile.h"
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
 
 namespace
@@ -122,6 +123,9 @@ OVEXStandaloneFilterWindow::~OVEXStandaloneFilterWindow()
     // the processor exists, rather than by the player's destructor once it is gone.
     player.setProcessor (nullptr);
     processor = nullptr;
+
+    if (settings != nullptr)
+        saveSettingsFile (*settings);
 
     settings = nullptr;
 }

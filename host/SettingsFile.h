@@ -16,5 +16,14 @@ juce::File getSettingsFile();
 juce::PropertiesFile::Options getSettingsFileOptions();
 
 /** Opens the settings file, creating its folder and an empty file when missing. A file that
-    cannot be created or read gives an empty set, so every key takes its default. */
+    cannot be created gives an empty set, so every key takes its default. A damaged file (one that
+    cannot be read, is no settings file, or is over maximumSettingsBytes, which the framework would
+    take minutes to load) is kept beside it as "NOLV51.prefs.damaged", replacing an older one, with
+    a line in the framework log, and the program starts from an empty set. */
 std::unique_ptr<juce::PropertiesFile> openSettingsFile();
+
+/** Writes the settings when a value changed, without ever changing the file's permissions; a save
+    that fails is logged with the path and the reason. Returns whether the file holds the values. */
+bool saveSettingsFile (juce::PropertiesFile& settings);
+
+constexpr juce::int64 maximumSettingsBytes = 1024 * 1024;

@@ -1,0 +1,105 @@
+#include "CapturingLogger.h"
+#include "ScopedEnvironmentVariable.h"
+#include "ScopedTemporaryFolder.h"
+#include "SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace
+{
+class SettingsFileTest : public testing::Test
+{
+protected:
+    testsupport::ScopedTemporaryFolder configFolder;
+    testsupport::ScopedEnvironmentVariable configHome { "XDG_CONFIG_HOME", configFolder.getFolder().getFullPathName().toStdString() };
+    juce::File file = getSettingsFile(), damaged = file.getSiblingFile ("NOLV51.prefs.damaged");
+};
+} // namespace
+
+TEST_F (SettingsFileTest, ADamagedOrOversizedFileIsKeptBesideAndTheProgramStartsFromDefaults)
+{
+    std::string manyKeys = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n";
+
+    for (int i = 0; i < 40000; ++i)
+        manyKeys += "<VALUE name=\"key" + std::to_string (i) + "\" val=\"1\"/>\n";
+
+    const juce::String good = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n<VALUE name=\"windowX\" val=\"12\"/>\n</PROPERTIES>\n";
+    const std::pair<juce::String, const char*> cases[] = { // contents, why it is damaged
+        { good.substring (0, 80), "it holds no settings" },
+        { "\x01\x02garbage<<<", "it holds no settings" },
+        { manyKeys + "</PROPERTIES>\n", "it is larger than 1048576 bytes" },
+        { good, nullptr },
+        { {}, nullptr },
+    };
+
+    for (const auto& [contents, damage] : cases)
+    {
+        SCOPED_TRACE (contents.substring (0, 40));
+        ASSERT_TRUE (file.getParentDirectory().createDirectory());
+        ASSERT_TRUE (file.replaceWithData (contents.toRawUTF8(), contents.getNumBytesAsUTF8()));
+        damaged.replaceWithText ("an older damaged file");
+
+        testsupport::CapturingLogger log;
+        const auto settings = openSettingsFile();
+        settings->reload();
+
+        if (damage == nullptr)
+        {
+            EXPECT_EQ (settings->getIntValue ("windowX", -100), contents.isEmpty() ? -100 : 12);
+            EXPECT_EQ (damaged.loadFileAsString(), "an older damaged file");
+            EXPECT_TRUE (log.lines().isEmpty()) << log.lines().joinIntoString ("\n");
+            continue;
+        }
+
+        EXPECT_TRUE (settings->getAllProperties().size() == 0);
+        EXPECT_EQ (damaged.loadFileAsString(), contents);
+        ASSERT_EQ (log.lines().size(), 1);
+        EXPECT_EQ (log.lines()[0], "Settings file " + file.getFullPathName() + " is damaged (" + damage
+                                       + "): kept as NOLV51.prefs.damaged, starting from default settings");
+    }
+}
+
+TEST_F (SettingsFileTest, ASaveThatCannotBeMadeIsLoggedAndLeavesTheFileAndItsPermissionsAlone)
+{
+    const auto folder = file.getParentDirectory();
+    ASSERT_TRUE (folder.createDirectory());
+
+    const auto saveOnce = [&]
+    {
+        testsupport::CapturingLogger log;
+        const auto settings = openSettingsFile();
+        settings->setValue ("windowX", 7);
+        EXPECT_FALSE (saveSettingsFile (*settings));
+        return log.lines().joinIntoString ("\n");
+    };
+
+    // The path is a folder.
+    ASSERT_TRUE (file.createDirectory());
+    EXPECT_TRUE (saveOnce().endsWith (file.getFullPathName() + ": it is a folder"));
+    ASSERT_TRUE (file.deleteRecursively());
+
+    // A read-only file stays as it was, read-only.
+    ASSERT_TRUE (file.replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES/>\n"));
+    ASSERT_EQ (::chmod (file.getFullPathName().toRawUTF8(), 0444), 0);
+    EXPECT_TRUE (saveOnce().endsWith (file.getFullPathName() + ": it is read-only"));
+    struct stat info {};
+    ASSERT_EQ (::stat (file.getFullPathName().toRawUTF8(), &info), 0);
+    EXPECT_EQ (info.st_mode & 0777, 0444u);
+    EXPECT_FALSE (file.loadFileAsString().contains ("windowX"));
+    ::chmod (file.getFullPathName().toRawUTF8(), 0644);
+
+    // A read-only folder.
+    ASSERT_EQ (::chmod (folder.getFullPathName().toRawUTF8(), 0555), 0);
+    EXPECT_TRUE (saveOnce().endsWith (file.getFullPathName() + ": its folder is read-only"));
+    ::chmod (folder.getFullPathName().toRawUTF8(), 0755);
+
+    // And an ordinary save says nothing.
+    testsupport::CapturingLogger log;
+    const auto settings = openSettingsFile();
+    settings->setValue ("windowX", 7);
+    EXPECT_TRUE (saveSettingsFile (*settings));
+    EXPECT_TRUE (log.lines().isEmpty());
+    EXPECT_TRUE (file.loadFileAsString().contains ("windowX"));
+}
