@@ -14,8 +14,12 @@ constexpr int numChannelsPlayed = 6;
 /** The stored top-left corner moved as little as needed for the whole window to lie on the
     display it overlaps most (or the nearest one); a window larger than the display keeps its
     title bar on screen. */
-juce::Point<int> pulledOntoScreen (juce::Rectangle<int> bounds)
+juce::Point<int> pulledOntoScreen (juce::Point<int> storedPosition, int width, int height)
 {
+    // Any display lies well within this; a stored position beyond it would overflow the arithmetic.
+    constexpr int farthest = 1 << 24;
+    const juce::Rectangle<int> bounds (juce::jlimit (-farthest, farthest, storedPosition.x),
+                                       juce::jlimit (-farthest, farthest, storedPosition.y), width, height);
     const auto& displays = juce::Desktop::getInstance().getDisplays();
     const auto* display = displays.getDisplayForRect (bounds);
 
@@ -187,7 +191,7 @@ void OVEXStandaloneFilterWindow::restorePosition()
         return;
     }
 
-    const auto position = pulledOntoScreen ({ x, y, getWidth(), getHeight() });
+    const auto position = pulledOntoScreen ({ x, y }, getWidth(), getHeight());
     setBoundsConstrained ({ position.x, position.y, getWidth(), getHeight() });
 }
 

@@ -144,6 +144,8 @@ TEST_F (MainWindowTest, StoredPositionsPlaceOrCentreTheWindow)
         { juce::String (inside.x), juce::String (inside.y), inside },
         { "99999", "99999", area.getBottomRight() - size },
         { "-99999", juce::String (inside.y), { area.getX(), inside.y } },
+        { "2147483647", "2147483647", area.getBottomRight() - size }, // near the limits of an int
+        { "-2147483648", "-2147483647", area.getTopLeft() },
     };
 
     for (const auto& [x, y, expected] : cases)
