@@ -77,12 +77,17 @@ OVEXStandaloneFilterWindow::OVEXStandaloneFilterWindow (const juce::String& titl
     restorePosition();
 
     player.setProcessor (processor.get());
+    deviceManager->addChangeListener (this);
     triggerAsyncUpdate();
 }
 
 OVEXStandaloneFilterWindow::~OVEXStandaloneFilterWindow()
 {
     cancelPendingUpdate();
+    stopTimer();
+
+    if (deviceManager != nullptr)
+        deviceManager->removeChangeListener (this);
 
     // The kiosk bounds are not the window's own, and the desktop must not keep pointing at it.
     auto& desktop = juce::Desktop::getInstance();
@@ -193,6 +198,59 @@ void OVEXStandaloneFilterWindow::restorePosition()
 
     const auto position = pulledOntoScreen ({ x, y }, getWidth(), getHeight());
     setBoundsConstrained ({ position.x, position.y, getWidth(), getHeight() });
+}
+
+void OVEXStandaloneFilterWindow::changeListenerCallback (juce::ChangeBroadcaster*)
+{
+    auto* device = deviceManager->getCurrentAudioDevice();
+
+    // The manager deletes a device it closes itself; one still current but closed was stopped by its back-end.
+    if (lostSetup.has_value() || device == nullptr || device->isOpen())
+        return;
+
+    juce::Logger::writeToLog ("Audio device " + device->getName() + " was lost; trying to open it again every 2 seconds");
+    lostSetup = deviceManager->getAudioDeviceSetup();
+    lostDeviceName = device->getName();
+    lostDeviceType = deviceManager->getCurrentAudioDeviceType();
+    deviceManager->closeAudioDevice();
+    setupAfterLastTry = deviceManager->getAudioDeviceSetup();
+    startTimer (2000);
+}
+
+void OVEXStandaloneFilterWindow::timerCallback()
+{
+    if (! lostSetup.has_value())
+    {
+        stopTimer();
+        return;
+    }
+
+    // Anything else that changed the set-up meanwhile was the user's choice.
+    if (deviceManager->getCurrentAudioDevice() != nullptr || ! (deviceManager->getAudioDeviceSetup() == setupAfterLastTry))
+    {
+        stopReopening ("another audio set-up was chosen");
+        return;
+    }
+
+    if (deviceManager->getCurrentAudioDeviceType() != lostDeviceType)
+        deviceManager->setCurrentAudioDeviceType (lostDeviceType, false);
+
+    if (auto* type = deviceManager->getCurrentDeviceTypeObject())
+        type->scanForDevices();
+
+    const auto error = deviceManager->setAudioDeviceSetup (*lostSetup, true);
+    setupAfterLastTry = deviceManager->getAudioDeviceSetup();
+    auto* device = deviceManager->getCurrentAudioDevice();
+
+    if (error.isEmpty() && device != nullptr && device->isOpen())
+        stopReopening ("reopened at " + juce::String (device->getCurrentSampleRate()) + " Hz");
+}
+
+void OVEXStandaloneFilterWindow::stopReopening (const juce::String& why)
+{
+    juce::Logger::writeToLog ("Audio device " + lostDeviceName + ": " + why);
+    lostSetup.reset();
+    stopTimer();
 }
 
 juce::ApplicationCommandManager* OVEXStandaloneFilterWindow::getCommandManager()

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 /** The program's only window. Owns everything that runs: the settings file, the audio device
     manager, the processor and the player that connects the two, and the command target that
@@ -17,7 +18,9 @@
     when built and saves them back when destroyed. Lives on the message thread; the audio device
     thread reaches the processor only through the player. */
 class OVEXStandaloneFilterWindow : public juce::DocumentWindow,
-                                   public juce::AsyncUpdater
+                                   public juce::AsyncUpdater,
+                                   private juce::ChangeListener,
+                                   private juce::Timer
 {
 public:
     using DeviceManagerFactory = std::function<std::unique_ptr<juce::AudioDeviceManager>()>;
@@ -46,6 +49,17 @@ private:
     void restoreFilterState();
     void restoreAudioSetup();
     void restorePosition();
+
+    /** A device the back-end stopped on its own (for JACK, the server's shut-down) is reopened with
+        its set-up every two seconds until that works, at whatever rate the back-end now runs. A
+        set-up chosen by the user, working or not, is never reopened behind their back. */
+    void changeListenerCallback (juce::ChangeBroadcaster*) override;
+    void timerCallback() override;
+    void stopReopening (const juce::String& why);
+
+    std::optional<juce::AudioDeviceManager::AudioDeviceSetup> lostSetup;
+    juce::String lostDeviceName, lostDeviceType;
+    juce::AudioDeviceManager::AudioDeviceSetup setupAfterLastTry;
 
     std::unique_ptr<juce::PropertiesFile> settings;
     std::unique_ptr<OvexjuceLoudnessAudioProcessor> processor;

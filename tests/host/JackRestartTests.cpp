@@ -1,0 +1,104 @@
+#include "JackToneProbe.h"
+#include "OvexjuceLoudnessAudioProcessor.h"
+#include "ProgramUnderTest.h"
+#include "ScopedEnvironmentVariable.h"
+#include "ScopedTemporaryFolder.h"
+#include "SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <numeric>
+#include <optional>
+
+#include <unistd.h>
+
+// The real program on a private JACK server that dies and comes back at another rate: the program
+// must notice, open its device again by itself and pass audio through as before.
+
+namespace
+{
+constexpr float amplitude = 0.25f;
+
+/** Whether each of the program's outputs carries the tone played into the same input. */
+bool passesEveryTone (double sampleRate)
+{
+    std::array<testsupport::JackToneProbe::Tone, 6> tones;
+
+    for (size_t c = 0; c < 6; ++c)
+        tones[c] = { 300.0 + 200.0 * (double) c, amplitude };
+
+    testsupport::JackToneProbe probe (tones, sampleRate);
+    const auto frames = (size_t) sampleRate;
+    const auto recording = probe.plugInto ("NOLV51") ? probe.record (frames) : std::nullopt;
+
+    if (! recording.has_value())
+        return false;
+
+    for (const auto& channel : *recording)
+    {
+        const auto* second = channel.data() + frames / 2;
+        const double rms = std::sqrt (std::inner_product (second, second + frames / 2, second, 0.0) / (double) (frames / 2));
+
+        if (std::abs (rms - amplitude / std::sqrt (2.0)) > 0.01)
+            return false;
+    }
+
+    return true;
+}
+
+/** jackd on the dummy driver under a fixed name, so the program finds it again after a restart. */
+struct JackServer
+{
+    JackServer (const std::string& name, int rate, const juce::File& log)
+        : jackd ({ "jackd", "-n", name, "--no-realtime", "-d", "dummy", "-r", std::to_string (rate), "-p", "512", "-C", "6", "-P", "6" }, log)
+    {
+        running = testsupport::runsToSuccess ({ "jack_wait", "-w", "-s", name, "-t", "20" }, log.getSiblingFile (log.getFileName() + ".wait"));
+    }
+
+    testsupport::ProgramUnderTest jackd;
+    bool running = false;
+};
+} // namespace
+
+TEST (JackRestart, TheProgramOpensItsDeviceAgainWhenTheServerComesBackAtAnotherRate)
+{
+    ASSERT_NE (std::getenv ("DISPLAY"), nullptr) << "runs under a virtual X server";
+    const testsupport::ScopedTemporaryFolder work, configFolder;
+    const testsupport::ScopedEnvironmentVariable configHome ("XDG_CONFIG_HOME", configFolder.getFolder().getFullPathName().toStdString());
+    const auto serverName = "nolv_restart_" + std::to_string (::getpid());
+    const testsupport::ScopedEnvironmentVariable defaultServer ("JACK_DEFAULT_SERVER", serverName);
+
+    {
+        OvexjuceLoudnessAudioProcessor processor (nullptr);
+        processor.setDefaultInputRouting();
+        processor.setDefaultOutputRouting();
+        juce::MemoryBlock state;
+        processor.getStateInformation (state);
+
+        auto settings = openSettingsFile();
+        settings->setValue ("filterState", state.toBase64Encoding());
+        settings->setValue ("audioSetup", "<DEVICESETUP deviceType=\"JACK\" audioOutputDeviceName=\"system\" audioInputDeviceName=\"system\"/>");
+        ASSERT_TRUE (settings->save());
+    }
+
+    auto server = std::make_unique<JackServer> (serverName, 48000, work.getChildFile ("jackd-48000.log"));
+    ASSERT_TRUE (server->running) << work.getChildFile ("jackd-48000.log").loadFileAsString();
+
+    const auto programLog = work.getChildFile ("program.log");
+    testsupport::ProgramUnderTest program ({ NOLV_PROGRAM_PATH }, programLog);
+    ASSERT_TRUE (passesEveryTone (48000.0)) << programLog.loadFileAsString();
+
+    // The server dies; another comes up under the same name at another rate.
+    ::kill (server->jackd.getPid(), SIGKILL);
+    server.reset();
+    server = std::make_unique<JackServer> (serverName, 44100, work.getChildFile ("jackd-44100.log"));
+    ASSERT_TRUE (server->running) << work.getChildFile ("jackd-44100.log").loadFileAsString();
+
+    EXPECT_TRUE (passesEveryTone (44100.0)) << programLog.loadFileAsString();
+    EXPECT_TRUE (programLog.loadFileAsString().contains ("Audio device system: reopened at 44100 Hz")) << programLog.loadFileAsString();
+
+    program.terminate();
+    EXPECT_TRUE (program.succeeds (5000)) << programLog.loadFileAsString();
+}
