@@ -205,11 +205,14 @@ TEST (ConnectionServer, TwentyThousandClientsComingAndGoingLeaveNothingBehind)
     };
 
     cycles (1000);
-    const auto before = residentBytes();
+    [[maybe_unused]] const auto before = residentBytes();
     cycles (19000);
-    ASSERT_TRUE (waitUntil ([&] { return out.occurrences ("Disconnected from server") == 20000; }, 20000));
+    ASSERT_TRUE (waitUntil ([&] { return out.occurrences ("Disconnected from server") == 20000; }, 60000));
     server.sendToAll();
 
     EXPECT_EQ (server.getNumConnections(), 0);
+
+#if ! defined(__SANITIZE_ADDRESS__) // its quarantine holds on to freed memory
     EXPECT_LT (residentBytes() - before, 4.0e6) << "about 1 KB a client would be 19 MB";
+#endif
 }
