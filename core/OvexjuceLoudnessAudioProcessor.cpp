@@ -143,32 +143,24 @@ void OvexjuceLoudnessAudioProcessor::setDefaultParameters()
 
 void OvexjuceLoudnessAudioProcessor::setParameterValue (int index, float value)
 {
-    switch (index)
+    if (index == runFlagIndex)
     {
-        case runFlagIndex:
-            params.runFlag = value;
+        params.runFlag = value;
 
-            if (value == 0.0f)
-                finishReport();
-            else
-                startReport();
-
-            break;
-
-        case measurementStandardIndex:   params.measurementStandard = value; break;
-        case measurementScaleIndex:      params.measurementScale = value; break;
-        case measurementUnitIndex:       params.measurementUnit = value; break;
-        case gatingOffFlagIndex:         params.gatingOffFlag = value; break;
-        case followTransportFlagIndex:   params.followTransportFlag = value; break;
-        case truePeakRefLevelIndex:      params.truePeakRefLevel = value; break;
-        case truePeakMaxLevelIndex:      params.truePeakMaxLevel = value; break;
-        case truePeakHoldTimeIndex:      params.truePeakHoldTime = value; break;
-        case truePeakOverloadTimeIndex:  params.truePeakOverloadTime = value; break;
-        case shtMaxLevelIndex:           params.shtMaxLevel = value; break;
-        case stereoMixdownFlagIndex:     params.stereoMixdownFlag = value; break;
-        case vectroscopeInputDataFlagIndex: params.vectroscopeInputDataFlag = value; break;
-        case stereoStateIndex:           params.stereoState = value != 0.0f; break;
-        default: break;
+        if (value == 0.0f)
+            finishReport();
+        else
+            startReport();
+    }
+    else if (index == stereoStateIndex)
+    {
+        params.stereoState = value != 0.0f;
+    }
+    else
+    {
+        for (const auto& parameter : savedParameters)
+            if (parameter.index == index)
+                params.*parameter.field = value;
     }
 }
 
@@ -184,23 +176,9 @@ void OvexjuceLoudnessAudioProcessor::setStringParameter (int index, const juce::
 void OvexjuceLoudnessAudioProcessor::getStateInformation (juce::MemoryBlock& destination)
 {
     juce::XmlElement xml (stateTag);
-    const std::pair<const char*, float> numbers[] = {
-        { "measurementStandard", params.measurementStandard },
-        { "measurementScale", params.measurementScale },
-        { "measurementUnit", params.measurementUnit },
-        { "gatingOffFlag", params.gatingOffFlag },
-        { "followTransportFlag", params.followTransportFlag },
-        { "truePeakRefLevel", params.truePeakRefLevel },
-        { "truePeakMaxLevel", params.truePeakMaxLevel },
-        { "truePeakHoldTime", params.truePeakHoldTime },
-        { "truePeakOverloadTime", params.truePeakOverloadTime },
-        { "shtMaxLevel", params.shtMaxLevel },
-        { "stereoMixdownFlag", params.stereoMixdownFlag },
-        { "vectroscopeInputDataFlag", params.vectroscopeInputDataFlag },
-    };
 
-    for (const auto& [name, value] : numbers)
-        xml.setAttribute (name, formatStateNumber (value));
+    for (const auto& parameter : savedParameters)
+        xml.setAttribute (parameter.stateAttribute, formatStateNumber (params.*parameter.field));
 
     xml.setAttribute ("settingsInputLayout", layoutToText (inputLayout));
     xml.setAttribute ("settingsOutputLayout", layoutToText (outputLayout));
@@ -236,23 +214,8 @@ bool OvexjuceLoudnessAudioProcessor::restoreState (const void* data, int sizeInB
     if (! xml->getTagName().equalsIgnoreCase (stateTag))
         return false;
 
-    const std::pair<const char*, float*> numbers[] = {
-        { "measurementStandard", &params.measurementStandard },
-        { "measurementScale", &params.measurementScale },
-        { "measurementUnit", &params.measurementUnit },
-        { "gatingOffFlag", &params.gatingOffFlag },
-        { "followTransportFlag", &params.followTransportFlag },
-        { "truePeakRefLevel", &params.truePeakRefLevel },
-        { "truePeakMaxLevel", &params.truePeakMaxLevel },
-        { "truePeakHoldTime", &params.truePeakHoldTime },
-        { "truePeakOverloadTime", &params.truePeakOverloadTime },
-        { "shtMaxLevel", &params.shtMaxLevel },
-        { "stereoMixdownFlag", &params.stereoMixdownFlag },
-        { "vectroscopeInputDataFlag", &params.vectroscopeInputDataFlag },
-    };
-
-    for (const auto& [name, field] : numbers)
-        *field = (float) xml->getDoubleAttribute (name, (double) *field);
+    for (const auto& parameter : savedParameters)
+        params.*parameter.field = (float) xml->getDoubleAttribute (parameter.stateAttribute, (double) (params.*parameter.field));
 
     // A state without a layout keeps the current one, as every other missing attribute does.
     if (xml->hasAttribute ("settingsInputLayout"))

@@ -50,6 +50,36 @@ struct ParameterBlock
     float vectroscopeInputDataFlag = 0.0f;
 };
 
+/** One of the twelve saved float parameters: the index the setter takes, the attribute of the saved
+    state, the remote address, whether the remote bundle carries it, and whether a remote client
+    may set it (and if so whether the server prints it). The setter, the saved state and the remote
+    server's outgoing and incoming messages all read this one list, in this order. */
+struct SavedParameter
+{
+    ParameterIndex index;
+    const char* stateAttribute;
+    const char* remoteAddress;
+    float ParameterBlock::*field;
+    bool sentToRemote;
+    bool settableByRemote;
+    bool printedWhenSet;
+};
+
+inline constexpr SavedParameter savedParameters[] = {
+    { measurementStandardIndex, "measurementStandard", "/measurementStandardParam", &ParameterBlock::measurementStandard, true, true, true },
+    { measurementScaleIndex, "measurementScale", "/measurementScaleParam", &ParameterBlock::measurementScale, true, true, true },
+    { measurementUnitIndex, "measurementUnit", "/measurementUnitParam", &ParameterBlock::measurementUnit, true, true, true },
+    { gatingOffFlagIndex, "gatingOffFlag", "/gatingOffFlagParam", &ParameterBlock::gatingOffFlag, true, true, false },
+    { followTransportFlagIndex, "followTransportFlag", "/followTransportFlagParam", &ParameterBlock::followTransportFlag, false, false, false },
+    { truePeakRefLevelIndex, "truePeakRefLevel", "/truePeakRefLevelParam", &ParameterBlock::truePeakRefLevel, true, true, false },
+    { truePeakMaxLevelIndex, "truePeakMaxLevel", "/truePeakMaxLevelParam", &ParameterBlock::truePeakMaxLevel, true, true, false },
+    { truePeakHoldTimeIndex, "truePeakHoldTime", "/truePeakHoldTimeParam", &ParameterBlock::truePeakHoldTime, true, true, false },
+    { truePeakOverloadTimeIndex, "truePeakOverloadTime", "/truePeakOverloadTimeParam", &ParameterBlock::truePeakOverloadTime, true, false, false },
+    { shtMaxLevelIndex, "shtMaxLevel", "/shtLoudnessMaxValueParam", &ParameterBlock::shtMaxLevel, true, true, false },
+    { stereoMixdownFlagIndex, "stereoMixdownFlag", "/stereoDownmixParam", &ParameterBlock::stereoMixdownFlag, true, true, false },
+    { vectroscopeInputDataFlagIndex, "vectroscopeInputDataFlag", "/vectroscopeInputDataParam", &ParameterBlock::vectroscopeInputDataFlag, true, true, false },
+};
+
 /** A switch value is on when it differs from 0.0; NaN counts as on. */
 inline bool isNonZero (float value) noexcept
 {

@@ -5,49 +5,11 @@
 
 namespace
 {
-// Positions in the parameter address table.
-enum ParameterAddress
-{
-    standardAddress = 0,
-    scaleAddress,
-    unitAddress,
-    gatingOffAddress,
-    followTransportAddress,
-    truePeakRefAddress,
-    truePeakMaxAddress,
-    truePeakHoldAddress,
-    truePeakOverloadAddress,
-    shortTermMaxAddress,
-    adminPasswordAddress,
-    stereoDownmixAddress,
-    vectroscopeInputAddress,
-    stereoStateAddress
-};
-
 // Position of the sample counter in the meter address table; on the wire it comes after the correlations.
 constexpr int processedSamplesAddress = 27;
 
-/** A parameter that clients may set; the stereo state, a boolean, has no float field. */
-struct IncomingParameter
-{
-    ParameterAddress address;
-    float ParameterBlock::*field;
-    bool printed;
-};
-
-constexpr IncomingParameter incomingParameters[] = {
-    { standardAddress, &ParameterBlock::measurementStandard, true },
-    { scaleAddress, &ParameterBlock::measurementScale, true },
-    { unitAddress, &ParameterBlock::measurementUnit, true },
-    { gatingOffAddress, &ParameterBlock::gatingOffFlag, false },
-    { truePeakRefAddress, &ParameterBlock::truePeakRefLevel, false },
-    { truePeakMaxAddress, &ParameterBlock::truePeakMaxLevel, false },
-    { truePeakHoldAddress, &ParameterBlock::truePeakHoldTime, false },
-    { shortTermMaxAddress, &ParameterBlock::shtMaxLevel, false },
-    { stereoDownmixAddress, &ParameterBlock::stereoMixdownFlag, false },
-    { vectroscopeInputAddress, &ParameterBlock::vectroscopeInputDataFlag, false },
-    { stereoStateAddress, nullptr, false },
-};
+const char* const adminPasswordAddress = "/adminPassword";
+const char* const stereoStateAddress = "/stereoStateParam";
 
 template <typename Value>
 void addMessage (osc::OutboundPacketStream& stream, const char* address, Value value)
@@ -59,7 +21,6 @@ void addMessage (osc::OutboundPacketStream& stream, const char* address, Value v
 QITOSCStandalone::QITOSCStandalone()
 {
     initMeterAddresses();
-    initParameterAddresses();
 }
 
 QITOSCStandalone::~QITOSCStandalone()
@@ -111,24 +72,6 @@ void QITOSCStandalone::initMeterAddresses()
                        "/veskCorrLS-RS",
                        "/veskCorrL-LS",
                        "/veskCorrR-RS" };
-}
-
-void QITOSCStandalone::initParameterAddresses()
-{
-    ParameterAddresses = { "/measurementStandardParam",
-                           "/measurementScaleParam",
-                           "/measurementUnitParam",
-                           "/gatingOffFlagParam",
-                           "/followTransportFlagParam",
-                           "/truePeakRefLevelParam",
-                           "/truePeakMaxLevelParam",
-                           "/truePeakHoldTimeParam",
-                           "/truePeakOverloadTimeParam",
-                           "/shtLoudnessMaxValueParam",
-                           "/adminPassword",
-                           "/stereoDownmixParam",
-                           "/vectroscopeInputDataParam",
-                           "/stereoStateParam" };
 }
 
 void QITOSCStandalone::setMeterData (MeterSnapshot snapshot)
@@ -187,24 +130,11 @@ void QITOSCStandalone::buildPacket (osc::OutboundPacketStream& stream)
 
     {
         const std::lock_guard<std::mutex> lock (parametersLock);
-        const std::pair<ParameterAddress, float> values[] = {
-            { standardAddress, parameters.measurementStandard },
-            { scaleAddress, parameters.measurementScale },
-            { unitAddress, parameters.measurementUnit },
-            { gatingOffAddress, parameters.gatingOffFlag },
-            { truePeakRefAddress, parameters.truePeakRefLevel },
-            { truePeakMaxAddress, parameters.truePeakMaxLevel },
-            { truePeakHoldAddress, parameters.truePeakHoldTime },
-            { truePeakOverloadAddress, parameters.truePeakOverloadTime },
-            { shortTermMaxAddress, parameters.shtMaxLevel },
-            { stereoDownmixAddress, parameters.stereoMixdownFlag },
-            { vectroscopeInputAddress, parameters.vectroscopeInputDataFlag },
-        };
+        for (const auto& parameter : savedParameters)
+            if (parameter.sentToRemote)
+                addMessage (stream, parameter.remoteAddress, parameters.*parameter.field);
 
-        for (const auto& [parameterAddress, value] : values)
-            addMessage (stream, ParameterAddresses[(size_t) parameterAddress], value);
-
-        addMessage (stream, ParameterAddresses[stereoStateAddress], parameters.stereoState);
+        addMessage (stream, stereoStateAddress, parameters.stereoState);
     }
 
     stream << osc::EndBundle;
@@ -215,7 +145,7 @@ void QITOSCStandalone::ProcessMessage (const osc::ReceivedMessage& message)
     const char* address = message.AddressPattern();
 
     // Any client unlocks every client, for good; the argument is not looked at.
-    if (std::strcmp (address, ParameterAddresses[adminPasswordAddress]) == 0)
+    if (std::strcmp (address, adminPasswordAddress) == 0)
     {
         adminAccepted = true;
         return;
@@ -224,42 +154,41 @@ void QITOSCStandalone::ProcessMessage (const osc::ReceivedMessage& message)
     if (! adminAccepted)
         return;
 
-    for (const auto& parameter : incomingParameters)
+    try
     {
-        if (std::strcmp (address, ParameterAddresses[(size_t) parameter.address]) != 0)
-            continue;
+        auto arguments = message.ArgumentStream();
 
-        try
+        if (std::strcmp (address, stereoStateAddress) == 0)
         {
-            auto arguments = message.ArgumentStream();
+            bool state = false;
+            arguments >> state >> osc::EndMessage;
 
-            if (parameter.field == nullptr)
+            const std::lock_guard<std::mutex> lock (parametersLock);
+            parameters.stereoState = state;
+            return;
+        }
+
+        for (const auto& parameter : savedParameters)
+        {
+            if (! parameter.settableByRemote || std::strcmp (address, parameter.remoteAddress) != 0)
+                continue;
+
+            float value = 0.0f;
+            arguments >> value >> osc::EndMessage;
+
             {
-                bool state = false;
-                arguments >> state >> osc::EndMessage;
-
                 const std::lock_guard<std::mutex> lock (parametersLock);
-                parameters.stereoState = state;
+                parameters.*parameter.field = value;
             }
-            else
-            {
-                float value = 0.0f;
-                arguments >> value >> osc::EndMessage;
 
-                {
-                    const std::lock_guard<std::mutex> lock (parametersLock);
-                    parameters.*parameter.field = value;
-                }
+            if (parameter.printedWhenSet)
+                std::cout << "\n" << (double) value << std::flush;
 
-                if (parameter.printed)
-                    std::cout << "\n" << (double) value << std::flush;
-            }
+            return;
         }
-        catch (const osc::Exception& e)
-        {
-            std::cout << "error while parsing message: " << address << ": " << e.what() << "\n" << std::flush;
-        }
-
-        return;
+    }
+    catch (const osc::Exception& e)
+    {
+        std::cout << "error while parsing message: " << address << ": " << e.what() << "\n" << std::flush;
     }
 }

@@ -30,11 +30,9 @@ protected:
 
 private:
     void initMeterAddresses();
-    void initParameterAddresses();
 
     std::array<const char*, 40> MeterAddresses {};
     MeterSnapshot meters;
-    std::array<const char*, 14> ParameterAddresses {};
 
     // Written by connection threads, replaced and read on the message thread.
     std::mutex parametersLock;
