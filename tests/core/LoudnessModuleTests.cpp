@@ -1,6 +1,7 @@
 #include "KWeighting.h"
 #include "OVEXLoudnessModule.h"
 #include "TestSignals.h"
+#include "WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -204,4 +205,40 @@ TEST (LoudnessModuleThreading, ThreadedModuleComputesOnlyInItsTimeSliceAndHandsE
     EXPECT_EQ (module.useTimeSlice(), 50);
     EXPECT_EQ (take(), 2);
     EXPECT_EQ (take(), 0);
+}
+
+TEST (LoudnessModuleThreading, AResetWhileTheLoudnessThreadComputesNeverLetsAValueFromBeforeItThrough)
+{
+    OVEXLoudnessModule module (true);
+    module.prepare (blockSize, rate);
+    module.setRunning (true);
+    juce::TimeSliceThread thread ("test loudness thread");
+    thread.addTimeSliceClient (&module);
+    thread.startThread();
+
+    SineSource loud (rate, 997.0, { -10.0, -10.0 }), quiet (rate, 997.0, { -40.0, -40.0 });
+    const auto push = [&] (SineSource& source, double seconds) { testsupport::play (source, rate, seconds, [&] (auto& block) { module.pushBlock (block); }); };
+    int quietValues = 0;
+
+    for (int round = 0; round < 5; ++round)
+    {
+        push (loud, 1.0);
+        testsupport::waitUntil ([&] { return module.takeNewValues ([] (const LoudnessValue&) {}) > 0; });
+        module.resetAll(); // while the thread may be in the middle of a loud window
+
+        // The reset empties the queue at the thread's next turn, so quiet audio goes on until values come.
+        EXPECT_TRUE (testsupport::waitUntil ([&]
+        {
+            push (quiet, 0.02);
+            return module.takeNewValues ([&] (const LoudnessValue& value)
+            {
+                EXPECT_LT (value.level, -30.0f) << "round " << round;
+                EXPECT_LT (value.kind == LoudnessValue::momentary ? value.integrated : value.loudnessRangeHigh, -30.0f) << "round " << round;
+                ++quietValues;
+            }) > 0;
+        }));
+    }
+
+    thread.stopThread (1000);
+    EXPECT_GE (quietValues, 5);
 }
