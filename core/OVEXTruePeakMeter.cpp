@@ -123,9 +123,18 @@ double OVEXTruePeakMeter::highestMagnitude (int numSamples) const
                 }
             }
 
-            for (int j = 0; j < std::min (samplesAtOnce, numSamples - i); ++j)
+            // A last group that runs past the block looks only at the samples inside it.
+            const int inBlock = numSamples - i;
+
+            for (int j = 0; j < samplesAtOnce; ++j)
+            {
+                double magnitude = 0.0;
+
                 for (int p = 0; p < NumPhases; ++p)
-                    highest = std::max (highest, std::abs (j < 2 ? early[p][j] : late[p][j - 2]));
+                    magnitude = std::max (magnitude, std::abs (j < 2 ? early[p][j] : late[p][j - 2]));
+
+                highest = j < inBlock ? std::max (highest, magnitude) : highest;
+            }
         }
     }
 
@@ -139,12 +148,16 @@ float OVEXTruePeakMeter::processChannel (int channel, const float* samples, int 
     double* x = channelSamples.data() + numTaps - 1;
     sawInfinity = false;
 
+    bool anyNonFinite = false;
+
     for (int i = 0; i < numSamples; ++i)
     {
         const bool finite = std::isfinite (samples[i]);
-        sawInfinity = sawInfinity || std::isinf (samples[i]);
         x[i] = finite ? (double) samples[i] : 0.0;
+        anyNonFinite = anyNonFinite || ! finite;
     }
+
+    sawInfinity = anyNonFinite && std::any_of (samples, samples + numSamples, [] (float s) { return std::isinf (s); });
 
     std::fill (x + numSamples, x + numSamples + samplesAtOnce, 0.0);
 
