@@ -204,16 +204,23 @@ void OVEXStandaloneFilterWindow::changeListenerCallback (juce::ChangeBroadcaster
 {
     auto* device = deviceManager->getCurrentAudioDevice();
 
-    // The manager deletes a device it closes itself; one still current but closed was stopped by its back-end.
-    if (lostSetup.has_value() || device == nullptr || device->isOpen())
+    // A device that the manager holds with channels to play always plays, unless its back-end
+    // stopped it (the manager deletes a device it closes itself). A stopped device is told apart
+    // by its callback, which goes before the broadcast, rather than by isOpen, which may follow it.
+    const auto setup = deviceManager->getAudioDeviceSetup();
+    const bool hasChannels = ! setup.inputChannels.isZero() || ! setup.outputChannels.isZero();
+
+    if (lostSetup.has_value() || device == nullptr || device->isPlaying() || ! hasChannels)
         return;
 
     juce::Logger::writeToLog ("Audio device " + device->getName() + " was lost; trying to open it again every 2 seconds");
-    lostSetup = deviceManager->getAudioDeviceSetup();
+    lostSetup = setup;
     lostDeviceName = device->getName();
     lostDeviceType = deviceManager->getCurrentAudioDeviceType();
+
+    // Closed at once, before the channel drop boxes take the dead device for a new one and apply
+    // their layout to it, which would fail and be reported as the user's error.
     deviceManager->closeAudioDevice();
-    setupAfterLastTry = deviceManager->getAudioDeviceSetup();
     startTimer (2000);
 }
 
@@ -225,8 +232,8 @@ void OVEXStandaloneFilterWindow::timerCallback()
         return;
     }
 
-    // Anything else that changed the set-up meanwhile was the user's choice.
-    if (deviceManager->getCurrentAudioDevice() != nullptr || ! (deviceManager->getAudioDeviceSetup() == setupAfterLastTry))
+    // A device opened meanwhile was chosen on the device page.
+    if (deviceManager->getCurrentAudioDevice() != nullptr)
     {
         stopReopening ("another audio set-up was chosen");
         return;
@@ -239,7 +246,6 @@ void OVEXStandaloneFilterWindow::timerCallback()
         type->scanForDevices();
 
     const auto error = deviceManager->setAudioDeviceSetup (*lostSetup, true);
-    setupAfterLastTry = deviceManager->getAudioDeviceSetup();
     auto* device = deviceManager->getCurrentAudioDevice();
 
     if (error.isEmpty() && device != nullptr && device->isOpen())

@@ -51,15 +51,15 @@ private:
     void restorePosition();
 
     /** A device the back-end stopped on its own (for JACK, the server's shut-down) is reopened with
-        its set-up every two seconds until that works, at whatever rate the back-end now runs. A
-        set-up chosen by the user, working or not, is never reopened behind their back. */
+        its set-up every two seconds until that works, at whatever rate the back-end now runs, or
+        until a device is opened otherwise. A set-up the user applies, working or not, is never
+        itself reopened. */
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
     void timerCallback() override;
     void stopReopening (const juce::String& why);
 
     std::optional<juce::AudioDeviceManager::AudioDeviceSetup> lostSetup;
     juce::String lostDeviceName, lostDeviceType;
-    juce::AudioDeviceManager::AudioDeviceSetup setupAfterLastTry;
 
     std::unique_ptr<juce::PropertiesFile> settings;
     std::unique_ptr<OvexjuceLoudnessAudioProcessor> processor;

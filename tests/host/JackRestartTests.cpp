@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
 #include <optional>
+#include <vector>
 
 #include <unistd.h>
 
@@ -21,8 +23,9 @@ namespace
 {
 constexpr float amplitude = 0.25f;
 
-/** Whether each of the program's outputs carries the tone played into the same input. */
-bool passesEveryTone (double sampleRate)
+/** The RMS of each of the program's outputs while a tone plays into each input; empty when the
+    program could not be plugged into or recorded. */
+std::vector<double> outputLevels (double sampleRate)
 {
     std::array<testsupport::JackToneProbe::Tone, 6> tones;
 
@@ -32,20 +35,23 @@ bool passesEveryTone (double sampleRate)
     testsupport::JackToneProbe probe (tones, sampleRate);
     const auto frames = (size_t) sampleRate;
     const auto recording = probe.plugInto ("NOLV51") ? probe.record (frames) : std::nullopt;
+    std::vector<double> levels;
 
-    if (! recording.has_value())
-        return false;
+    if (recording.has_value())
+        for (const auto& channel : *recording)
+        {
+            const auto* second = channel.data() + frames / 2;
+            levels.push_back (std::sqrt (std::inner_product (second, second + frames / 2, second, 0.0) / (double) (frames / 2)));
+        }
 
-    for (const auto& channel : *recording)
-    {
-        const auto* second = channel.data() + frames / 2;
-        const double rms = std::sqrt (std::inner_product (second, second + frames / 2, second, 0.0) / (double) (frames / 2));
+    return levels;
+}
 
-        if (std::abs (rms - amplitude / std::sqrt (2.0)) > 0.01)
-            return false;
-    }
-
-    return true;
+/** Whether each output carries the tone played into the same input. */
+bool passesEveryTone (const std::vector<double>& levels)
+{
+    return levels.size() == 6
+        && std::all_of (levels.begin(), levels.end(), [] (double rms) { return std::abs (rms - amplitude / std::sqrt (2.0)) < 0.01; });
 }
 
 /** jackd on the dummy driver under a fixed name, so the program finds it again after a restart. */
@@ -55,6 +61,16 @@ struct JackServer
         : jackd ({ "jackd", "-n", name, "--no-realtime", "-d", "dummy", "-r", std::to_string (rate), "-p", "512", "-C", "6", "-P", "6" }, log)
     {
         running = testsupport::runsToSuccess ({ "jack_wait", "-w", "-s", name, "-t", "20" }, log.getSiblingFile (log.getFileName() + ".wait"));
+    }
+
+    // Stopped, not killed, so that it leaves JACK's registry of servers (which has eight places).
+    ~JackServer()
+    {
+        if (jackd.isRunning())
+        {
+            jackd.terminate();
+            jackd.succeeds (5000);
+        }
     }
 
     testsupport::ProgramUnderTest jackd;
@@ -88,15 +104,18 @@ TEST (JackRestart, TheProgramOpensItsDeviceAgainWhenTheServerComesBackAtAnotherR
 
     const auto programLog = work.getChildFile ("program.log");
     testsupport::ProgramUnderTest program ({ NOLV_PROGRAM_PATH }, programLog);
-    ASSERT_TRUE (passesEveryTone (48000.0)) << programLog.loadFileAsString();
+    const auto before = outputLevels (48000.0);
+    ASSERT_TRUE (passesEveryTone (before)) << ::testing::PrintToString (before) << programLog.loadFileAsString();
 
-    // The server dies; another comes up under the same name at another rate.
+    // The server dies; another comes up under the same name at another rate, which also takes back
+    // the dead server's place in JACK's registry of servers.
     ::kill (server->jackd.getPid(), SIGKILL);
     server.reset();
     server = std::make_unique<JackServer> (serverName, 44100, work.getChildFile ("jackd-44100.log"));
     ASSERT_TRUE (server->running) << work.getChildFile ("jackd-44100.log").loadFileAsString();
 
-    EXPECT_TRUE (passesEveryTone (44100.0)) << programLog.loadFileAsString();
+    const auto after = outputLevels (44100.0);
+    EXPECT_TRUE (passesEveryTone (after)) << ::testing::PrintToString (after) << programLog.loadFileAsString();
     EXPECT_TRUE (programLog.loadFileAsString().contains ("Audio device system: reopened at 44100 Hz")) << programLog.loadFileAsString();
 
     program.terminate();
