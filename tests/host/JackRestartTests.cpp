@@ -54,28 +54,15 @@ bool passesEveryTone (const std::vector<double>& levels)
         && std::all_of (levels.begin(), levels.end(), [] (double rms) { return std::abs (rms - amplitude / std::sqrt (2.0)) < 0.01; });
 }
 
-/** jackd on the dummy driver under a fixed name, so the program finds it again after a restart. */
-struct JackServer
+std::vector<std::string> jackdArguments (const std::string& name, int rate)
 {
-    JackServer (const std::string& name, int rate, const juce::File& log)
-        : jackd ({ "jackd", "-n", name, "--no-realtime", "-d", "dummy", "-r", std::to_string (rate), "-p", "512", "-C", "6", "-P", "6" }, log)
-    {
-        running = testsupport::runsToSuccess ({ "jack_wait", "-w", "-s", name, "-t", "20" }, log.getSiblingFile (log.getFileName() + ".wait"));
-    }
+    return { "jackd", "-n", name, "--no-realtime", "-d", "dummy", "-r", std::to_string (rate), "-p", "512", "-C", "6", "-P", "6" };
+}
 
-    // Stopped, not killed, so that it leaves JACK's registry of servers (which has eight places).
-    ~JackServer()
-    {
-        if (jackd.isRunning())
-        {
-            jackd.terminate();
-            jackd.succeeds (5000);
-        }
-    }
-
-    testsupport::ProgramUnderTest jackd;
-    bool running = false;
-};
+bool waitForServer (const std::string& name, const juce::File& log)
+{
+    return testsupport::runsToSuccess ({ "jack_wait", "-w", "-s", name, "-t", "20" }, log);
+}
 } // namespace
 
 TEST (JackRestart, TheProgramOpensItsDeviceAgainWhenTheServerComesBackAtAnotherRate)
@@ -99,20 +86,29 @@ TEST (JackRestart, TheProgramOpensItsDeviceAgainWhenTheServerComesBackAtAnotherR
         ASSERT_TRUE (settings->save());
     }
 
-    auto server = std::make_unique<JackServer> (serverName, 48000, work.getChildFile ("jackd-48000.log"));
-    ASSERT_TRUE (server->running) << work.getChildFile ("jackd-48000.log").loadFileAsString();
+    // The first server is one that can die: a child process that the test kills outright.
+    juce::ChildProcess dying;
+    juce::StringArray arguments;
+
+    for (const auto& argument : jackdArguments (serverName, 48000))
+        arguments.add (argument);
+
+    ASSERT_TRUE (dying.start (arguments, 0));
+    const struct EndedWithTheTest { juce::ChildProcess& process; ~EndedWithTheTest() { process.kill(); } } ended { dying };
+    ASSERT_TRUE (waitForServer (serverName, work.getChildFile ("jack_wait-48000.log")));
 
     const auto programLog = work.getChildFile ("program.log");
     testsupport::ProgramUnderTest program ({ NOLV_PROGRAM_PATH }, programLog);
     const auto before = outputLevels (48000.0);
     ASSERT_TRUE (passesEveryTone (before)) << ::testing::PrintToString (before) << programLog.loadFileAsString();
 
-    // The server dies; another comes up under the same name at another rate, which also takes back
-    // the dead server's place in JACK's registry of servers.
-    ::kill (server->jackd.getPid(), SIGKILL);
-    server.reset();
-    server = std::make_unique<JackServer> (serverName, 44100, work.getChildFile ("jackd-44100.log"));
-    ASSERT_TRUE (server->running) << work.getChildFile ("jackd-44100.log").loadFileAsString();
+    // It dies; another comes up under the same name at another rate, which also takes back the dead
+    // server's place in JACK's registry of servers (eight places, which a kill never frees). The
+    // second is stopped, not killed, when the test ends, so it leaves its place free.
+    dying.kill();
+    dying.waitForProcessToFinish (5000);
+    testsupport::ProgramUnderTest server (jackdArguments (serverName, 44100), work.getChildFile ("jackd-44100.log"));
+    ASSERT_TRUE (waitForServer (serverName, work.getChildFile ("jack_wait-44100.log"))) << work.getChildFile ("jackd-44100.log").loadFileAsString();
 
     const auto after = outputLevels (44100.0);
     EXPECT_TRUE (passesEveryTone (after)) << ::testing::PrintToString (after) << programLog.loadFileAsString();
@@ -120,4 +116,6 @@ TEST (JackRestart, TheProgramOpensItsDeviceAgainWhenTheServerComesBackAtAnotherR
 
     program.terminate();
     EXPECT_TRUE (program.succeeds (5000)) << programLog.loadFileAsString();
+    server.terminate();
+    EXPECT_TRUE (server.succeeds (5000));
 }
