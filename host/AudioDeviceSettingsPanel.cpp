@@ -1,6 +1,7 @@
 #include "AudioDeviceSettingsPanel.h"
 
 #include "ChannelRole.h"
+#include "LostAudioDevice.h"
 #include "NolvWidgets.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 
@@ -18,9 +19,14 @@ juce::Font labelFontFrom (const juce::Font& font)
     return font.withHeight (18.0f).withStyle (juce::Font::plain).withHorizontalScale (1.0f).withExtraKerningFactor (0.0f);
 }
 
+/** The device the page works on: a device its back-end has lost counts as none, so that nothing
+    is applied to it until it is opened again. */
 juce::AudioIODevice* currentDevice (const AudioDeviceSetupDetails& setup)
 {
-    return setup.manager != nullptr ? setup.manager->getCurrentAudioDevice() : nullptr;
+    if (setup.manager == nullptr || hasLostItsDevice (*setup.manager))
+        return nullptr;
+
+    return setup.manager->getCurrentAudioDevice();
 }
 
 /** "512 samples (11.6 ms)": a buffer size with its duration, at 48 kHz when the device does not

@@ -1,6 +1,7 @@
 #include "OVEXStandaloneFilterWindow.h"
 
 #include "FilterStateText.h"
+#include "LostAudioDevice.h"
 #include "SettingsFile.h"
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
 
@@ -202,25 +203,22 @@ void OVEXStandaloneFilterWindow::restorePosition()
 
 void OVEXStandaloneFilterWindow::changeListenerCallback (juce::ChangeBroadcaster*)
 {
-    auto* device = deviceManager->getCurrentAudioDevice();
-
-    // A device that the manager holds with channels to play always plays, unless its back-end
-    // stopped it (the manager deletes a device it closes itself). A stopped device is told apart
-    // by its callback, which goes before the broadcast, rather than by isOpen, which may follow it.
-    const auto setup = deviceManager->getAudioDeviceSetup();
-    const bool hasChannels = ! setup.inputChannels.isZero() || ! setup.outputChannels.isZero();
-
-    if (lostSetup.has_value() || device == nullptr || device->isPlaying() || ! hasChannels)
+    // A stopped device is told by its callback, which goes before the broadcast, rather than by
+    // isOpen, which may follow it.
+    if (lostSetup.has_value() || ! hasLostItsDevice (*deviceManager))
         return;
+
+    auto* device = deviceManager->getCurrentAudioDevice();
+    const auto setup = deviceManager->getAudioDeviceSetup();
 
     juce::Logger::writeToLog ("Audio device " + device->getName() + " was lost; trying to open it again every 2 seconds");
     lostSetup = setup;
     lostDeviceName = device->getName();
     lostDeviceType = deviceManager->getCurrentAudioDeviceType();
 
-    // Closed at once, before the channel drop boxes take the dead device for a new one and apply
-    // their layout to it, which would fail and be reported as the user's error.
-    deviceManager->closeAudioDevice();
+    // Not closed here: a JACK server that shuts down in good order goes on telling the device's
+    // client threads about its vanishing ports for a while, and they call into the device, which
+    // must still exist. It is deleted at the first attempt to reopen.
     startTimer (2000);
 }
 
@@ -232,11 +230,16 @@ void OVEXStandaloneFilterWindow::timerCallback()
         return;
     }
 
-    // A device opened meanwhile was chosen on the device page.
-    if (deviceManager->getCurrentAudioDevice() != nullptr)
+    // A device that plays, or another device, was chosen on the device page meanwhile.
+    if (auto* current = deviceManager->getCurrentAudioDevice())
     {
-        stopReopening ("another audio set-up was chosen");
-        return;
+        if (current->isPlaying() || current->getName() != lostDeviceName)
+        {
+            stopReopening ("another audio set-up was chosen");
+            return;
+        }
+
+        deviceManager->closeAudioDevice();
     }
 
     if (deviceManager->getCurrentAudioDeviceType() != lostDeviceType)

@@ -16,8 +16,8 @@
 
 #include <unistd.h>
 
-// The real program on a private JACK server that dies and comes back at another rate: the program
-// must notice, open its device again by itself and pass audio through as before.
+// The real program on a private JACK server that dies, or is stopped, and comes back at another
+// rate: the program must notice, open its device again by itself and pass audio through as before.
 
 namespace
 {
@@ -86,15 +86,9 @@ TEST (JackRestart, TheProgramOpensItsDeviceAgainWhenTheServerComesBackAtAnotherR
         ASSERT_TRUE (settings->save());
     }
 
-    // The first server is one that can die: a child process that the test kills outright.
-    juce::ChildProcess dying;
-    juce::StringArray arguments;
-
-    for (const auto& argument : jackdArguments (serverName, 48000))
-        arguments.add (argument);
-
-    ASSERT_TRUE (dying.start (arguments, 0));
-    const struct EndedWithTheTest { juce::ChildProcess& process; ~EndedWithTheTest() { process.kill(); } } ended { dying };
+    // The first server is stopped in good order, as a user or the system stops it: it tells every
+    // client that its ports are going before it goes.
+    testsupport::ProgramUnderTest first (jackdArguments (serverName, 48000), work.getChildFile ("jackd-48000.log"));
     ASSERT_TRUE (waitForServer (serverName, work.getChildFile ("jack_wait-48000.log")));
 
     const auto programLog = work.getChildFile ("program.log");
@@ -102,20 +96,38 @@ TEST (JackRestart, TheProgramOpensItsDeviceAgainWhenTheServerComesBackAtAnotherR
     const auto before = outputLevels (48000.0);
     ASSERT_TRUE (passesEveryTone (before)) << ::testing::PrintToString (before) << programLog.loadFileAsString();
 
-    // It dies; another comes up under the same name at another rate, which also takes back the dead
-    // server's place in JACK's registry of servers (eight places, which a kill never frees). The
-    // second is stopped, not killed, when the test ends, so it leaves its place free.
-    dying.kill();
-    dying.waitForProcessToFinish (5000);
-    testsupport::ProgramUnderTest server (jackdArguments (serverName, 44100), work.getChildFile ("jackd-44100.log"));
-    ASSERT_TRUE (waitForServer (serverName, work.getChildFile ("jack_wait-44100.log"))) << work.getChildFile ("jackd-44100.log").loadFileAsString();
+    first.terminate();
+    ASSERT_TRUE (first.succeeds (5000));
 
+    // The second comes up at another rate and then dies: a child process the test kills outright.
+    juce::ChildProcess dying;
+    juce::StringArray arguments;
+
+    for (const auto& argument : jackdArguments (serverName, 44100))
+        arguments.add (argument);
+
+    ASSERT_TRUE (dying.start (arguments, 0));
+    const struct EndedWithTheTest { juce::ChildProcess& process; ~EndedWithTheTest() { process.kill(); } } ended { dying };
+    ASSERT_TRUE (waitForServer (serverName, work.getChildFile ("jack_wait-44100.log")));
+
+    ASSERT_TRUE (program.isRunning()) << programLog.loadFileAsString();
     const auto after = outputLevels (44100.0);
     EXPECT_TRUE (passesEveryTone (after)) << ::testing::PrintToString (after) << programLog.loadFileAsString();
     EXPECT_TRUE (programLog.loadFileAsString().contains ("Audio device system: reopened at 44100 Hz")) << programLog.loadFileAsString();
 
+    // The third takes back the dead server's place in JACK's registry of servers (eight places,
+    // which a kill never frees), and is stopped, not killed, when the test ends.
+    dying.kill();
+    dying.waitForProcessToFinish (5000);
+    testsupport::ProgramUnderTest third (jackdArguments (serverName, 48000), work.getChildFile ("jackd-48000-again.log"));
+    ASSERT_TRUE (waitForServer (serverName, work.getChildFile ("jack_wait-48000-again.log")));
+
+    const auto again = outputLevels (48000.0);
+    EXPECT_TRUE (passesEveryTone (again)) << ::testing::PrintToString (again) << programLog.loadFileAsString();
+    EXPECT_TRUE (programLog.loadFileAsString().contains ("Audio device system: reopened at 48000 Hz")) << programLog.loadFileAsString();
+
     program.terminate();
     EXPECT_TRUE (program.succeeds (5000)) << programLog.loadFileAsString();
-    server.terminate();
-    EXPECT_TRUE (server.succeeds (5000));
+    third.terminate();
+    EXPECT_TRUE (third.succeeds (5000));
 }
