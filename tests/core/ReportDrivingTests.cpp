@@ -1,12 +1,10 @@
 #include "CapturingLogger.h"
-#include "DefaultLogLocations.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "ProcessorTestAccess.h"
 #include "ReportFiles.h"
 #include "ScopedFileSizeLimit.h"
 #include "ScopedTemporaryFolder.h"
 #include "ScopedTimeZone.h"
-#include "TemporaryHomeEnvironment.h"
 #include "TestSignals.h"
 #include "WaitUntil.h"
 
@@ -14,10 +12,10 @@
 
 #include <algorithm>
 
-using reporttest::reportAttribute;
-
 namespace
 {
+constexpr double rate = 48000.0;
+
 class ReportDriving : public testing::Test
 {
 protected:
@@ -28,12 +26,14 @@ protected:
     }
 
     /** The reports in the folder, oldest first, without the hidden files the logger writes through. */
-    juce::Array<juce::File> reports() const
+    static juce::Array<juce::File> reportsIn (const juce::File& reportFolder)
     {
-        auto files = folder.getFolder().findChildFiles (juce::File::findFiles | juce::File::ignoreHiddenFiles, false, "*.xml");
+        auto files = reportFolder.findChildFiles (juce::File::findFiles | juce::File::ignoreHiddenFiles, false, "*.xml");
         files.sort();
         return files;
     }
+
+    juce::Array<juce::File> reports() const { return reportsIn (folder.getFolder()); }
 
     static std::vector<std::string> csvRows (const juce::File& xml)
     {
@@ -45,7 +45,26 @@ protected:
     static juce::String valueIn (const juce::File& xml, const char* element, const char* attribute = "value")
     {
         const auto report = juce::parseXML (xml);
-        return report == nullptr ? "(unreadable)" : reportAttribute (*report, element, attribute);
+        return report == nullptr ? "(unreadable)" : reporttest::reportAttribute (*report, element, attribute);
+    }
+
+    /** Prepares for blocks of the given length with each role on its own channel and the loudness
+        module off its thread, opens a report, and lets the windows empty before any tone comes. */
+    static void startRun (OvexjuceLoudnessAudioProcessor& p, int blockLength)
+    {
+        ProcessorTestAccess::prepare (p, rate, blockLength);
+        p.setDefaultInputRouting();
+        p.setParameterValue (0, 1.0f);
+        handOver (p);
+        ProcessorTestAccess::computeLoudness (p);
+    }
+
+    /** An empty block: hands over what the loudness computation has done since the last block. */
+    static void handOver (OvexjuceLoudnessAudioProcessor& p)
+    {
+        juce::AudioSampleBuffer empty (6, 0);
+        juce::MidiBuffer midi;
+        p.processBlock (empty, midi);
     }
 
     testsupport::ScopedTimeZone zone { "UTC0" };
@@ -55,22 +74,28 @@ protected:
 };
 } // namespace
 
-TEST_F (ReportDriving, ReportStartedAndFinishedAtOnceHoldsItsIntervalAndEmptyMeasurements)
+TEST_F (ReportDriving, StartingAgainFinishesTheOpenReportWithItsIntervalAndStoppingWithNoneOpenWritesNothing)
 {
+    juce::MemoryBlock state;
+    processor.getStateInformation (state);
+    processor.setParameterValue (0, 0.0f);
+    processor.setStateInformation (state.getData(), (int) state.getSize());
+    EXPECT_TRUE (reports().isEmpty());
+
     processor.setParameterValue (0, 1.0f);
     now = now + juce::RelativeTime::minutes (65.0);
+    processor.setParameterValue (0, 1.0f);
     processor.setParameterValue (0, 0.0f);
+    ASSERT_EQ (reports().size(), 2);
 
-    ASSERT_EQ (reports().size(), 1);
-    const auto file = reports()[0];
-    EXPECT_EQ (file.getFileName(), "NOLV51Log_5_Dec_2026_9_7_3.xml");
-    EXPECT_EQ (valueIn (file, "StartTime"), "5 Dec 2026 9:07:03");
-    EXPECT_EQ (valueIn (file, "StopTime"), "5 Dec 2026 10:12:03");
-    EXPECT_EQ (valueIn (file, "UpTime"), "1 hr 5 mins");
-    EXPECT_EQ (valueIn (file, "IntegratedLoudness"), "-70.0");
-    EXPECT_EQ (valueIn (file, "IntegratedLoudness", "unit"), "LUFS");
-    EXPECT_EQ (valueIn (file, "LoudnessRange"), "-70.0");
-    EXPECT_FALSE (file.withFileExtension (".csv").exists());
+    const auto first = folder.getFolder().getChildFile ("NOLV51Log_5_Dec_2026_9_7_3.xml");
+    EXPECT_EQ (valueIn (first, "StartTime"), "5 Dec 2026 9:07:03");
+    EXPECT_EQ (valueIn (first, "StopTime"), "5 Dec 2026 10:12:03");
+    EXPECT_EQ (valueIn (first, "UpTime"), "1 hr 5 mins");
+    EXPECT_EQ (valueIn (first, "IntegratedLoudness") + " " + valueIn (first, "IntegratedLoudness", "unit"), "-70.0 LUFS");
+    EXPECT_EQ (valueIn (first, "LoudnessRange"), "-70.0");
+    EXPECT_FALSE (first.withFileExtension (".csv").exists());
+    EXPECT_EQ (valueIn (first.getSiblingFile ("NOLV51Log_5_Dec_2026_10_12_3.xml"), "StopTime"), "5 Dec 2026 10:12:03");
 }
 
 TEST_F (ReportDriving, EveryMomentaryValueIsLoggedAndOnlyNewMaximaAreKept)
@@ -97,23 +122,6 @@ TEST_F (ReportDriving, EveryMomentaryValueIsLoggedAndOnlyNewMaximaAreKept)
     EXPECT_EQ (valueIn (file, "IntegratedLoudness", "unit"), "LKFS");
 }
 
-TEST_F (ReportDriving, StoppingOrRestoringWithNoReportOpenWritesNothingAndStartingAgainFinishesTheOpenReport)
-{
-    juce::MemoryBlock state;
-    processor.getStateInformation (state);
-    processor.setParameterValue (0, 0.0f);
-    processor.setStateInformation (state.getData(), (int) state.getSize());
-    EXPECT_TRUE (reports().isEmpty());
-
-    processor.setParameterValue (0, 1.0f);
-    processor.setParameterValue (0, 1.0f);
-    processor.setParameterValue (0, 0.0f);
-    ASSERT_EQ (reports().size(), 2);
-
-    for (const auto& file : reports())
-        EXPECT_EQ (valueIn (file, "StopTime"), "5 Dec 2026 9:07:03") << file.getFileName();
-}
-
 TEST_F (ReportDriving, AReportThatCannotBeFinishedIsRetriedOnItsThreadUntilItsFilesHoldEverything)
 {
     testsupport::CapturingLogger log;
@@ -134,19 +142,6 @@ TEST_F (ReportDriving, AReportThatCannotBeFinishedIsRetriedOnItsThreadUntilItsFi
     EXPECT_TRUE (lines[1].endsWith (file.getFullPathName() + " is written again")) << lines[1];
 }
 
-TEST_F (ReportDriving, EmptyFolderAndNameFallBackToTheDefaults)
-{
-    processor.setStringParameter (14, {});
-    processor.setStringParameter (15, {});
-    processor.setParameterValue (0, 1.0f);
-    processor.setParameterValue (0, 0.0f);
-
-    const auto file = defaultLogFolder().getChildFile ("NOLV51Log_5_Dec_2026_9_7_3.xml");
-    EXPECT_TRUE (file.existsAsFile());
-    EXPECT_TRUE (file.isAChildOf (testsupport::TemporaryHomeEnvironment::home()));
-    file.getParentDirectory().deleteRecursively();
-}
-
 TEST_F (ReportDriving, ADayAfterItsStartTheReportIsFinishedAndANewOneStartsWithResetMeters)
 {
     processor.setParameterValue (0, 1.0f);
@@ -163,47 +158,37 @@ TEST_F (ReportDriving, ADayAfterItsStartTheReportIsFinishedAndANewOneStartsWithR
 
     const auto files = reports();
     ASSERT_EQ (files.size(), 2);
-    const auto first = files[0], second = files[1];
-    EXPECT_EQ (second.getFileName(), "NOLV51Log_6_Dec_2026_9_7_4.xml");
-    EXPECT_EQ (valueIn (first, "IntegratedLoudness"), "-20.0");
-    EXPECT_EQ (valueIn (first, "UpTime"), "1 day 1 sec");
-    EXPECT_EQ (valueIn (first, "MaxMomentary"), "-20.0");
+    EXPECT_EQ (files[1].getFileName(), "NOLV51Log_6_Dec_2026_9_7_4.xml");
+    EXPECT_EQ (valueIn (files[0], "IntegratedLoudness"), "-20.0");
+    EXPECT_EQ (valueIn (files[0], "UpTime"), "1 day 1 sec");
+    EXPECT_EQ (valueIn (files[0], "MaxMomentary"), "-20.0");
     EXPECT_EQ (ProcessorTestAccess::meters (processor).integratedLevel, -70.0f);
 
     ProcessorTestAccess::updateMomentary (processor, -30.0f);
     processor.setParameterValue (0, 0.0f);
-    EXPECT_EQ (valueIn (second, "MaxMomentary"), "-30.0");
-    EXPECT_EQ (valueIn (second, "IntegratedLoudness"), "-70.0");
-    EXPECT_EQ (csvRows (second).size(), 1u);
+    EXPECT_EQ (valueIn (files[1], "MaxMomentary"), "-30.0");
+    EXPECT_EQ (valueIn (files[1], "IntegratedLoudness"), "-70.0");
+    EXPECT_EQ (csvRows (files[1]).size(), 1u);
 }
 
 TEST_F (ReportDriving, TenSecondsOfToneReadMinus23AndLogEachValueOnceWhateverTheBlockLength)
 {
-    constexpr double rate = 48000.0;
-
     for (const int blockLength : { 512, 8192 })
     {
         SCOPED_TRACE (std::to_string (blockLength) + "-sample blocks");
-        juce::MidiBuffer midi;
+        const auto reportFolder = folder.getFolder().getChildFile (juce::String (blockLength));
         OvexjuceLoudnessAudioProcessor p (nullptr);
         p.setClock ([this] { return now; });
-        p.setStringParameter (14, folder.getFolder().getChildFile (juce::String (blockLength)).getFullPathName());
-        ProcessorTestAccess::prepare (p, rate, blockLength);
-        p.setDefaultInputRouting();
-        p.setParameterValue (0, 1.0f);
-
-        // The run starts from empty windows before the tone does.
-        juce::AudioSampleBuffer empty (6, 0);
-        p.processBlock (empty, midi);
-        ProcessorTestAccess::computeLoudness (p);
+        p.setStringParameter (14, reportFolder.getFullPathName());
+        startRun (p, blockLength);
 
         const auto start = now;
-        const auto& m = ProcessorTestAccess::meters (p);
         testsupport::SineSource source (rate, 1000.0, { -23.0, -23.0 });
         juce::int64 played = 0, turns = 0;
 
         testsupport::play (source, rate, 10.0, [&] (auto& block)
         {
+            juce::MidiBuffer midi;
             p.processBlock (block, midi);
             played += block.getNumSamples();
             now = start + juce::RelativeTime ((double) played / rate);
@@ -213,13 +198,13 @@ TEST_F (ReportDriving, TenSecondsOfToneReadMinus23AndLogEachValueOnceWhateverThe
                 ProcessorTestAccess::computeLoudness (p);
         }, blockLength);
 
-        p.processBlock (empty, midi); // hands over what the last turns computed
-
+        handOver (p);
+        const auto& m = ProcessorTestAccess::meters (p);
         EXPECT_EQ (std::make_tuple (m.momentaryLevel, m.shortTermLevel, m.integratedLevel, m.loudnessRange), std::make_tuple (-23.0f, -23.0f, -23.0f, 0.0f));
         EXPECT_EQ (m.momentaryFraction, 314.0f / 569.0f);
         p.setParameterValue (0, 0.0f);
 
-        const auto file = folder.getFolder().getChildFile (juce::String (blockLength)).findChildFiles (juce::File::findFiles, false, "*.xml")[0];
+        const auto file = reportsIn (reportFolder)[0];
         EXPECT_EQ (valueIn (file, "IntegratedLoudness"), "-23.0");
         const auto rows = csvRows (file);
 
@@ -232,22 +217,11 @@ TEST_F (ReportDriving, TenSecondsOfToneReadMinus23AndLogEachValueOnceWhateverThe
 
 TEST_F (ReportDriving, LongDeviceBlocksPacedInRealTimeHaveEveryValueOfTheLoudnessThreadLoggedOnce)
 {
-    constexpr double rate = 48000.0;
     constexpr int blockLength = 8192;
     processor.setClock ([] { return juce::Time::getCurrentTime(); });
-    processor.setPlayConfigDetails (6, 6, rate, blockLength);
-    processor.prepareToPlay (rate, blockLength); // the module runs on its own thread
-    processor.setDefaultInputRouting();
-    processor.setParameterValue (0, 1.0f);
-
-    // The run starts from empty windows before the tone does.
-    juce::MidiBuffer midi;
-    juce::AudioSampleBuffer empty (6, 0);
+    startRun (processor, blockLength);
     auto& thread = ProcessorTestAccess::loudnessThread (processor);
     auto& module = ProcessorTestAccess::loudnessModule (processor);
-    processor.processBlock (empty, midi);
-    thread.removeTimeSliceClient (&module);
-    ProcessorTestAccess::computeLoudness (processor);
     thread.addTimeSliceClient (&module);
 
     testsupport::SineSource source (rate, 1000.0, { -23.0, -23.0 });
@@ -259,6 +233,7 @@ TEST_F (ReportDriving, LongDeviceBlocksPacedInRealTimeHaveEveryValueOfTheLoudnes
     {
         const auto due = began + 1000.0 * blocks++ * blockLength / rate;
         juce::Thread::sleep (juce::jmax (0, (int) (due - juce::Time::getMillisecondCounterHiRes())));
+        juce::MidiBuffer midi;
         processor.processBlock (block, midi);
     }, blockLength);
 
@@ -268,9 +243,8 @@ TEST_F (ReportDriving, LongDeviceBlocksPacedInRealTimeHaveEveryValueOfTheLoudnes
     for (int turn = 0; turn < 8; ++turn)
         ProcessorTestAccess::computeLoudness (processor);
 
-    processor.processBlock (empty, midi);
+    handOver (processor);
     processor.setParameterValue (0, 0.0f);
-
     ASSERT_EQ (reports().size(), 1);
     EXPECT_EQ (csvRows (reports()[0]).size(), 17u);
 }
