@@ -15,12 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
-class AgainstLibebur128 : public testing::TestWithParam<std::tuple<juce::int64, double>>
-{
-};
-} // namespace
+using AgainstLibebur128 = testing::TestWithParam<std::tuple<juce::int64, double>>;
 
 TEST_P (AgainstLibebur128, IntegratedLoudnessWithinATenthRangeWithinOneAndTruePeaksWithinAThirdOfADecibel)
 {
@@ -57,12 +52,13 @@ TEST_P (AgainstLibebur128, IntegratedLoudnessWithinATenthRangeWithinOneAndTruePe
         TruePeakResult peaks;
         meter.getSnapshot (peaks);
 
-        for (int i = 0; i < block.getNumSamples(); ++i)
-            for (int c = 0; c < 6; ++c)
-                interleaved[(size_t) (6 * i + c)] = block.getSample (c, i);
+        for (int c = 0; c < 6; ++c)
+        {
+            ourPeaks[(size_t) c] = std::max (ourPeaks[(size_t) c], peaks.levels[(size_t) c]);
 
-        for (size_t c = 0; c < 6; ++c)
-            ourPeaks[c] = std::max (ourPeaks[c], peaks.levels[c]);
+            for (int i = 0; i < block.getNumSamples(); ++i)
+                interleaved[(size_t) (6 * i + c)] = block.getSample (c, i);
+        }
 
         ebur128_add_frames_float (peer.get(), interleaved.data(), (size_t) block.getNumSamples());
     });

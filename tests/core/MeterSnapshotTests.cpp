@@ -36,7 +36,6 @@ TEST (BarLaw, LevelsLandOnTheirPixelsOnTheScaleTheStandardAndScaleChoose)
     }
 
     EXPECT_NEAR (p.valueToFraction (1, -1.0f), 0.8605084f, 1e-6f);
-    EXPECT_NEAR (p.valueToFraction (1, 0.0f), 0.8828722f, 1e-6f);
 }
 
 TEST (TruePeakAlarms, RaisedOnlyAboveTheThresholdAndHeldUntilCleared)
@@ -45,14 +44,12 @@ TEST (TruePeakAlarms, RaisedOnlyAboveTheThresholdAndHeldUntilCleared)
     const auto& m = ProcessorTestAccess::meters (p);
 
     ProcessorTestAccess::updateChannelTruePeak (p, 2, -1.0f);
-    EXPECT_EQ (m.channelAlarm[2] + m.truePeakAlarm, 0);
-    EXPECT_EQ (m.heldTruePeak[2], -1.0f);
+    EXPECT_EQ (std::make_pair (m.channelAlarm[2] + m.truePeakAlarm, m.heldTruePeak[2]), std::make_pair (0, -1.0f));
 
     EXPECT_EQ (ProcessorTestAccess::updateChannelTruePeak (p, 2, -0.9f), 491);
     EXPECT_FLOAT_EQ (m.truePeakFraction[2], 491.0f / 569.0f);
     ProcessorTestAccess::updateChannelTruePeak (p, 2, -20.0f);
-    EXPECT_EQ (m.heldTruePeak[2], -0.9f);
-    EXPECT_EQ (m.channelAlarm[2] + m.truePeakAlarm, 2);
+    EXPECT_EQ (std::make_pair (m.channelAlarm[2] + m.truePeakAlarm, m.heldTruePeak[2]), std::make_pair (2, -0.9f));
 
     p.clearAlarms();
     EXPECT_EQ (m.channelAlarm[2] + m.truePeakAlarm, 0);

@@ -26,10 +26,8 @@ TEST (VectorscopeSource, PutsTheRightRoleFirstStartingFromLeftAndRight)
         }
 
         source.pullStereo (dest, 32);
-        ASSERT_EQ (dest.getNumChannels(), 2);
-        ASSERT_EQ (dest.getNumSamples(), 32);
-        EXPECT_EQ (dest.getSample (0, 31), c.first) << c.right;
-        EXPECT_EQ (dest.getSample (1, 31), c.second) << c.left;
+        ASSERT_EQ (std::make_pair (dest.getNumChannels(), dest.getNumSamples()), std::make_pair (2, 32));
+        EXPECT_EQ (std::make_pair (dest.getSample (0, 31), dest.getSample (1, 31)), std::make_pair (c.first, c.second)) << c.right;
     }
 
     EXPECT_EQ (source.getNumReady(), 0);
