@@ -91,24 +91,7 @@ TEST_F (AudioCallback, PassThroughFollowsTheOutputLayoutWithUnprocessedInputOnDe
         EXPECT_EQ (wide.getMagnitude (c, 0, blockSize), 0.0f) << c;
 }
 
-TEST_F (AudioCallback, NothingRoutedMeansSilenceInAndOut)
-{
-    SineSource source (rate, 997.0, { -10.0, -10.0, -10.0, -10.0, -10.0, -10.0 });
-    play (source, 1.0);
-    EXPECT_EQ (meters().momentaryLevel, -70.0f);
-    EXPECT_EQ (block.getMagnitude (0, blockSize), 0.0f);
-
-    // Silent true peaks are raised to -60, which the sound field shows as 0.
-    EXPECT_EQ (meters().soundFieldLevel, (std::array<float, 6> {}));
-
-    // An empty block has nothing to correlate.
-    ProcessorTestAccess::writableMeters (processor).correlation.fill (0.25f);
-    juce::AudioSampleBuffer empty (6, 0);
-    ProcessorTestAccess::process (processor, empty);
-    EXPECT_EQ (meters().correlation, (std::array<float, 6> { 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f }));
-}
-
-TEST_F (AudioCallback, InfiniteInputIsAnOverloadAtTheTopOfTheScaleAndNoValueTurnsNonFinite)
+TEST_F (AudioCallback, InfiniteInputIsAnOverloadAtTheTopOfTheScaleNoValueTurnsNonFiniteAndAnEmptyBlockCorrelatesFully)
 {
     processor.setDefaultInputRouting();
     SineSource source (rate, 997.0, { -20.0, -20.0 });
@@ -133,6 +116,12 @@ TEST_F (AudioCallback, InfiniteInputIsAnOverloadAtTheTopOfTheScaleAndNoValueTurn
     for (const auto* six : { &m.heldTruePeak, &m.truePeakFraction, &m.soundFieldLevel, &m.correlation })
         for (float value : *six)
             EXPECT_TRUE (std::isfinite (value));
+
+    // An empty block has nothing to correlate.
+    ProcessorTestAccess::writableMeters (processor).correlation.fill (0.25f);
+    juce::AudioSampleBuffer empty (6, 0);
+    ProcessorTestAccess::process (processor, empty);
+    EXPECT_EQ (m.correlation, (std::array<float, 6> { 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f }));
 }
 
 TEST_F (AudioCallback, DownmixLeavesOnlyLeftAndRightForTheCorrelations)
@@ -168,10 +157,10 @@ TEST_F (AudioCallback, SamplesAreCountedOnlyWhileRunningAndFollowingTheTransport
     EXPECT_EQ (meters().processedSamples, 11.0 * blockSize);
 }
 
-TEST_F (AudioCallback, SoundFieldShowsTruePeaksOrMomentaryLoudness)
+TEST_F (AudioCallback, SoundFieldShowsTruePeaksOrMomentaryLoudnessAndRolesWithoutAChannelStaySilent)
 {
     processor.setInputLayout ({ 0, -1, -1, -1, -1, -1 });
-    SineSource source (rate, 997.0, { -23.0 });
+    SineSource source (rate, 997.0, { -23.0, -10.0, -10.0, -10.0, -10.0, -10.0 });
     play (source, 0.5);
     EXPECT_NEAR (meters().soundFieldLevel[0], 0.4463f, 0.002f);
     EXPECT_EQ (meters().soundFieldLevel[1], 0.0f);
