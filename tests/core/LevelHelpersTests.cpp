@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <utility>
 
 TEST (LevelHelpers, RoundingSendsHalvesUpInSinglePrecision)
 {
@@ -15,27 +15,6 @@ TEST (LevelHelpers, RoundingSendsHalvesUpInSinglePrecision)
         EXPECT_EQ (roundToTenth (in), out) << in;
 
     EXPECT_EQ (std::make_pair (roundToHundredth (0.994f), roundToHundredth (0.995f)), std::make_pair (0.99f, 1.0f));
-}
-
-TEST (LevelHelpers, SamplesToTimecodeSplitsCountsIntoClockPartsAndNeverDividesByZero)
-{
-    struct Case { double count, fps, rate; int sub, s, m, h; };
-    const Case cases[] = {
-        { 48000, 0, 48000, 0, 1, 0, 0 },
-        { 4.0e9, 0, 48000, 333, 53, 8, 23 },
-        { 90000, 25, 48000, 21, 1, 0, 0 },  // 1920 samples a frame, frame 46 of the run
-        { 72000, 0, 48000, 500, 1, 0, 0 },
-        { 1000, 0, 0, 0, 0, 0, 0 },         // no rate
-        { 1000, 0.5, 48000, 0, 0, 0, 0 },   // under one frame a second
-        { 1000, 96000, 48000, 0, 0, 0, 0 }, // under one sample a frame
-    };
-
-    for (auto c : cases)
-    {
-        int sub = -1, s = -1, m = -1, h = -1;
-        samplesToTimecode (c.count, c.fps, c.rate, sub, s, m, h);
-        EXPECT_EQ (std::tie (sub, s, m, h), std::tie (c.sub, c.s, c.m, c.h)) << c.count << " at " << c.fps << " fps, " << c.rate << " Hz";
-    }
 }
 
 TEST (Downmixer, FoldsCentreAndSurroundsAtMinusThreeDecibelsAndDropsTheLfe)
