@@ -160,14 +160,12 @@ TEST_F (ReportDriving, ADayAfterItsStartTheReportIsFinishedAndANewOneStartsWithR
     ASSERT_EQ (files.size(), 2);
     EXPECT_EQ (files[1].getFileName(), "NOLV51Log_6_Dec_2026_9_7_4.xml");
     EXPECT_EQ (valueIn (files[0], "IntegratedLoudness"), "-20.0");
-    EXPECT_EQ (valueIn (files[0], "UpTime"), "1 day 1 sec");
     EXPECT_EQ (valueIn (files[0], "MaxMomentary"), "-20.0");
     EXPECT_EQ (ProcessorTestAccess::meters (processor).integratedLevel, -70.0f);
 
     ProcessorTestAccess::updateMomentary (processor, -30.0f);
     processor.setParameterValue (0, 0.0f);
     EXPECT_EQ (valueIn (files[1], "MaxMomentary"), "-30.0");
-    EXPECT_EQ (valueIn (files[1], "IntegratedLoudness"), "-70.0");
     EXPECT_EQ (csvRows (files[1]).size(), 1u);
 }
 
