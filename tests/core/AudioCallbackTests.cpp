@@ -171,6 +171,34 @@ TEST_F (AudioCallback, SoundFieldShowsTruePeaksOrMomentaryLoudnessAndRolesWithou
     EXPECT_NEAR (meters().soundFieldLevel[0], processor.valueToFraction (0, ProcessorTestAccess::channelMomentary (processor)[0]), 1e-6f);
 }
 
+TEST_F (AudioCallback, AfterASwitchToATwoChannelDeviceTheRolesItLacksKeepNothingOfTheSixChannelOne)
+{
+    processor.setDefaultInputRouting();
+    SineSource source (rate, 997.0, { -6.0, -6.0, -6.0, -6.0, -6.0, -6.0 });
+    play (source, 0.5);
+    processor.setParameterValue (12, 1.0f);
+    play (source, 0.2);
+    ASSERT_GT (meters().heldTruePeak[5], -7.0f);
+    ASSERT_GT (meters().soundFieldLevel[5], 0.0f);
+    ASSERT_GT (meters().truePeakFraction[5], 0.0f);
+
+    ProcessorTestAccess::prepare (processor, rate, blockSize, 2);
+    block.setSize (2, blockSize);
+    source = SineSource (rate, 997.0, { -12.0, -12.0 });
+    play (source, 0.7); // a whole momentary window and more
+
+    for (size_t role = 2; role < 6; ++role)
+    {
+        EXPECT_LE (meters().truePeakFraction[role], 0.0f) << "role " << role;
+        EXPECT_EQ (meters().channelAlarm[role], 0) << "role " << role;
+        EXPECT_LT (meters().soundFieldLevel[role], 0.0f) << "role " << role;
+        EXPECT_LE (ProcessorTestAccess::channelMomentary (processor)[role], -70.0f) << "role " << role;
+    }
+
+    for (size_t pair = 1; pair < 6; ++pair) // every pair but L-R lacks a side
+        EXPECT_EQ (meters().correlation[pair], 1.0f) << "pair " << pair;
+}
+
 TEST_F (AudioCallback, TwoLevelsTenDecibelsApartGiveARangeOfTenAndTheCallbackNeverAllocates)
 {
     if (! testsupport::ScopedAllocationCounter::isAvailable())
