@@ -271,7 +271,6 @@ TEST (HistoryMarkers, MapToTheirPointsEvenWhereTheWholeViewCannotShowThemExactly
 
     history.load (steadyLog (10000));
     EXPECT_EQ (history.getEndMarkerIndex(), 9999);
-    EXPECT_EQ (history.getEndMarkerX(), 920);
 
     // An end point the whole view cannot show exactly: point 1009 sits at x 93, which maps to 1011.
     history.setView (50000, 0);
