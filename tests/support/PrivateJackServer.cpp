@@ -15,9 +15,9 @@ std::string uniqueServerName()
 }
 } // namespace
 
-PrivateJackServer::PrivateJackServer (const juce::File& folder, int sampleRate)
+PrivateJackServer::PrivateJackServer (const juce::File& folder, int sampleRate, const std::string& serverName)
     : logFolder (folder),
-      name (uniqueServerName()),
+      name (serverName.empty() ? uniqueServerName() : serverName),
       defaultServer ("JACK_DEFAULT_SERVER", name),
       jackd ({ "jackd", "-n", name, "--no-realtime", "-d", "dummy", "-r", std::to_string (sampleRate), "-p", "512",
                "-C", "6", "-P", "6" },
@@ -25,10 +25,10 @@ PrivateJackServer::PrivateJackServer (const juce::File& folder, int sampleRate)
 {
 }
 
-PrivateJackServer::~PrivateJackServer()
+bool PrivateJackServer::stop()
 {
     jackd.terminate();
-    jackd.succeeds (5000);
+    return jackd.succeeds (5000);
 }
 
 bool PrivateJackServer::waitUntilRunning (int timeoutSeconds)

@@ -10,18 +10,27 @@
 namespace testsupport
 {
 /** A JACK server of the test's own, on the dummy driver with six capture and six playback
-    channels, under a name no other test uses. While the object lives it is every JACK client's
-    default server (JACK_DEFAULT_SERVER), for this process and the programs it starts; it is
-    stopped by its pid when the object goes. */
+    channels, under a name no other test uses unless one is given (a server that takes over from
+    another under the same name). While the object lives it is every JACK client's default server
+    (JACK_DEFAULT_SERVER), for this process and the programs it starts; it is stopped by its pid
+    when the object goes. */
 class PrivateJackServer
 {
 public:
-    PrivateJackServer (const juce::File& logFolder, int sampleRate = 48000);
-    ~PrivateJackServer();
+    PrivateJackServer (const juce::File& logFolder, int sampleRate = 48000, const std::string& serverName = {});
+    ~PrivateJackServer() { stop(); }
 
     /** Whether the server came up within the time-out; its log says why not. */
     bool waitUntilRunning (int timeoutSeconds = 20);
 
+    /** Stops it in good order, as a user or the system does: it tells its clients that their ports
+        go before it goes. Whether it then ended cleanly. */
+    bool stop();
+
+    /** Ends it outright, as a crash does. */
+    void kill() { jackd.kill(); }
+
+    const std::string& getName() const { return name; }
     juce::File getLog() const { return logFolder.getChildFile ("jackd.log"); }
 
 private:
