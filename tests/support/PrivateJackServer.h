@@ -5,7 +5,10 @@
 
 #include <juce_core/juce_core.h>
 
+#include <atomic>
 #include <string>
+
+#include <unistd.h>
 
 namespace testsupport
 {
@@ -17,24 +20,46 @@ namespace testsupport
 class PrivateJackServer
 {
 public:
-    PrivateJackServer (const juce::File& logFolder, int sampleRate = 48000, const std::string& serverName = {});
+    PrivateJackServer (const juce::File& logFolder, int sampleRate = 48000, const std::string& serverName = {})
+        : folder (logFolder),
+          name (serverName.empty() ? uniqueName() : serverName),
+          defaultServer ("JACK_DEFAULT_SERVER", name),
+          jackd ({ "jackd", "-n", name, "--no-realtime", "-d", "dummy", "-r", std::to_string (sampleRate), "-p", "512", "-C", "6", "-P", "6" },
+                 getLog())
+    {
+    }
+
     ~PrivateJackServer() { stop(); }
 
     /** Whether the server came up within the time-out; its log says why not. */
-    bool waitUntilRunning (int timeoutSeconds = 20);
+    bool waitUntilRunning (int timeoutSeconds = 20)
+    {
+        return runsToSuccess ({ "jack_wait", "-w", "-s", name, "-t", std::to_string (timeoutSeconds) },
+                              folder.getChildFile ("jack_wait.log"), (timeoutSeconds + 10) * 1000);
+    }
 
     /** Stops it in good order, as a user or the system does: it tells its clients that their ports
         go before it goes. Whether it then ended cleanly. */
-    bool stop();
+    bool stop()
+    {
+        jackd.terminate();
+        return jackd.succeeds (5000);
+    }
 
     /** Ends it outright, as a crash does. */
     void kill() { jackd.kill(); }
 
     const std::string& getName() const { return name; }
-    juce::File getLog() const { return logFolder.getChildFile ("jackd.log"); }
+    juce::File getLog() const { return folder.getChildFile ("jackd.log"); }
 
 private:
-    const juce::File logFolder;
+    static std::string uniqueName()
+    {
+        static std::atomic<int> count { 0 };
+        return "nolv" + std::to_string (::getpid()) + "_" + std::to_string (++count);
+    }
+
+    const juce::File folder;
     const std::string name;
     ScopedEnvironmentVariable defaultServer;
     ProgramUnderTest jackd;
