@@ -90,7 +90,8 @@ TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRole
 {
     constexpr ChannelLayout identity { 0, 1, 2, 3, 4, 5 };
 
-    for (const char* damaged : { "", "-5.AB", "4000000000.AB", "abc", "12.AB" })
+    // Which texts count as damaged is the decoder's own test; here one missing and one damaged.
+    for (const char* damaged : { "", "12.AB" })
     {
         storeSettings ({ { "filterState", damaged } });
         openWindow();
