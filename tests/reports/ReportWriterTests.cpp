@@ -9,11 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <regex>
-#include <thread>
 #include <tuple>
 
 namespace
@@ -84,12 +82,6 @@ protected:
         xmlWriter.emplace (thread);
         xmlWriter->startNewReport (reportXml);
         return *xmlWriter;
-    }
-
-    juce::String attribute (const char* element, const char* name) const
-    {
-        const auto document = juce::parseXML (report);
-        return document != nullptr ? reporttest::reportAttribute (*document, element, name) : "(unreadable)";
     }
 
     testsupport::ScopedTimeZone zone { "UTC0" };
@@ -243,38 +235,9 @@ TEST_F (XmlReport, FailedWriteLeavesThePreviousReportWholeAndNoStrayFileAndIsSai
     EXPECT_GT (logger.lines()[0].fromFirstOccurrenceOf (": ", false, false).length(), 0);
 
     xml.writeReport();
-    EXPECT_EQ (attribute ("UserSelectedTitle", "value"), "QIT51Log");
+    EXPECT_EQ (readBytes (report), std::regex_replace (skeleton, std::regex ("Title value=\"\""), "Title value=\"QIT51Log\""));
     ASSERT_EQ (logger.lines().size(), 2);
     EXPECT_EQ (logger.lines()[1], "Report file " + report.getFullPathName() + " is written again");
-}
-
-TEST_F (XmlReport, ReaderParsingInALoopNeverMeetsAHalfWrittenOrMissingReport)
-{
-    auto& xml = startXml (report);
-    std::atomic<bool> writing { true };
-    std::atomic<int> parsed { 0 }, failed { 0 };
-
-    std::thread reader ([&]
-    {
-        while (writing)
-        {
-            const auto document = juce::parseXML (report);
-            (document != nullptr && document->getNumChildElements() == 3 ? parsed : failed)++;
-        }
-    });
-
-    for (int i = 1; i <= 50; ++i)
-    {
-        xml.setUpTime (i * 60.0);
-        xml.setUserSelectedTitle (juce::String::repeatedString ("long title ", i * 40));
-        xml.writeReport();
-    }
-
-    writing = false;
-    reader.join();
-    EXPECT_EQ (failed, 0);
-    EXPECT_GT (parsed, 0);
-    EXPECT_EQ (attribute ("UpTime", "value"), "50 mins");
 }
 
 // These run the logger's own thread; its destructor is the only point they wait for.
