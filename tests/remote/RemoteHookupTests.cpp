@@ -24,11 +24,8 @@ TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStoppedAndA
         ProcessorTestAccess::remoteTick (processor);
     }
 
-    juce::StreamingSocket probe; // for a port that is free now
-    ASSERT_TRUE (probe.createListener (0, "127.0.0.1"));
-    const int port = probe.getBoundPort();
-    probe.close();
-
+    const int port = remotetest::freePort();
+    ASSERT_GT (port, 0);
     ASSERT_TRUE (processor.startRemoteServer ((float) port + 0.9f));
     EXPECT_EQ (ProcessorTestAccess::remotePort (processor), port);
     EXPECT_TRUE (ProcessorTestAccess::isRemoteFeedRunning (processor));
