@@ -94,8 +94,6 @@ protected:
         processor.setDefaultOutputRouting();
     }
 
-    ~DevicePage() override { selector.reset(); }
-
     FakeAudioIODeviceType& makeManager (bool separateInputsAndOutputs = true, const FakeDeviceCapabilities& capabilities = {})
     {
         selector.reset();
