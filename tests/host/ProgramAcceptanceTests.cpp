@@ -89,11 +89,6 @@ protected:
         return reportFolder.findChildFiles (juce::File::findFiles, false, "NOLV51Log_*.xml");
     }
 
-    static int countMatching (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour, int tolerance = 40)
-    {
-        return testsupport::countMatching (image, area, colour, tolerance);
-    }
-
     static bool sameArea (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
     {
         for (int y = area.getY(); y < area.getBottom(); ++y)
@@ -102,12 +97,6 @@ protected:
                     return false;
 
         return true;
-    }
-
-    static int freePort()
-    {
-        juce::StreamingSocket probe;
-        return probe.createListener (0, "127.0.0.1") ? probe.getBoundPort() : -1;
     }
 
     testsupport::ScopedTemporaryFolder work, home, config, state;
@@ -135,15 +124,9 @@ TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUse
     ASSERT_TRUE (jack.waitUntilRunning()) << jack.getLog().loadFileAsString();
     ASSERT_TRUE (display.waitUntilRunning()) << display.getLog().loadFileAsString();
 
+    // A first run on the JACK server, whose filter state routes every role.
     {
-        OvexjuceLoudnessAudioProcessor processor (nullptr);
-        processor.setDefaultInputRouting();
-        processor.setDefaultOutputRouting();
-        juce::MemoryBlock stored;
-        processor.getStateInformation (stored);
-
         auto settings = openSettingsFile();
-        settings->setValue ("filterState", stored.toBase64Encoding());
         settings->setValue ("audioSetup", "<DEVICESETUP deviceType=\"JACK\" audioOutputDeviceName=\"system\" audioInputDeviceName=\"system\"/>");
         ASSERT_TRUE (settings->save());
     }
@@ -171,8 +154,8 @@ TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUse
     const auto measuring = screenshot ("acceptance-meter-page.png");
     ASSERT_TRUE (measuring.isValid());
     const auto isMeterPage = [&] (const juce::Image& shot) { return sameArea (shot, measuring, { 225, 140, 80, 40 }); };
-    EXPECT_GT (countMatching (measuring, integratedValueArea, nolvColours::green), 40) << "-23.0 in green";
-    EXPECT_EQ (countMatching (firstScreen, integratedValueArea, nolvColours::green), 0);
+    EXPECT_GT (testsupport::countMatching (measuring, integratedValueArea, nolvColours::green, 40), 40) << "-23.0 in green";
+    EXPECT_EQ (testsupport::countMatching (firstScreen, integratedValueArea, nolvColours::green, 40), 0);
 
     // The bars where the bar law puts -23: the momentary fill's top at row 367, the L and R
     // true-peak fills' at 414.
@@ -209,7 +192,7 @@ TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUse
     ASSERT_TRUE (clickAt (logButton));
     const auto logPage = screenshotShowing ("acceptance-log-page.png", [&] (const juce::Image& shot) { return ! isMeterPage (shot); });
     ASSERT_TRUE (clickAt (firstReportRow));
-    const auto curveAt = [] (const juce::Image& shot, int y) { return countMatching (shot, { 50, y - 10, 940, 20 }, nolvColours::shortTermCurve, 30); };
+    const auto curveAt = [] (const juce::Image& shot, int y) { return testsupport::countMatching (shot, { 50, y - 10, 940, 20 }, nolvColours::shortTermCurve, 30); };
     const auto chosen = screenshotShowing ("acceptance-log-page-report.png", [&] (const juce::Image& shot) { return curveAt (shot, 576) > 300; });
     EXPECT_GT (curveAt (chosen, 576), 300) << "the short-term curve along -23";
     EXPECT_LT (curveAt (chosen, 476), 20);
@@ -234,7 +217,7 @@ TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUse
     ASSERT_TRUE (clickAt (lockButton));
 
     // The remote server, started from the settings page on a free port.
-    const int port = freePort();
+    const int port = remotetest::freePort();
     ASSERT_GT (port, 0);
     ASSERT_TRUE (clickAt (settingsButton));
     ASSERT_TRUE (clickAt (portField));

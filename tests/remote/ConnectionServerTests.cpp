@@ -17,7 +17,9 @@ using remotetest::message;
 using testsupport::waitUntil;
 
 // Each hostile client is followed by a send that must reach the good client whole, and one that
-// ends its connection must have that reported exactly once.
+// ends its connection must have that reported exactly once. What malformed packets do once framed
+// is the incoming-message and fuzz corpus tests' to judge; clients that come and go in numbers,
+// the churn test's.
 TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
 {
     testsupport::StdoutCapture out;
@@ -35,7 +37,7 @@ TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
                && waitUntil ([&] { return out.occurrences ("Connected to server") > before; });
     };
 
-    FramedTestClient good, badMagic, greedy, sender, cutShort, noisy, stalled;
+    FramedTestClient good, badMagic, greedy, sender, cutShort, stalled;
     ASSERT_TRUE (connect (good));
 
     const auto goodClientIsServed = [&]
@@ -52,10 +54,10 @@ TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
         return waitUntil ([&] { return goodClientIsServed() && out.occurrences ("Disconnected from server") == losses; });
     };
 
-    // A wrong magic number, then the client closes.
+    // A wrong magic number: the stream can no longer be trusted, and the server closes it.
     ASSERT_TRUE (connect (badMagic));
     ASSERT_TRUE (badMagic.sendHeader (0xDEADBEEF, 16));
-    badMagic.socket.close();
+    EXPECT_TRUE (badMagic.waitForEndOfStream());
     EXPECT_TRUE (oneMoreLossReported());
 
     // A header announcing 2 GiB, and the connection held: nothing is reserved, the client is closed.
@@ -90,33 +92,6 @@ TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
     EXPECT_TRUE (waitUntil ([&] { return out.occurrences ("\n5") == 1; }));
     EXPECT_EQ (out.occurrences ("\n4"), 0);
     EXPECT_TRUE (goodClientIsServed());
-
-    // Random bytes, framed and then unframed: the server closes the client.
-    ASSERT_TRUE (connect (noisy));
-    juce::Random random (20250615);
-    juce::MemoryBlock noise (16384);
-
-    for (int frame = 0; frame < 200; ++frame)
-    {
-        random.fillBitsRandomly (noise.getData(), noise.getSize());
-        ASSERT_TRUE (noisy.sendFrame (juce::MemoryBlock (noise.getData(), (size_t) random.nextInt ({ 1, 2048 }))));
-    }
-
-    ASSERT_TRUE (noisy.sendFrame (message ("/measurementScaleParam", 6.0f)));
-    EXPECT_TRUE (waitUntil ([&] { return out.occurrences ("\n6") == 1; }));
-    random.fillBitsRandomly (noise.getData(), noise.getSize());
-    ASSERT_TRUE (noisy.send (noise.getData(), noise.getSize()));
-    EXPECT_TRUE (oneMoreLossReported());
-    EXPECT_TRUE (noisy.waitForEndOfStream());
-
-    // Twenty clients connecting and leaving: each is reported once and none stays listed.
-    for (int round = 0; round < 20; ++round)
-    {
-        FramedTestClient client;
-        ASSERT_TRUE (connect (client));
-        client.socket.close();
-        EXPECT_TRUE (oneMoreLossReported());
-    }
 
     server.sendToAll();
     EXPECT_EQ (server.getNumConnections(), 2) << "only the good client and the sender are left";

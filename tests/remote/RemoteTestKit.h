@@ -78,6 +78,13 @@ struct FramedTestClient
     juce::StreamingSocket socket;
 };
 
+/** A loopback port that is free now, or -1. */
+inline int freePort()
+{
+    juce::StreamingSocket probe;
+    return probe.createListener (0, "127.0.0.1") ? probe.getBoundPort() : -1;
+}
+
 /** An OSC message with the given arguments, written by oscpack. */
 template <typename... Arguments>
 juce::MemoryBlock message (const char* address, Arguments... arguments)

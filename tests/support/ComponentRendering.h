@@ -2,18 +2,47 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <cstdlib>
+
 namespace testsupport
 {
 /** The component and its children as they paint, at one image pixel per component pixel. No
     window or display is needed. */
-juce::Image renderToImage (juce::Component& component);
+inline juce::Image renderToImage (juce::Component& component)
+{
+    juce::Image image (juce::Image::ARGB, juce::jmax (1, component.getWidth()), juce::jmax (1, component.getHeight()), true);
+    juce::Graphics g (image);
+    component.paintEntireComponent (g, true);
+    return image;
+}
 
 /** Writes the image as a PNG for a reader to open; the file is replaced. Returns whether it was. */
-bool writePng (const juce::Image& image, const juce::File& file);
+inline bool writePng (const juce::Image& image, const juce::File& file)
+{
+    file.getParentDirectory().createDirectory();
+    file.deleteFile();
+    juce::FileOutputStream stream (file);
+    juce::PNGImageFormat png;
+    return stream.openedOk() && png.writeImageToStream (image, stream);
+}
 
 /** True when the two colours differ by at most the tolerance in each channel. */
-bool coloursMatch (juce::Colour a, juce::Colour b, int tolerance = 2);
+inline bool coloursMatch (juce::Colour a, juce::Colour b, int tolerance = 2)
+{
+    const auto near = [tolerance] (juce::uint8 x, juce::uint8 y) { return std::abs ((int) x - (int) y) <= tolerance; };
+    return near (a.getRed(), b.getRed()) && near (a.getGreen(), b.getGreen()) && near (a.getBlue(), b.getBlue())
+           && near (a.getAlpha(), b.getAlpha());
+}
 
 /** How many pixels of the area match the colour within the tolerance. */
-int countMatching (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour, int tolerance = 2);
+inline int countMatching (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour, int tolerance = 2)
+{
+    int n = 0;
+
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            n += coloursMatch (image.getPixelAt (x, y), colour, tolerance) ? 1 : 0;
+
+    return n;
+}
 } // namespace testsupport

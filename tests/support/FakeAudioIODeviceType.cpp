@@ -103,24 +103,6 @@ public:
     int getOutputLatencyInSamples() override { return 0; }
     int getInputLatencyInSamples() override { return 0; }
 
-    bool runCallback (int numSamples)
-    {
-        if (callback == nullptr || numSamples <= 0)
-            return false;
-
-        juce::AudioBuffer<float> inputs (juce::jmax (1, activeInputs.countNumberOfSetBits()), numSamples);
-        juce::AudioBuffer<float> outputs (juce::jmax (1, activeOutputs.countNumberOfSetBits()), numSamples);
-        outputs.clear();
-
-        for (int bit = activeInputs.findNextSetBit (0), packed = 0; bit >= 0; bit = activeInputs.findNextSetBit (bit + 1), ++packed)
-            juce::FloatVectorOperations::fill (inputs.getWritePointer (packed), (float) (bit + 1), numSamples);
-
-        callback->audioDeviceIOCallbackWithContext (inputs.getArrayOfReadPointers(), activeInputs.countNumberOfSetBits(),
-                                                    outputs.getArrayOfWritePointers(), activeOutputs.countNumberOfSetBits(),
-                                                    numSamples, {});
-        return true;
-    }
-
     void activateInput (int channel) { activeInputs.setBit (channel); }
 
     const juce::String inputDeviceName, outputDeviceName;
@@ -195,11 +177,6 @@ int FakeAudioIODeviceType::getOpenCount() const
     return state->openCount;
 }
 
-bool FakeAudioIODeviceType::runCallback (int numSamples)
-{
-    return state->playing != nullptr && state->playing->runCallback (numSamples);
-}
-
 bool FakeAudioIODeviceType::activateInputFromOutside (int channel)
 {
     if (state->playing == nullptr)
@@ -208,23 +185,5 @@ bool FakeAudioIODeviceType::activateInputFromOutside (int channel)
     state->playing->activateInput (channel);
     callDeviceChangeListeners();
     return true;
-}
-
-std::unique_ptr<juce::AudioDeviceManager> makeDeviceManagerWith (std::vector<std::unique_ptr<juce::AudioIODeviceType>> types)
-{
-    // With a type already added, the manager adds none of the platform's.
-    auto manager = std::make_unique<juce::AudioDeviceManager>();
-
-    for (auto& type : types)
-        manager->addAudioDeviceType (std::move (type));
-
-    return manager;
-}
-
-std::unique_ptr<juce::AudioDeviceManager> makeDeviceManagerWith (std::unique_ptr<juce::AudioIODeviceType> type)
-{
-    std::vector<std::unique_ptr<juce::AudioIODeviceType>> types;
-    types.push_back (std::move (type));
-    return makeDeviceManagerWith (std::move (types));
 }
 } // namespace testsupport

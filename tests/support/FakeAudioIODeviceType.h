@@ -4,7 +4,6 @@
 
 #include <map>
 #include <memory>
-#include <vector>
 
 namespace testsupport
 {
@@ -19,8 +18,8 @@ struct FakeDeviceCapabilities
 };
 
 /** An audio device type whose devices have no hardware behind them: they open with the channels,
-    rate and buffer size asked for, as far as they offer them, and call their callback only when a
-    test runs a block through it. Used on the test's own thread. */
+    rate and buffer size asked for, as far as they offer them, and never call their callback. Used
+    on the test's own thread. */
 class FakeAudioIODeviceType : public juce::AudioIODeviceType
 {
 public:
@@ -46,11 +45,6 @@ public:
     /** How often devices of this type have been opened, failed attempts included. */
     int getOpenCount() const;
 
-    /** Runs one block through the callback of the device that plays, as its audio thread would:
-        every active input channel carries its device channel number plus one in every sample.
-        Returns false when no device of this type plays. */
-    bool runCallback (int numSamples);
-
     /** What a JACK device does when another program connects one of its idle input ports: the
         playing device takes that channel up and the type announces a change. Returns false when
         no device of this type plays. */
@@ -68,7 +62,12 @@ private:
 };
 
 /** A device manager that knows the given types, in this order, and no other, so nothing reaches
-    the system's audio. */
-std::unique_ptr<juce::AudioDeviceManager> makeDeviceManagerWith (std::vector<std::unique_ptr<juce::AudioIODeviceType>> types);
-std::unique_ptr<juce::AudioDeviceManager> makeDeviceManagerWith (std::unique_ptr<juce::AudioIODeviceType> type);
+    the system's audio: with a type already added, the manager adds none of the platform's. */
+template <typename... Types>
+std::unique_ptr<juce::AudioDeviceManager> makeDeviceManagerWith (std::unique_ptr<Types>... types)
+{
+    auto manager = std::make_unique<juce::AudioDeviceManager>();
+    (manager->addAudioDeviceType (std::move (types)), ...);
+    return manager;
+}
 } // namespace testsupport

@@ -40,17 +40,21 @@ ProgramUnderTest::ProgramUnderTest (std::vector<std::string> arguments, const ju
 
 ProgramUnderTest::~ProgramUnderTest()
 {
-    if (pid > 0 && ! status.has_value())
-    {
-        kill (pid, SIGKILL);
-        waitpid (pid, nullptr, 0);
-    }
+    kill();
+}
+
+void ProgramUnderTest::kill()
+{
+    int wstatus = 0;
+
+    if (pid > 0 && ! status.has_value() && ::kill (pid, SIGKILL) == 0 && waitpid (pid, &wstatus, 0) == pid)
+        status = wstatus;
 }
 
 void ProgramUnderTest::terminate()
 {
     if (pid > 0 && ! status.has_value())
-        kill (pid, SIGTERM);
+        ::kill (pid, SIGTERM);
 }
 
 bool ProgramUnderTest::reap()

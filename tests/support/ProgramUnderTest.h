@@ -25,6 +25,9 @@ public:
     /** Asks it to quit (SIGTERM). */
     void terminate();
 
+    /** Ends it outright (SIGKILL), as a crash would, and waits for it. */
+    void kill();
+
     /** Whether it has ended with exit status 0 within the time-out. */
     bool succeeds (int timeoutMilliseconds);
 

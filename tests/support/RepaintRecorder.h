@@ -11,7 +11,14 @@ namespace testsupport
 class RepaintRecorder : public juce::CachedComponentImage
 {
 public:
-    static RepaintRecorder& attachTo (juce::Component& component);
+    static RepaintRecorder& attachTo (juce::Component& component)
+    {
+        component.setVisible (true);
+        auto* recorder = new RepaintRecorder (component);
+        component.setCachedComponentImage (recorder);
+        recorder->clear();
+        return *recorder;
+    }
 
     /** In the component's coordinates; a whole-component repaint is its local bounds. */
     const std::vector<juce::Rectangle<int>>& areas() const { return recorded; }
@@ -20,7 +27,7 @@ public:
 
     void paint (juce::Graphics& g) override { owner.paintEntireComponent (g, false); }
     bool invalidateAll() override { return invalidate (owner.getLocalBounds()); }
-    bool invalidate (const juce::Rectangle<int>& area) override;
+    bool invalidate (const juce::Rectangle<int>& area) override { recorded.push_back (area); return true; }
     void releaseResources() override {}
 
 private:

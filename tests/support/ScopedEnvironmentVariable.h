@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -10,16 +12,31 @@ namespace testsupport
 class ScopedEnvironmentVariable
 {
 public:
-    ScopedEnvironmentVariable (std::string name, std::optional<std::string> value);
-    ~ScopedEnvironmentVariable();
+    ScopedEnvironmentVariable (std::string variable, std::optional<std::string> value) : name (std::move (variable))
+    {
+        if (const char* current = std::getenv (name.c_str()))
+            previous = current;
+
+        apply (value);
+    }
+
+    ~ScopedEnvironmentVariable() { apply (previous); }
 
     ScopedEnvironmentVariable (const ScopedEnvironmentVariable&) = delete;
     ScopedEnvironmentVariable& operator= (const ScopedEnvironmentVariable&) = delete;
 
 private:
-    static void apply (const std::string& name, const std::optional<std::string>& value);
+    void apply (const std::optional<std::string>& value) const
+    {
+        if (value)
+            ::setenv (name.c_str(), value->c_str(), 1);
+        else
+            ::unsetenv (name.c_str());
 
-    std::string name;
+        ::tzset(); // local time need not look at TZ again by itself
+    }
+
+    const std::string name;
     std::optional<std::string> previous;
 };
 } // namespace testsupport

@@ -12,8 +12,23 @@ namespace testsupport
 class ScopedFileSizeLimit
 {
 public:
-    explicit ScopedFileSizeLimit (rlim_t bytes);
-    ~ScopedFileSizeLimit();
+    explicit ScopedFileSizeLimit (rlim_t bytes)
+    {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction (SIGXFSZ, &ignore, &previousAction);
+
+        ::getrlimit (RLIMIT_FSIZE, &previousLimit);
+        rlimit limit = previousLimit;
+        limit.rlim_cur = bytes;
+        ::setrlimit (RLIMIT_FSIZE, &limit);
+    }
+
+    ~ScopedFileSizeLimit()
+    {
+        ::setrlimit (RLIMIT_FSIZE, &previousLimit);
+        ::sigaction (SIGXFSZ, &previousAction, nullptr);
+    }
 
     ScopedFileSizeLimit (const ScopedFileSizeLimit&) = delete;
     ScopedFileSizeLimit& operator= (const ScopedFileSizeLimit&) = delete;

@@ -9,8 +9,8 @@ namespace testsupport
 class ScopedTemporaryFolder
 {
 public:
-    ScopedTemporaryFolder();
-    ~ScopedTemporaryFolder();
+    ScopedTemporaryFolder() { folder.createDirectory(); }
+    ~ScopedTemporaryFolder() { folder.deleteRecursively(); }
 
     const juce::File& getFolder() const { return folder; }
 
@@ -18,7 +18,8 @@ public:
     juce::File getChildFile (const juce::String& relativePath) const { return folder.getChildFile (relativePath); }
 
 private:
-    juce::File folder;
+    const juce::File folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                                  .getNonexistentChildFile ("nolv_test_" + juce::String::toHexString (juce::Random().nextInt64()), {}, false);
 
     JUCE_DECLARE_NON_COPYABLE (ScopedTemporaryFolder)
 };

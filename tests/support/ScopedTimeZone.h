@@ -2,20 +2,12 @@
 
 #include "ScopedEnvironmentVariable.h"
 
-#include <optional>
-#include <string>
-
 namespace testsupport
 {
 /** Local time follows the given POSIX zone ("UTC0", "CET-1") until the object goes, so texts made
     from local time are the same on every machine. */
-class ScopedTimeZone
+struct ScopedTimeZone : ScopedEnvironmentVariable
 {
-public:
-    explicit ScopedTimeZone (const std::string& zone);
-    ~ScopedTimeZone();
-
-private:
-    std::optional<ScopedEnvironmentVariable> variable;
+    explicit ScopedTimeZone (const std::string& zone) : ScopedEnvironmentVariable ("TZ", zone) {}
 };
 } // namespace testsupport

@@ -13,18 +13,50 @@ namespace testsupport
 class StdoutCapture : private std::streambuf
 {
 public:
-    StdoutCapture();
-    ~StdoutCapture() override;
+    StdoutCapture() { previous = std::cout.flush().rdbuf (this); }
+    ~StdoutCapture() override { std::cout.rdbuf (previous); }
 
-    std::string text() const;
-    void clear();
+    std::string text() const
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        return captured;
+    }
+
+    void clear()
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        captured.clear();
+    }
 
     /** How often the text holds needle, without overlaps. */
-    int occurrences (const std::string& needle) const;
+    int occurrences (const std::string& needle) const
+    {
+        const auto all = text();
+        int found = 0;
+
+        for (auto at = all.find (needle); at != std::string::npos; at = all.find (needle, at + needle.size()))
+            ++found;
+
+        return found;
+    }
 
 private:
-    int_type overflow (int_type c) override;
-    std::streamsize xsputn (const char* data, std::streamsize size) override;
+    int_type overflow (int_type c) override
+    {
+        if (traits_type::eq_int_type (c, traits_type::eof()))
+            return traits_type::not_eof (c);
+
+        const char character = traits_type::to_char_type (c);
+        xsputn (&character, 1);
+        return c;
+    }
+
+    std::streamsize xsputn (const char* data, std::streamsize size) override
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        captured.append (data, (size_t) size);
+        return size;
+    }
 
     mutable std::mutex lock;
     std::string captured;

@@ -1,29 +1,14 @@
 #pragma once
 
-#include "ScopedEnvironmentVariable.h"
-#include "ScopedTemporaryFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <vector>
+#include <juce_core/juce_core.h>
 
 namespace testsupport
 {
-/** Runs a whole test binary with HOME in a temporary folder and the XDG folder variables removed,
-    so nothing a test does can reach the real per-user folders. Register it before the tests run:
-    testing::AddGlobalTestEnvironment (new testsupport::TemporaryHomeEnvironment). */
-class TemporaryHomeEnvironment : public testing::Environment
+/** The shared test main runs every test binary with HOME in a temporary folder and the XDG folder
+    variables removed, so nothing a test does can reach the real per-user folders. */
+struct TemporaryHomeEnvironment
 {
-public:
-    void SetUp() override;
-    void TearDown() override;
-
     /** The temporary HOME while the tests run. */
-    static juce::File home();
-
-private:
-    std::unique_ptr<ScopedTemporaryFolder> folder;
-    std::vector<std::unique_ptr<ScopedEnvironmentVariable>> variables;
+    static juce::File home() { return juce::File::getSpecialLocation (juce::File::userHomeDirectory); }
 };
 } // namespace testsupport

@@ -5,5 +5,10 @@
 namespace testsupport
 {
 /** An image of one colour, so a test can tell which image a rendered pixel came from. */
-juce::Image solidImage (int width, int height, juce::Colour colour);
+inline juce::Image solidImage (int width, int height, juce::Colour colour)
+{
+    juce::Image image (juce::Image::ARGB, width, height, false);
+    image.clear (image.getBounds(), colour);
+    return image;
+}
 } // namespace testsupport

@@ -14,13 +14,38 @@ class SineSource
 {
 public:
     /** Peak levels in dBFS of the first channel roles; the others are silent. */
-    SineSource (double sampleRate, double frequency, std::initializer_list<double> peakDecibels = {});
+    SineSource (double sampleRate, double frequency, std::initializer_list<double> peakDecibels = {})
+        : step (2.0 * juce::MathConstants<double>::pi * frequency / sampleRate)
+    {
+        int channel = 0;
+
+        for (double level : peakDecibels)
+            setLevel (channel++, level);
+    }
 
     /** Minus infinity silences the channel. */
-    void setLevel (int channel, double peakDecibels, double phaseRadians = 0.0);
+    void setLevel (int channel, double peakDecibels, double phaseRadians = 0.0)
+    {
+        gains[(size_t) channel] = std::pow (10.0, peakDecibels / 20.0); // 0 for minus infinity
+        phases[(size_t) channel] = phaseRadians;
+    }
 
     /** Overwrites the block with the next samples of every channel; channels past six are silent. */
-    void fill (juce::AudioSampleBuffer& block);
+    void fill (juce::AudioSampleBuffer& block)
+    {
+        block.clear();
+
+        for (int c = 0; c < std::min (block.getNumChannels(), 6); ++c)
+        {
+            auto* out = block.getWritePointer (c);
+            const double gain = gains[(size_t) c], phase = phases[(size_t) c];
+
+            for (int i = 0; gain != 0.0 && i < block.getNumSamples(); ++i)
+                out[i] = (float) (gain * std::sin (step * (double) (position + i) + phase));
+        }
+
+        position += block.getNumSamples();
+    }
 
 private:
     double step;
