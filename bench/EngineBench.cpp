@@ -1,9 +1,11 @@
-// Throughput of the measuring engine against libebur128 on the same six-channel programme.
-// Our side does the work of the audio and loudness threads (loudness module computing inline, plus
-// the true-peak meter); libebur128 measures momentary, short-term, integrated, range and true peak.
-// Both get blocks of 512 frames from memory prepared beforehand, so only the metering is timed.
-// Then the processor's audio callback on the same programme, as the share of real time one core
-// spends in it, with no report open and with one open.
+// Throughput of the measuring engine against libebur128 on the same six-channel programme, at every
+// rate the engine has tables for. Our side does the work of the audio and loudness threads (loudness
+// module computing inline, plus the true-peak meter); libebur128 measures momentary, short-term,
+// integrated, range and true peak. Both get blocks of 512 frames from memory prepared beforehand, so
+// only the metering is timed. Then the processor's audio callback on the same programme at 48 and
+// 192 kHz, as the share of real time one core spends in it, with no report open and with one open.
+//
+//   engine_bench [seconds of programme per rate, at least 10; 60 when not given]
 
 #include "OVEXLoudnessModule.h"
 #include "OVEXTruePeakMeter.h"
@@ -23,7 +25,7 @@
 
 namespace
 {
-constexpr double sampleRate = 48000.0;
+constexpr double sampleRates[] = { 44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0 };
 constexpr int numChannels = 6;
 constexpr int blockSize = 512;
 constexpr int repetitions = 3;
@@ -42,7 +44,7 @@ double timeOnce (Function&& run)
     return std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
 }
 
-void runEngine (juce::AudioSampleBuffer& signal, Outcome& outcome)
+void runEngine (juce::AudioSampleBuffer& signal, double sampleRate, Outcome& outcome)
 {
     OVEXLoudnessModule module (false);
     module.prepare (blockSize, sampleRate);
@@ -74,7 +76,7 @@ void runEngine (juce::AudioSampleBuffer& signal, Outcome& outcome)
     outcome.truePeak = highestPeak;
 }
 
-void runLibebur128 (const std::vector<float>& interleaved, Outcome& outcome)
+void runLibebur128 (const std::vector<float>& interleaved, double sampleRate, Outcome& outcome)
 {
     auto* state = ebur128_init (numChannels, (unsigned long) sampleRate,
                                 EBUR128_MODE_M | EBUR128_MODE_S | EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK);
@@ -109,7 +111,7 @@ void runLibebur128 (const std::vector<float>& interleaved, Outcome& outcome)
 
 /** Seconds spent inside processBlock for the whole signal. The loudness thread's turn comes every
     50 ms of audio, as it would live, but is not timed: it runs on its own thread. */
-double runCallback (juce::AudioSampleBuffer& signal, bool withReport, const juce::File& reportFolder)
+double runCallback (juce::AudioSampleBuffer& signal, double sampleRate, bool withReport, const juce::File& reportFolder)
 {
     OvexjuceLoudnessAudioProcessor processor (nullptr);
     ProcessorTestAccess::prepare (processor, sampleRate, blockSize);
@@ -141,56 +143,75 @@ double runCallback (juce::AudioSampleBuffer& signal, bool withReport, const juce
     processor.setParameterValue (0, 0.0f);
     return seconds;
 }
-} // namespace
 
-int main (int argc, char** argv)
+/** Best of the repetitions of callback time, as a percentage of the programme's duration. */
+void benchCallback (juce::AudioSampleBuffer& signal, double sampleRate)
 {
-    const double seconds = argc > 1 ? std::max (60.0, std::atof (argv[1])) : 120.0;
-    const int numFrames = (int) (seconds * sampleRate);
-
-    juce::AudioSampleBuffer signal (numChannels, numFrames);
-    testsupport::ProgrammeSource (sampleRate, 2026).fill (signal);
-
-    std::vector<float> interleaved ((size_t) numFrames * numChannels);
-
-    for (int c = 0; c < numChannels; ++c)
-        for (int i = 0; i < numFrames; ++i)
-            interleaved[(size_t) i * numChannels + (size_t) c] = signal.getSample (c, i);
-
-    Outcome ours, theirs;
-
-    // Alternating runs, best of each, so that neither side profits from a quieter moment of the machine.
-    for (int r = 0; r < repetitions; ++r)
-    {
-        runEngine (signal, ours);
-        runLibebur128 (interleaved, theirs);
-    }
-
-    int major = 0, minor = 0, patch = 0;
-    ebur128_get_version (&major, &minor, &patch);
-
-    std::printf ("signal: %d channels, %.0f Hz, %.0f s of pseudo-random programme, blocks of %d frames, best of %d runs\n",
-                 numChannels, sampleRate, seconds, blockSize, repetitions);
-    std::printf ("%-44s %7.3f s  %7.1f x real time   I %6.2f LUFS  LRA %5.2f LU  TP %6.2f dBTP\n",
-                 "engine (loudness module + true-peak meter)", ours.seconds, seconds / ours.seconds,
-                 ours.integrated, ours.loudnessRange, ours.truePeak);
-    std::printf ("libebur128 %d.%d.%d (M, S, I, LRA, true peak)%*s %7.3f s  %7.1f x real time   I %6.2f LUFS  LRA %5.2f LU  TP %6.2f dBTP\n",
-                 major, minor, patch, 1, "", theirs.seconds, seconds / theirs.seconds,
-                 theirs.integrated, theirs.loudnessRange, theirs.truePeak);
-    std::printf ("engine / libebur128: %.2f\n", theirs.seconds / ours.seconds);
-
     const juce::TemporaryFile reports;
     reports.getFile().createDirectory();
     double withoutReport = std::numeric_limits<double>::max(), withReport = withoutReport;
 
     for (int r = 0; r < repetitions; ++r)
     {
-        withoutReport = std::min (withoutReport, runCallback (signal, false, reports.getFile()));
-        withReport = std::min (withReport, runCallback (signal, true, reports.getFile()));
+        withoutReport = std::min (withoutReport, runCallback (signal, sampleRate, false, reports.getFile()));
+        withReport = std::min (withReport, runCallback (signal, sampleRate, true, reports.getFile()));
     }
 
     reports.getFile().deleteRecursively();
-    std::printf ("\naudio callback, share of one core's real time: %.3f %% with no report, %.3f %% with a report open\n",
-                 100.0 * withoutReport / seconds, 100.0 * withReport / seconds);
+    const double seconds = signal.getNumSamples() / sampleRate;
+
+    // The processor names each report file it opens on standard output, with no line break.
+    std::printf ("\naudio callback at %6.0f Hz, share of one core's real time: %.3f %% with no report, %.3f %% with a report open\n",
+                 sampleRate, 100.0 * withoutReport / seconds, 100.0 * withReport / seconds);
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    const double seconds = argc > 1 ? std::max (10.0, std::atof (argv[1])) : 60.0;
+
+    int major = 0, minor = 0, patch = 0;
+    ebur128_get_version (&major, &minor, &patch);
+    std::printf ("%d channels, %.0f s of pseudo-random programme per rate, blocks of %d frames, best of %d alternating runs\n"
+                 "engine: loudness module + true-peak meter; libebur128 %d.%d.%d: M, S, I, LRA, true peak\n\n",
+                 numChannels, seconds, blockSize, repetitions, major, minor, patch);
+    std::printf ("%9s  %21s  %21s  %6s   %-28s %-28s\n", "rate", "engine", "libebur128", "ratio",
+                 "engine I / LRA / TP", "libebur128 I / LRA / TP");
+
+    for (const double sampleRate : sampleRates)
+    {
+        const int numFrames = (int) (seconds * sampleRate);
+        juce::AudioSampleBuffer signal (numChannels, numFrames);
+        testsupport::ProgrammeSource (sampleRate, 2026).fill (signal);
+
+        std::vector<float> interleaved ((size_t) numFrames * numChannels);
+
+        for (int c = 0; c < numChannels; ++c)
+            for (int i = 0; i < numFrames; ++i)
+                interleaved[(size_t) i * numChannels + (size_t) c] = signal.getSample (c, i);
+
+        Outcome ours, theirs;
+
+        // Alternating runs, best of each, so that neither side profits from a quieter moment of the machine.
+        for (int r = 0; r < repetitions; ++r)
+        {
+            runEngine (signal, sampleRate, ours);
+            runLibebur128 (interleaved, sampleRate, theirs);
+        }
+
+        std::printf ("%6.0f Hz  %7.3f s %6.1f x rt  %7.3f s %6.1f x rt  %5.2f x   %6.2f / %5.2f / %6.2f        %6.2f / %5.2f / %6.2f\n",
+                     sampleRate, ours.seconds, seconds / ours.seconds, theirs.seconds, seconds / theirs.seconds,
+                     theirs.seconds / ours.seconds, ours.integrated, ours.loudnessRange, ours.truePeak,
+                     theirs.integrated, theirs.loudnessRange, theirs.truePeak);
+        std::fflush (stdout);
+
+        if (sampleRate == 48000.0 || sampleRate == 192000.0)
+        {
+            interleaved = {};
+            benchCallback (signal, sampleRate);
+            std::printf ("\n");
+        }
+    }
+
     return 0;
 }
