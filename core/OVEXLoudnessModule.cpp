@@ -26,13 +26,7 @@ void OVEXLoudnessModule::prepare (int blockSize, double newSampleRate)
 
 void OVEXLoudnessModule::setFilterCoefficients()
 {
-    const auto k = KWeighting::forSampleRate (sampleRate);
-
-    for (int c = 0; c < 6; ++c)
-    {
-        preFilters[(size_t) c].setCoefficients (k.preFilter);
-        rlbFilters[(size_t) c].setCoefficients (k.rlbFilter);
-    }
+    filters.setCoefficients (KWeighting::forSampleRate (sampleRate));
 }
 
 void OVEXLoudnessModule::rebuildWindows()
@@ -57,31 +51,21 @@ void OVEXLoudnessModule::pushBlock (const juce::AudioSampleBuffer& block)
     if (inputCopy.getNumChannels() != numChannels || inputCopy.getNumSamples() != numSamples)
         inputCopy.setSize (numChannels, numSamples, false, false, true);
 
-    inputCopy.clear();
-
-    for (int c = 0; c < numChannels; ++c)
-        inputCopy.copyFrom (c, 0, block, c, 0, numSamples);
-
-    filterChannels();
+    filterChannels (block);
 
     if (! threaded)
         computeLoudness();
 }
 
-void OVEXLoudnessModule::filterChannels()
+void OVEXLoudnessModule::filterChannels (const juce::AudioSampleBuffer& block)
 {
     if (filterResetRequested.exchange (false, std::memory_order_acq_rel))
-        resetFilters();
+        filters.reset();
 
-    const int numChannels = juce::jmin (inputCopy.getNumChannels(), 6);
+    const int numChannels = inputCopy.getNumChannels();
     numChannelsPushed.store (numChannels, std::memory_order_relaxed);
-
-    for (int c = 0; c < numChannels; ++c)
-    {
-        auto* samples = inputCopy.getWritePointer (c);
-        preFilters[(size_t) c].processSamples (samples, inputCopy.getNumSamples());
-        rlbFilters[(size_t) c].processSamples (samples, inputCopy.getNumSamples());
-    }
+    filters.process (block.getArrayOfReadPointers(), inputCopy.getArrayOfWritePointers(), numChannels,
+                     inputCopy.getNumSamples());
 
     // Unthreaded, this thread is also the consumer: a pending reset must not swallow this block.
     if (! threaded)
@@ -260,7 +244,7 @@ void OVEXLoudnessModule::computeLoudness()
     // A non-finite sample would otherwise stay in the filter states for good and silence the meter.
     if (windowWasNotFinite)
     {
-        filterResetRequested.store (true, std::memory_order_release);
+        resetFilters();
         resetFifos();
     }
 }
@@ -281,12 +265,9 @@ void OVEXLoudnessModule::resetFifos()
 
 void OVEXLoudnessModule::resetFilters()
 {
-    // juce::IIRFilter guards its state with a spin lock, so this is safe from any thread.
-    for (int c = 0; c < 6; ++c)
-    {
-        preFilters[(size_t) c].reset();
-        rlbFilters[(size_t) c].reset();
-    }
+    // The filter bank reads and writes the states without the filters' own lock, so only the audio
+    // thread touches them: it carries the reset out before it filters again.
+    filterResetRequested.store (true, std::memory_order_release);
 }
 
 void OVEXLoudnessModule::resetAll()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KWeightingFilterBank.h"
 #include "OVEXLoudnessHistogram.h"
 #include "OVEXSlidingWindowFifo.h"
 
@@ -45,8 +46,9 @@ struct LoudnessValue
     Every new value goes through a single-producer, single-consumer queue, so the audio thread
     handles each exactly once whatever its block length. Resets of queues, histograms and results
     are requests that the loudness thread carries out at the top of its next computation; values
-    computed before a reset are not handed over after it. prepare must not run while the module is
-    on a time-slice thread. */
+    computed before a reset are not handed over after it, and the filters are reset by the audio
+    thread before the next block it pushes. prepare must not run while the module is on a
+    time-slice thread. */
 class OVEXLoudnessModule : public juce::TimeSliceClient
 {
 public:
@@ -96,13 +98,16 @@ public:
     void enableGating();
     void disableGating();
 
+    /** Which build of the K-weighting runs; both give the same readings. */
+    void setKernelSet (KernelSet kernels) noexcept { filters.setKernelSet (kernels); }
+
     int getMomentaryLength() const noexcept { return momentaryLength; }
     int getShortTermLength() const noexcept { return shortTermLength; }
 
 private:
     void setFilterCoefficients();
     void rebuildWindows();
-    void filterChannels();
+    void filterChannels (const juce::AudioSampleBuffer& block);
     void computeLoudness();
     void carryOutRequestedReset();
     void publish (const LoudnessValue& value);
@@ -122,7 +127,7 @@ private:
     std::unique_ptr<OVEXSlidingWindowFifo> momentaryFifo, shortTermFifo;
     OVEXLoudnessHistogram integratedHistogram { true };
     OVEXLoudnessHistogram rangeHistogram { true };
-    std::array<juce::IIRFilter, 6> preFilters, rlbFilters;
+    KWeightingFilterBank filters;
     juce::AudioSampleBuffer inputCopy;
     LoudnessResult result;
     std::atomic<bool> running { false };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -25,15 +26,154 @@ std::array<double, 12> standardPhase (int p)
     return taps;
 }
 
-// Two doubles that the compiler keeps in one vector register and multiplies and adds lane by lane.
-using DoublePair = double __attribute__ ((vector_size (2 * sizeof (double))));
+constexpr int numTaps = OVEXTruePeakMeter::numTaps;
+constexpr int samplesAtOnce = OVEXTruePeakMeter::samplesAtOnce;
 
-DoublePair loadPair (const double* source)
+// Four doubles or eight floats side by side: one 256-bit register, or two 128-bit ones in the
+// portable build. Lanes are worked on one by one with the operations a scalar loop would do.
+using Double4 = double __attribute__ ((vector_size (4 * sizeof (double))));
+using Bits4 = std::int64_t __attribute__ ((vector_size (4 * sizeof (std::int64_t))));
+using Float8 = float __attribute__ ((vector_size (8 * sizeof (float))));
+using Bits8 = std::int32_t __attribute__ ((vector_size (8 * sizeof (std::int32_t))));
+
+/** The largest interpolated magnitude over the block x[0 .. numSamples), whose numTaps - 1
+    predecessors lie before x and which is followed by samplesAtOnce zeros. */
+template <int NumPhases>
+NOLV_KERNEL_BODY double highestInterpolatedMagnitude (const double* x, int numSamples, const double* coefficients)
 {
-    DoublePair pair;
-    std::memcpy (&pair, source, sizeof (pair));
-    return pair;
+    const Bits4 magnitudeBits = { INT64_MAX, INT64_MAX, INT64_MAX, INT64_MAX };
+    const Bits4 lane = { 0, 1, 2, 3 };
+    Double4 highest {};
+
+    // Four neighbouring samples at once: each phase still sums its taps in order k = 0 .. 11, but the
+    // independent sums overlap in the pipeline instead of waiting on one another.
+    for (int i = 0; i < numSamples; i += samplesAtOnce)
+    {
+        Double4 sums[NumPhases] {};
+
+        for (int k = 0; k < numTaps; ++k)
+        {
+            Double4 samples;
+            std::memcpy (&samples, x + i - k, sizeof (samples));
+
+            for (int p = 0; p < NumPhases; ++p)
+            {
+                const double tap = coefficients[p * numTaps + k];
+                sums[p] += samples * Double4 { tap, tap, tap, tap };
+            }
+        }
+
+        Double4 magnitude {};
+
+        for (int p = 0; p < NumPhases; ++p)
+        {
+            const auto absolute = (Double4) ((Bits4) sums[p] & magnitudeBits);
+            magnitude = magnitude < absolute ? absolute : magnitude;
+        }
+
+        // A last group that runs past the block looks only at the samples inside it.
+        const int inBlock = numSamples - i;
+        const Bits4 inside = lane < Bits4 { inBlock, inBlock, inBlock, inBlock };
+        magnitude = (Double4) ((Bits4) magnitude & inside);
+        highest = highest < magnitude ? magnitude : highest;
+    }
+
+    // Maxima of non-negative values without NaN: the order of comparison cannot change the result.
+    return std::max (std::max (highest[0], highest[1]), std::max (highest[2], highest[3]));
 }
+
+/** Converts the block to doubles after the history already in front of x (a NaN or infinite
+    sample counts as silence), then interpolates. */
+template <int NumPhases>
+NOLV_KERNEL_BODY double interpolatedPeak (const float* samples, int numSamples, double* x, const double* coefficients,
+                                          bool& anyNonFinite)
+{
+    bool nonFinite = false;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const bool finite = std::isfinite (samples[i]);
+        x[i] = finite ? (double) samples[i] : 0.0;
+        nonFinite = nonFinite || ! finite;
+    }
+
+    for (int i = 0; i < samplesAtOnce; ++i)
+        x[numSamples + i] = 0.0;
+
+    anyNonFinite = nonFinite;
+    return highestInterpolatedMagnitude<NumPhases> (x, numSamples, coefficients);
+}
+
+/** The largest magnitude of the finite samples, in single precision as they are. */
+NOLV_KERNEL_BODY float largestFiniteMagnitude (const float* samples, int numSamples, bool& anyNonFinite)
+{
+    const Bits8 magnitudeBits = { INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX };
+    constexpr float largestFinite = std::numeric_limits<float>::max();
+    const Float8 largest = { largestFinite, largestFinite, largestFinite, largestFinite,
+                             largestFinite, largestFinite, largestFinite, largestFinite };
+    Float8 highest {};
+    Bits8 nonFinite {};
+    int i = 0;
+
+    for (; i + 8 <= numSamples; i += 8)
+    {
+        Float8 eight;
+        std::memcpy (&eight, samples + i, sizeof (eight));
+        const auto magnitude = (Float8) ((Bits8) eight & magnitudeBits);
+        const Bits8 finite = magnitude <= largest; // false for NaN and infinity
+        const auto counted = (Float8) ((Bits8) magnitude & finite);
+        highest = highest < counted ? counted : highest;
+        nonFinite |= ~finite;
+    }
+
+    float result = 0.0f;
+    bool sawNonFinite = false;
+
+    for (int lane = 0; lane < 8; ++lane)
+    {
+        result = std::max (result, highest[lane]);
+        sawNonFinite = sawNonFinite || nonFinite[lane] != 0;
+    }
+
+    for (; i < numSamples; ++i)
+    {
+        const float magnitude = std::abs (samples[i]);
+
+        if (magnitude <= largestFinite)
+            result = std::max (result, magnitude);
+        else
+            sawNonFinite = true;
+    }
+
+    anyNonFinite = sawNonFinite;
+    return result;
+}
+
+double interpolatedPeakPortable (int numPhases, const float* samples, int numSamples, double* x,
+                                 const double* coefficients, bool& anyNonFinite)
+{
+    return numPhases == 4 ? interpolatedPeak<4> (samples, numSamples, x, coefficients, anyNonFinite)
+                          : interpolatedPeak<2> (samples, numSamples, x, coefficients, anyNonFinite);
+}
+
+float largestFiniteMagnitudePortable (const float* samples, int numSamples, bool& anyNonFinite)
+{
+    return largestFiniteMagnitude (samples, numSamples, anyNonFinite);
+}
+
+#if NOLV_HAS_AVX2_KERNELS
+NOLV_AVX2_FUNCTION double interpolatedPeakAvx2 (int numPhases, const float* samples, int numSamples, double* x,
+                                                const double* coefficients, bool& anyNonFinite)
+{
+    return numPhases == 4 ? interpolatedPeak<4> (samples, numSamples, x, coefficients, anyNonFinite)
+                          : interpolatedPeak<2> (samples, numSamples, x, coefficients, anyNonFinite);
+}
+
+NOLV_AVX2_FUNCTION float largestFiniteMagnitudeAvx2 (const float* samples, int numSamples, bool& anyNonFinite)
+{
+    return largestFiniteMagnitude (samples, numSamples, anyNonFinite);
+}
+#endif
 } // namespace
 
 OVEXTruePeakMeter::OVEXTruePeakMeter()
@@ -91,83 +231,54 @@ void OVEXTruePeakMeter::resetHistory()
         history.fill (0.0);
 }
 
-template <int NumPhases>
-double OVEXTruePeakMeter::highestMagnitude (int numSamples) const
+void OVEXTruePeakMeter::keepLastSamples (std::array<double, 12>& history, const float* samples, int numSamples)
 {
-    const double* x = channelSamples.data() + numTaps - 1;
-    double highest = 0.0; // rounding to float keeps the order, so the float of the highest is the highest float
-
-    if constexpr (NumPhases == 0)
+    // The new history is the last numTaps of the old one followed by the block; read before written.
+    for (int k = 0; k < numTaps; ++k)
     {
-        for (int i = 0; i < numSamples; ++i)
-            highest = std::max (highest, std::abs (x[i]));
+        const int fromBlock = numSamples - numTaps + k;
+        history[(size_t) k] = fromBlock < 0                          ? history[(size_t) (k + numSamples)]
+                            : std::isfinite (samples[fromBlock]) ? (double) samples[fromBlock]
+                                                                   : 0.0;
     }
-    else
-    {
-        // Four neighbouring samples at once, in pairs: each phase still sums its taps in order
-        // k = 0 .. 11, but the independent sums overlap in the pipeline instead of waiting on one another.
-        for (int i = 0; i < numSamples; i += samplesAtOnce)
-        {
-            DoublePair early[NumPhases] = {}, late[NumPhases] = {};
-
-            for (int k = 0; k < numTaps; ++k)
-            {
-                const DoublePair first = loadPair (x + i - k), second = loadPair (x + i + 2 - k);
-
-                for (int p = 0; p < NumPhases; ++p)
-                {
-                    const double tap = coefficients[(size_t) (p * numTaps + k)];
-                    const DoublePair taps { tap, tap };
-                    early[p] += first * taps;
-                    late[p] += second * taps;
-                }
-            }
-
-            // A last group that runs past the block looks only at the samples inside it.
-            const int inBlock = numSamples - i;
-
-            for (int j = 0; j < samplesAtOnce; ++j)
-            {
-                double magnitude = 0.0;
-
-                for (int p = 0; p < NumPhases; ++p)
-                    magnitude = std::max (magnitude, std::abs (j < 2 ? early[p][j] : late[p][j - 2]));
-
-                highest = j < inBlock ? std::max (highest, magnitude) : highest;
-            }
-        }
-    }
-
-    return highest;
 }
 
 float OVEXTruePeakMeter::processChannel (int channel, const float* samples, int numSamples, bool& sawInfinity)
 {
     auto& history = histories[(size_t) channel];
-    std::copy (history.begin() + 1, history.end(), channelSamples.begin());
-    double* x = channelSamples.data() + numTaps - 1;
-    sawInfinity = false;
-
+    const bool avx2 = NOLV_HAS_AVX2_KERNELS && kernels == KernelSet::avx2;
     bool anyNonFinite = false;
+    float highest = 0.0f;
 
-    for (int i = 0; i < numSamples; ++i)
+    if (phaseCount == 0)
     {
-        const bool finite = std::isfinite (samples[i]);
-        x[i] = finite ? (double) samples[i] : 0.0;
-        anyNonFinite = anyNonFinite || ! finite;
+#if NOLV_HAS_AVX2_KERNELS
+        highest = avx2 ? largestFiniteMagnitudeAvx2 (samples, numSamples, anyNonFinite)
+                       : largestFiniteMagnitudePortable (samples, numSamples, anyNonFinite);
+#else
+        highest = largestFiniteMagnitudePortable (samples, numSamples, anyNonFinite);
+#endif
+        keepLastSamples (history, samples, numSamples);
+    }
+    else
+    {
+        std::copy (history.begin() + 1, history.end(), channelSamples.begin());
+        double* x = channelSamples.data() + numTaps - 1;
+
+        // Rounding to float keeps the order, so the float of the highest is the highest float.
+#if NOLV_HAS_AVX2_KERNELS
+        highest = (float) (avx2 ? interpolatedPeakAvx2 (phaseCount, samples, numSamples, x, coefficients.data(), anyNonFinite)
+                                : interpolatedPeakPortable (phaseCount, samples, numSamples, x, coefficients.data(), anyNonFinite));
+#else
+        highest = (float) interpolatedPeakPortable (phaseCount, samples, numSamples, x, coefficients.data(), anyNonFinite);
+#endif
+
+        // The last numTaps samples become the history that the next block starts from.
+        std::copy (x + numSamples - numTaps, x + numSamples, history.begin());
     }
 
     sawInfinity = anyNonFinite && std::any_of (samples, samples + numSamples, [] (float s) { return std::isinf (s); });
-
-    std::fill (x + numSamples, x + numSamples + samplesAtOnce, 0.0);
-
-    const double highest = phaseCount == 4 ? highestMagnitude<4> (numSamples)
-                         : phaseCount == 2 ? highestMagnitude<2> (numSamples)
-                                           : highestMagnitude<0> (numSamples);
-
-    // The last numTaps samples become the history that the next block starts from.
-    std::copy (x + numSamples - numTaps, x + numSamples, history.begin());
-    return (float) highest;
+    return highest;
 }
 
 float OVEXTruePeakMeter::truePeakOfSample (int channel, float sample)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KernelSet.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <array>
@@ -34,10 +36,13 @@ public:
 
     int getPhaseCount() const noexcept { return phaseCount; }
 
-private:
-    static constexpr int numTaps = 12;
-    static constexpr int samplesAtOnce = 4;
+    /** Which build of the interpolation runs; both give the same readings. */
+    void setKernelSet (KernelSet newKernels) noexcept { kernels = newKernels; }
 
+    static constexpr int numTaps = 12;
+    static constexpr int samplesAtOnce = 4; // interpolated side by side, each with its own sums
+
+private:
     void choosePhaseCount();
     void loadCoefficients();
     void reserveSamples (int blockSize);
@@ -46,8 +51,8 @@ private:
         magnitude and whether a sample was infinite. */
     float processChannel (int channel, const float* samples, int numSamples, bool& sawInfinity);
 
-    template <int NumPhases>
-    double highestMagnitude (int numSamples) const;
+    /** With no interpolation the history still follows the block, for a later change of rate. */
+    static void keepLastSamples (std::array<double, 12>& history, const float* samples, int numSamples);
 
     double sampleRate = 0.0;
     int phaseCount = 0;
@@ -55,6 +60,7 @@ private:
     std::array<double, 4 * numTaps> coefficients {};
     std::vector<double> channelSamples; // a channel's last numTaps - 1 samples, then the block, as doubles
     std::array<float, 6> channelTruePeak { -70.0f, -70.0f, -70.0f, -70.0f, -70.0f, -70.0f };
+    KernelSet kernels = fastestKernelSet();
 
     JUCE_DECLARE_NON_COPYABLE (OVEXTruePeakMeter)
 };

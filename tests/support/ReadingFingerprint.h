@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KernelSet.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,6 +11,7 @@
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 namespace testsupport
 {
@@ -56,9 +59,23 @@ inline void PrintTo (const ProgrammeRun& run, std::ostream* out)
     *out << run.rate << " Hz";
 }
 
-inline std::string rateName (const testing::TestParamInfo<ProgrammeRun>& info)
+/** A recorded run and the build of the engine's inner loops to repeat it with. */
+using RunWithKernels = std::tuple<ProgrammeRun, KernelSet>;
+
+inline std::string nameOf (KernelSet kernels)
 {
-    return std::to_string ((int) info.param.rate) + "Hz";
+    return kernels == KernelSet::avx2 ? "Avx2" : "Portable";
+}
+
+inline std::string nameOfKernels (const testing::TestParamInfo<KernelSet>& info)
+{
+    return nameOf (info.param);
+}
+
+inline std::string nameOfRun (const testing::TestParamInfo<RunWithKernels>& info)
+{
+    const auto [run, kernels] = info.param;
+    return std::to_string ((int) run.rate) + "Hz_" + nameOf (kernels);
 }
 
 inline std::string hexOf (std::uint64_t value)
@@ -78,3 +95,8 @@ inline void expectSameReadings (const ProgrammeRun& measured, const ProgrammeRun
     EXPECT_EQ (hexOf (measured.readings), hexOf (recorded.readings));
 }
 } // namespace testsupport
+
+inline void PrintTo (KernelSet kernels, std::ostream* out)
+{
+    *out << testsupport::nameOf (kernels);
+}
