@@ -29,99 +29,175 @@ std::array<double, 12> standardPhase (int p)
 constexpr int numTaps = OVEXTruePeakMeter::numTaps;
 constexpr int samplesAtOnce = OVEXTruePeakMeter::samplesAtOnce;
 
-// Four doubles or eight floats side by side: one 256-bit register, or two 128-bit ones in the
-// portable build. Lanes are worked on one by one with the operations a scalar loop would do.
-using Double4 = double __attribute__ ((vector_size (4 * sizeof (double))));
-using Bits4 = std::int64_t __attribute__ ((vector_size (4 * sizeof (std::int64_t))));
-using Float8 = float __attribute__ ((vector_size (8 * sizeof (float))));
-using Bits8 = std::int32_t __attribute__ ((vector_size (8 * sizeof (std::int32_t))));
+/** The vectors of one register width: 16 bytes in the portable build, 32 in the AVX2 one. Lanes are
+    worked on one by one with the operations a scalar loop would do. */
+template <int Bytes>
+struct Lanes;
+
+template <>
+struct Lanes<16>
+{
+    using Doubles = double __attribute__ ((vector_size (16)));
+    using DoubleBits = std::int64_t __attribute__ ((vector_size (16)));
+    using Floats = float __attribute__ ((vector_size (16)));
+    using FloatBits = std::int32_t __attribute__ ((vector_size (16)));
+    using FloatsForDoubles = float __attribute__ ((vector_size (8))); // as many floats as Doubles has lanes
+};
+
+template <>
+struct Lanes<32>
+{
+    using Doubles = double __attribute__ ((vector_size (32)));
+    using DoubleBits = std::int64_t __attribute__ ((vector_size (32)));
+    using Floats = float __attribute__ ((vector_size (32)));
+    using FloatBits = std::int32_t __attribute__ ((vector_size (32)));
+    using FloatsForDoubles = float __attribute__ ((vector_size (16)));
+};
+
+template <typename Vector, typename Scalar>
+constexpr int lanesOf = (int) (sizeof (Vector) / sizeof (Scalar));
 
 /** The largest interpolated magnitude over the block x[0 .. numSamples), whose numTaps - 1
     predecessors lie before x and which is followed by samplesAtOnce zeros. */
-template <int NumPhases>
+template <typename L, int NumPhases>
 NOLV_KERNEL_BODY double highestInterpolatedMagnitude (const double* x, int numSamples, const double* coefficients)
 {
-    const Bits4 magnitudeBits = { INT64_MAX, INT64_MAX, INT64_MAX, INT64_MAX };
-    const Bits4 lane = { 0, 1, 2, 3 };
-    Double4 highest {};
+    using Doubles = typename L::Doubles;
+    using Bits = typename L::DoubleBits;
+    constexpr int width = lanesOf<Doubles, double>;
+    constexpr int vectorsPerGroup = samplesAtOnce / width;
+
+    const Bits magnitudeBits = Bits {} + INT64_MAX;
+    Bits lane {};
+
+    for (int l = 0; l < width; ++l)
+        lane[l] = l;
+
+    Doubles highest {};
 
     // Four neighbouring samples at once: each phase still sums its taps in order k = 0 .. 11, but the
     // independent sums overlap in the pipeline instead of waiting on one another.
     for (int i = 0; i < numSamples; i += samplesAtOnce)
     {
-        Double4 sums[NumPhases] {};
+        Doubles sums[NumPhases][vectorsPerGroup];
 
-        for (int k = 0; k < numTaps; ++k)
+        // Starting from the first product rather than adding it to zero can change only the sign of
+        // a zero sum, which the magnitude drops.
+        for (int v = 0; v < vectorsPerGroup; ++v)
         {
-            Double4 samples;
-            std::memcpy (&samples, x + i - k, sizeof (samples));
+            Doubles samples;
+            std::memcpy (&samples, x + i + v * width, sizeof (samples));
 
             for (int p = 0; p < NumPhases; ++p)
-            {
-                const double tap = coefficients[p * numTaps + k];
-                sums[p] += samples * Double4 { tap, tap, tap, tap };
-            }
+                sums[p][v] = samples * coefficients[p * numTaps];
         }
 
-        Double4 magnitude {};
-
-        for (int p = 0; p < NumPhases; ++p)
+        for (int k = 1; k < numTaps; ++k)
         {
-            const auto absolute = (Double4) ((Bits4) sums[p] & magnitudeBits);
-            magnitude = magnitude < absolute ? absolute : magnitude;
+            for (int v = 0; v < vectorsPerGroup; ++v)
+            {
+                Doubles samples;
+                std::memcpy (&samples, x + i + v * width - k, sizeof (samples));
+
+                for (int p = 0; p < NumPhases; ++p)
+                    sums[p][v] += samples * coefficients[p * numTaps + k];
+            }
         }
 
         // A last group that runs past the block looks only at the samples inside it.
         const int inBlock = numSamples - i;
-        const Bits4 inside = lane < Bits4 { inBlock, inBlock, inBlock, inBlock };
-        magnitude = (Double4) ((Bits4) magnitude & inside);
-        highest = highest < magnitude ? magnitude : highest;
+
+        for (int v = 0; v < vectorsPerGroup; ++v)
+        {
+            Doubles magnitude {};
+
+            for (int p = 0; p < NumPhases; ++p)
+            {
+                const auto absolute = (Doubles) ((Bits) sums[p][v] & magnitudeBits);
+                magnitude = magnitude < absolute ? absolute : magnitude;
+            }
+
+            const Bits inside = lane + v * width < Bits {} + inBlock;
+            magnitude = (Doubles) ((Bits) magnitude & inside);
+            highest = highest < magnitude ? magnitude : highest;
+        }
     }
 
     // Maxima of non-negative values without NaN: the order of comparison cannot change the result.
-    return std::max (std::max (highest[0], highest[1]), std::max (highest[2], highest[3]));
+    double result = 0.0;
+
+    for (int l = 0; l < width; ++l)
+        result = std::max (result, highest[l]);
+
+    return result;
 }
 
 /** Converts the block to doubles after the history already in front of x (a NaN or infinite
     sample counts as silence), then interpolates. */
-template <int NumPhases>
+template <typename L, int NumPhases>
 NOLV_KERNEL_BODY double interpolatedPeak (const float* samples, int numSamples, double* x, const double* coefficients,
                                           bool& anyNonFinite)
 {
-    bool nonFinite = false;
+    using Doubles = typename L::Doubles;
+    using Bits = typename L::DoubleBits;
+    constexpr int width = lanesOf<Doubles, double>;
 
-    for (int i = 0; i < numSamples; ++i)
+    const Bits magnitudeBits = Bits {} + INT64_MAX;
+    const Doubles largestFinite = Doubles {} + (double) std::numeric_limits<float>::max();
+    Bits nonFinite {};
+    int i = 0;
+
+    for (; i + width <= numSamples; i += width)
+    {
+        typename L::FloatsForDoubles some;
+        std::memcpy (&some, samples + i, sizeof (some));
+        const auto converted = __builtin_convertvector (some, Doubles);
+        const Bits finite = (Doubles) ((Bits) converted & magnitudeBits) <= largestFinite; // false for NaN and infinity
+        const auto counted = (Doubles) ((Bits) converted & finite);
+        std::memcpy (x + i, &counted, sizeof (counted));
+        nonFinite |= ~finite;
+    }
+
+    bool sawNonFinite = false;
+
+    for (int l = 0; l < width; ++l)
+        sawNonFinite = sawNonFinite || nonFinite[l] != 0;
+
+    for (; i < numSamples; ++i)
     {
         const bool finite = std::isfinite (samples[i]);
         x[i] = finite ? (double) samples[i] : 0.0;
-        nonFinite = nonFinite || ! finite;
+        sawNonFinite = sawNonFinite || ! finite;
     }
 
-    for (int i = 0; i < samplesAtOnce; ++i)
-        x[numSamples + i] = 0.0;
+    for (int j = 0; j < samplesAtOnce; ++j)
+        x[numSamples + j] = 0.0;
 
-    anyNonFinite = nonFinite;
-    return highestInterpolatedMagnitude<NumPhases> (x, numSamples, coefficients);
+    anyNonFinite = sawNonFinite;
+    return highestInterpolatedMagnitude<L, NumPhases> (x, numSamples, coefficients);
 }
 
 /** The largest magnitude of the finite samples, in single precision as they are. */
+template <typename L>
 NOLV_KERNEL_BODY float largestFiniteMagnitude (const float* samples, int numSamples, bool& anyNonFinite)
 {
-    const Bits8 magnitudeBits = { INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX };
-    constexpr float largestFinite = std::numeric_limits<float>::max();
-    const Float8 largest = { largestFinite, largestFinite, largestFinite, largestFinite,
-                             largestFinite, largestFinite, largestFinite, largestFinite };
-    Float8 highest {};
-    Bits8 nonFinite {};
+    using Floats = typename L::Floats;
+    using Bits = typename L::FloatBits;
+    constexpr int width = lanesOf<Floats, float>;
+
+    const Bits magnitudeBits = Bits {} + INT32_MAX;
+    const Floats largestFinite = Floats {} + std::numeric_limits<float>::max();
+    Floats highest {};
+    Bits nonFinite {};
     int i = 0;
 
-    for (; i + 8 <= numSamples; i += 8)
+    for (; i + width <= numSamples; i += width)
     {
-        Float8 eight;
-        std::memcpy (&eight, samples + i, sizeof (eight));
-        const auto magnitude = (Float8) ((Bits8) eight & magnitudeBits);
-        const Bits8 finite = magnitude <= largest; // false for NaN and infinity
-        const auto counted = (Float8) ((Bits8) magnitude & finite);
+        Floats some;
+        std::memcpy (&some, samples + i, sizeof (some));
+        const auto magnitude = (Floats) ((Bits) some & magnitudeBits);
+        const Bits finite = magnitude <= largestFinite; // false for NaN and infinity
+        const auto counted = (Floats) ((Bits) magnitude & finite);
         highest = highest < counted ? counted : highest;
         nonFinite |= ~finite;
     }
@@ -129,17 +205,17 @@ NOLV_KERNEL_BODY float largestFiniteMagnitude (const float* samples, int numSamp
     float result = 0.0f;
     bool sawNonFinite = false;
 
-    for (int lane = 0; lane < 8; ++lane)
+    for (int l = 0; l < width; ++l)
     {
-        result = std::max (result, highest[lane]);
-        sawNonFinite = sawNonFinite || nonFinite[lane] != 0;
+        result = std::max (result, highest[l]);
+        sawNonFinite = sawNonFinite || nonFinite[l] != 0;
     }
 
     for (; i < numSamples; ++i)
     {
         const float magnitude = std::abs (samples[i]);
 
-        if (magnitude <= largestFinite)
+        if (magnitude <= std::numeric_limits<float>::max())
             result = std::max (result, magnitude);
         else
             sawNonFinite = true;
@@ -152,26 +228,26 @@ NOLV_KERNEL_BODY float largestFiniteMagnitude (const float* samples, int numSamp
 double interpolatedPeakPortable (int numPhases, const float* samples, int numSamples, double* x,
                                  const double* coefficients, bool& anyNonFinite)
 {
-    return numPhases == 4 ? interpolatedPeak<4> (samples, numSamples, x, coefficients, anyNonFinite)
-                          : interpolatedPeak<2> (samples, numSamples, x, coefficients, anyNonFinite);
+    return numPhases == 4 ? interpolatedPeak<Lanes<16>, 4> (samples, numSamples, x, coefficients, anyNonFinite)
+                          : interpolatedPeak<Lanes<16>, 2> (samples, numSamples, x, coefficients, anyNonFinite);
 }
 
 float largestFiniteMagnitudePortable (const float* samples, int numSamples, bool& anyNonFinite)
 {
-    return largestFiniteMagnitude (samples, numSamples, anyNonFinite);
+    return largestFiniteMagnitude<Lanes<16>> (samples, numSamples, anyNonFinite);
 }
 
 #if NOLV_HAS_AVX2_KERNELS
 NOLV_AVX2_FUNCTION double interpolatedPeakAvx2 (int numPhases, const float* samples, int numSamples, double* x,
                                                 const double* coefficients, bool& anyNonFinite)
 {
-    return numPhases == 4 ? interpolatedPeak<4> (samples, numSamples, x, coefficients, anyNonFinite)
-                          : interpolatedPeak<2> (samples, numSamples, x, coefficients, anyNonFinite);
+    return numPhases == 4 ? interpolatedPeak<Lanes<32>, 4> (samples, numSamples, x, coefficients, anyNonFinite)
+                          : interpolatedPeak<Lanes<32>, 2> (samples, numSamples, x, coefficients, anyNonFinite);
 }
 
 NOLV_AVX2_FUNCTION float largestFiniteMagnitudeAvx2 (const float* samples, int numSamples, bool& anyNonFinite)
 {
-    return largestFiniteMagnitude (samples, numSamples, anyNonFinite);
+    return largestFiniteMagnitude<Lanes<32>> (samples, numSamples, anyNonFinite);
 }
 #endif
 } // namespace
