@@ -100,13 +100,6 @@ bool isOverload (float level)
 {
     return std::isinf (level) && level > 0.0f;
 }
-
-struct CorrelationPair
-{
-    int first, second;
-};
-
-constexpr CorrelationPair correlationPairs[] = { { 0, 1 }, { 0, 2 }, { 1, 2 }, { 4, 5 }, { 0, 4 }, { 1, 5 } };
 } // namespace
 
 OvexjuceLoudnessAudioProcessor* createPluginFilter (juce::AudioDeviceManager* deviceManager)
@@ -557,7 +550,6 @@ void OvexjuceLoudnessAudioProcessor::prepareToPlay (double newSampleRate, int ne
     // Sized here so that the audio callback never allocates.
     const int maxBlock = juce::jmax (1, newBlockSize);
     routedBuffer.setSize (6, maxBlock, false, false, true);
-    correlationBuffer.setSize (2, maxBlock, false, false, true);
     preparedBlockSize = maxBlock;
     passThroughBuffer.setSize (juce::jmax (6, getTotalNumInputChannels(), getTotalNumOutputChannels()), maxBlock,
                                false, false, true);
@@ -763,18 +755,13 @@ void OvexjuceLoudnessAudioProcessor::updateCorrelations()
         return;
     }
 
-    correlationBuffer.setSize (2, n, false, false, true);
+    const auto correlations = ChannelCorrelations::measure (routedBuffer.getArrayOfReadPointers(), n);
 
-    for (size_t i = 0; i < std::size (correlationPairs); ++i)
+    for (size_t i = 0; i < correlations.size(); ++i)
     {
-        correlationBuffer.clear();
-        correlationBuffer.copyFrom (0, 0, routedBuffer, correlationPairs[i].first, 0, n);
-        correlationBuffer.copyFrom (1, 0, routedBuffer, correlationPairs[i].second, 0, n);
         // Infinite input makes no correlation: the last finite one stays, as loudness values do.
-        const float correlation = computeCorrelation (correlationBuffer);
-
-        if (std::isfinite (correlation))
-            meters.correlation[i] = correlation;
+        if (std::isfinite (correlations[i]))
+            meters.correlation[i] = correlations[i];
     }
 }
 
@@ -783,23 +770,8 @@ float OvexjuceLoudnessAudioProcessor::computeCorrelation (const juce::AudioSampl
     if (buffer.getNumChannels() < 2)
         return 1.0f;
 
-    const int m = buffer.getNumSamples();
+    // The first pair of the six is the first channel with the second; the rest only repeat the first.
     const float* x = buffer.getReadPointer (0);
-    const float* y = buffer.getReadPointer (1);
-    float sxy = 0.0f, sxx = 0.0f, syy = 0.0f;
-
-    for (int i = 0; i < m; ++i)
-    {
-        sxy += x[i] * y[i];
-        sxx += x[i] * x[i];
-        syy += y[i] * y[i];
-    }
-
-    const float rx = m > 0 ? buffer.getRMSLevel (0, 0, m) : 0.0f;
-    const float ry = m > 0 ? buffer.getRMSLevel (1, 0, m) : 0.0f;
-
-    if (! (rx >= 0.0001f) || ! (ry >= 0.0001f))
-        return 1.0f;
-
-    return sxy / std::sqrt (sxx * syy);
+    const float* const channels[6] = { x, buffer.getReadPointer (1), x, x, x, x };
+    return ChannelCorrelations::measure (channels, buffer.getNumSamples())[0];
 }

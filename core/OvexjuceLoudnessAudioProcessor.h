@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BarScale.h"
+#include "ChannelCorrelations.h"
 #include "ChannelLayout.h"
 #include "EditorRefreshControl.h"
 #include "MeterSnapshot.h"
@@ -188,7 +189,6 @@ private:
     MeterSnapshot meters;
 
     juce::AudioSampleBuffer routedBuffer { 6, 0 };
-    juce::AudioSampleBuffer correlationBuffer { 2, 0 };
     juce::AudioSampleBuffer passThroughBuffer;
     int preparedBlockSize = 0;
 
