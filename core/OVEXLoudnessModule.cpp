@@ -34,10 +34,25 @@ void OVEXLoudnessModule::rebuildWindows()
     momentaryLength = juce::jmax (1, (int) std::floor (0.4f * (float) sampleRate));
     shortTermLength = juce::jmax (1, (int) std::floor ((float) sampleRate * 3.0f));
 
+    momentaryEnergy.reset();
+    shortTermEnergy.reset();
     momentaryFifo.reset();
     shortTermFifo.reset();
     momentaryFifo = std::make_unique<OVEXSlidingWindowFifo> (6, 4 * momentaryLength, 0.75f);
     shortTermFifo = std::make_unique<OVEXSlidingWindowFifo> (6, 4 * shortTermLength, 0.8f);
+    momentaryEnergy = std::make_unique<WindowEnergy> (*momentaryFifo, momentaryLength);
+    shortTermEnergy = std::make_unique<WindowEnergy> (*shortTermFifo, shortTermLength);
+    setKernelSet (kernels);
+}
+
+void OVEXLoudnessModule::setKernelSet (KernelSet newKernels)
+{
+    kernels = newKernels;
+    filters.setKernelSet (kernels);
+
+    for (auto* energy : { momentaryEnergy.get(), shortTermEnergy.get() })
+        if (energy != nullptr)
+            energy->setKernelSet (kernels);
 }
 
 void OVEXLoudnessModule::pushBlock (const juce::AudioSampleBuffer& block)
@@ -111,48 +126,6 @@ void OVEXLoudnessModule::publish (const LoudnessValue& value)
     values.finishedWrite (1);
 }
 
-std::array<double, 6> OVEXLoudnessModule::readWindowEnergy (OVEXSlidingWindowFifo& fifo, int windowLength, int numChannels)
-{
-    std::array<double, 6> sums {};
-
-    fifo.readWindowInPlace (windowLength, [&] (const juce::AudioSampleBuffer& source, int start, int size)
-    {
-        // Squares in single precision summed in double, each channel in sample order as the framework's
-        // RMS level does; the six channels run side by side so that their additions overlap.
-        if (numChannels == 6)
-        {
-            const float* channels[6];
-            double s[6];
-
-            for (int c = 0; c < 6; ++c)
-            {
-                channels[c] = source.getReadPointer (c, start);
-                s[c] = sums[(size_t) c];
-            }
-
-            for (int i = 0; i < size; ++i)
-                for (int c = 0; c < 6; ++c)
-                {
-                    const float sample = channels[c][i];
-                    s[c] += sample * sample;
-                }
-
-            std::copy (std::begin (s), std::end (s), sums.begin());
-            return;
-        }
-
-        for (int c = 0; c < numChannels; ++c)
-        {
-            const float* samples = source.getReadPointer (c, start);
-
-            for (int i = 0; i < size; ++i)
-                sums[(size_t) c] += samples[i] * samples[i];
-        }
-    });
-
-    return sums;
-}
-
 bool OVEXLoudnessModule::weightedLoudness (const std::array<double, 6>& sumsOfSquares, int windowLength, int numChannels,
                                            float& loudness, float* perChannel) const
 {
@@ -188,7 +161,7 @@ void OVEXLoudnessModule::computeLoudness()
 
     if (momentaryFifo->getNumReady() >= momentaryLength)
     {
-        const auto energy = readWindowEnergy (*momentaryFifo, momentaryLength, numChannels);
+        const auto energy = momentaryEnergy->readNext();
         LoudnessValue value;
         value.channelMomentary.fill (-std::numeric_limits<float>::infinity());
 
@@ -213,7 +186,7 @@ void OVEXLoudnessModule::computeLoudness()
 
     if (shortTermFifo->getNumReady() >= shortTermLength)
     {
-        const auto energy = readWindowEnergy (*shortTermFifo, shortTermLength, numChannels);
+        const auto energy = shortTermEnergy->readNext();
         LoudnessValue value;
         value.kind = LoudnessValue::shortTerm;
 

@@ -3,6 +3,7 @@
 #include "KWeightingFilterBank.h"
 #include "OVEXLoudnessHistogram.h"
 #include "OVEXSlidingWindowFifo.h"
+#include "WindowEnergy.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
@@ -98,8 +99,8 @@ public:
     void enableGating();
     void disableGating();
 
-    /** Which build of the K-weighting runs; both give the same readings. */
-    void setKernelSet (KernelSet kernels) noexcept { filters.setKernelSet (kernels); }
+    /** Which build of the K-weighting and the window sums runs; both give the same readings. */
+    void setKernelSet (KernelSet kernels);
 
     int getMomentaryLength() const noexcept { return momentaryLength; }
     int getShortTermLength() const noexcept { return shortTermLength; }
@@ -112,9 +113,6 @@ private:
     void carryOutRequestedReset();
     void publish (const LoudnessValue& value);
 
-    /** Reads the next window of a FIFO and gives each channel's sum of squares, without copying the window. */
-    static std::array<double, 6> readWindowEnergy (OVEXSlidingWindowFifo& fifo, int windowLength, int numChannels);
-
     /** Channel-weighted loudness of a window from its sums of squares, rounded and limited to -70.0 .. 0.0;
         false when the window's energy is not finite. */
     bool weightedLoudness (const std::array<double, 6>& sumsOfSquares, int windowLength, int numChannels,
@@ -125,6 +123,8 @@ private:
     int shortTermLength = 0;
     const std::array<float, 6> channelWeights { 1.0f, 1.0f, 1.0f, 0.0f, 1.41f, 1.41f };
     std::unique_ptr<OVEXSlidingWindowFifo> momentaryFifo, shortTermFifo;
+    std::unique_ptr<WindowEnergy> momentaryEnergy, shortTermEnergy; // the loudness thread's readers of the FIFOs
+    KernelSet kernels = fastestKernelSet();
     OVEXLoudnessHistogram integratedHistogram { true };
     OVEXLoudnessHistogram rangeHistogram { true };
     KWeightingFilterBank filters;

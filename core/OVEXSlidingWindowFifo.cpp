@@ -62,5 +62,8 @@ int OVEXSlidingWindowFifo::getNumReady()
 void OVEXSlidingWindowFifo::discardIfResetRequested()
 {
     if (resetRequested.exchange (false, std::memory_order_acq_rel))
+    {
         fifo.finishedRead (fifo.getNumReady());
+        ++discards;
+    }
 }

@@ -29,20 +29,32 @@ public:
     int readWindowInPlace (int n, UseStretch&& use)
     {
         discardIfResetRequested();
+        return readWindowInPlaceFrom (n, 0, use);
+    }
 
+    /** Consumer: as readWindowInPlace, but hands over only the window's samples from the given one on
+        (the caller saw the earlier ones in an earlier window) and leaves a pending reset to the caller.
+        Returns the number of samples in the window, handed over or not. */
+    template <typename UseStretch>
+    int readWindowInPlaceFrom (int n, int from, UseStretch&& use)
+    {
         int start1, size1, start2, size2;
         fifo.prepareToRead (juce::jmax (0, n), start1, size1, start2, size2);
+        const int skip1 = juce::jlimit (0, size1, from), skip2 = juce::jlimit (0, size2, from - size1);
 
-        if (size1 > 0)
-            use (static_cast<const juce::AudioSampleBuffer&> (buffer), start1, size1);
+        if (size1 > skip1)
+            use (static_cast<const juce::AudioSampleBuffer&> (buffer), start1 + skip1, size1 - skip1);
 
-        if (size2 > 0)
-            use (static_cast<const juce::AudioSampleBuffer&> (buffer), start2, size2);
+        if (size2 > skip2)
+            use (static_cast<const juce::AudioSampleBuffer&> (buffer), start2 + skip2, size2 - skip2);
 
-        const int handedOver = size1 + size2;
-        fifo.finishedRead (hopAfter (handedOver));
-        return handedOver;
+        const int inWindow = size1 + size2;
+        fifo.finishedRead (hopAfter (inWindow));
+        return inWindow;
     }
+
+    /** The samples a read of this many consumes: the part that does not overlap the next window. */
+    int hopAfter (int samplesRead) const noexcept;
 
     /** Consumer: the number of samples queued per channel. */
     int getNumReady();
@@ -50,19 +62,21 @@ public:
     /** Any thread: the consumer discards everything queued before its next read. */
     void requestReset() noexcept { resetRequested.store (true, std::memory_order_release); }
 
-    /** Consumer: carries out a pending reset; read and getNumReady call it themselves. */
+    /** Consumer: carries out a pending reset; readWindow and getNumReady call it themselves. */
     void discardIfResetRequested();
 
+    /** Consumer: how many resets it has carried out; a change means that the queue started afresh. */
+    juce::uint32 getDiscardCount() const noexcept { return discards; }
+
     int getCapacity() const noexcept { return fifo.getTotalSize(); }
+    int getNumChannels() const noexcept { return buffer.getNumChannels(); }
 
 private:
-    /** The samples a read of this many consumes: the part that does not overlap the next window. */
-    int hopAfter (int samplesRead) const noexcept;
-
     juce::AbstractFifo fifo;
     juce::AudioSampleBuffer buffer;
     float overlap;
     std::atomic<bool> resetRequested { false };
+    juce::uint32 discards = 0;
 
     JUCE_DECLARE_NON_COPYABLE (OVEXSlidingWindowFifo)
 };
