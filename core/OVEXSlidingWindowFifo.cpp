@@ -28,6 +28,15 @@ void OVEXSlidingWindowFifo::write (const juce::AudioSampleBuffer& block)
     }
 
     fifo.finishedWrite (size1 + size2);
+
+    // The ring is far larger than the caches, so the next block's stretch has long left them; asking
+    // for it now means the next write (typically a block of the same length) does not wait on memory.
+    fifo.prepareToWrite (block.getNumSamples(), start1, size1, start2, size2);
+
+    for (int c = 0; c < numChannels; ++c)
+        for (const auto& [start, size] : { std::pair<int, int> { start1, size1 }, { start2, size2 } })
+            for (int i = 0; i < size; i += 16)
+                __builtin_prefetch (buffer.getReadPointer (c, start + i), 1);
 }
 
 int OVEXSlidingWindowFifo::readWindow (juce::AudioSampleBuffer& dest, int n)

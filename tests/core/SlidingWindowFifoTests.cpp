@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 namespace
@@ -91,43 +90,4 @@ TEST (SlidingWindowFifo, ReadsAcrossTheWrapInWriteOrderWithOrWithoutACopy)
 
         EXPECT_EQ (fifo.getNumReady(), 5);
     }
-}
-
-TEST (SlidingWindowFifo, AReadFromWithinTheWindowHandsOnlyTheRestAcrossTheWrapAndConsumesTheWholeHop)
-{
-    // Samples 3 to 9 lie before the end of the ring, 10 and 11 after it.
-    const auto queued = []
-    {
-        auto fifo = std::make_unique<OVEXSlidingWindowFifo> (1, 10, 0.5f);
-        juce::AudioSampleBuffer dest (1, 6);
-        fifo->write (ramp (1, 6, 0.0f));
-        fifo->readWindow (dest, 6);
-        fifo->write (ramp (1, 6, 6.0f));
-        return fifo;
-    };
-
-    for (int from : { 5, 7, 8 })
-    {
-        auto fifo = queued();
-        std::vector<float> handed, expected;
-
-        EXPECT_EQ (fifo->readWindowInPlaceFrom (8, from, [&] (const juce::AudioSampleBuffer& source, int start, int size)
-        {
-            for (int i = start; i < start + size; ++i)
-                handed.push_back (source.getSample (0, i));
-        }), 8);
-
-        for (int offset = from; offset < 8; ++offset)
-            expected.push_back (3.0f + (float) offset);
-
-        EXPECT_EQ (handed, expected) << from;
-        EXPECT_EQ (fifo->getNumReady(), 5) << from;
-    }
-
-    // A reset carried out is counted, so that a reader keeping state between windows can start afresh.
-    auto fifo = queued();
-    const auto before = fifo->getDiscardCount();
-    fifo->requestReset();
-    EXPECT_EQ (fifo->getNumReady(), 0);
-    EXPECT_EQ (fifo->getDiscardCount(), before + 1);
 }
