@@ -31,10 +31,8 @@ public:
     /** Filters numChannels channels of source into destination (which may be source itself). */
     void process (const float* const* source, float* const* destination, int numChannels, int numSamples);
 
-    void setKernelSet (KernelSet newKernels) noexcept { kernels = newKernels; }
-
     std::array<Filter, 6> preFilters, rlbFilters;
 
 private:
-    KernelSet kernels = fastestKernelSet();
+    const KernelSet kernels = chosenKernelSet();
 };

@@ -1,22 +1,28 @@
 #include "KernelSet.h"
 
-bool isAvailable (KernelSet kernels) noexcept
+#include <cstdlib>
+#include <cstring>
+
+namespace
 {
-    if (kernels == KernelSet::portable)
-        return true;
+KernelSet choose() noexcept
+{
+    if (const char* forced = std::getenv ("NOLV_KERNELS"); forced != nullptr && std::strcmp (forced, "portable") == 0)
+        return KernelSet::portable;
 
 #if NOLV_HAS_AVX2_KERNELS
     // The check includes the operating system's saving of the wide registers. It may run before
     // the C library's own start-up code has looked at the processor, hence the explicit look.
     __builtin_cpu_init();
-    return __builtin_cpu_supports ("avx2");
+    return __builtin_cpu_supports ("avx2") ? KernelSet::avx2 : KernelSet::portable;
 #else
-    return false;
+    return KernelSet::portable;
 #endif
 }
+} // namespace
 
-KernelSet fastestKernelSet() noexcept
+KernelSet chosenKernelSet() noexcept
 {
-    static const KernelSet fastest = isAvailable (KernelSet::avx2) ? KernelSet::avx2 : KernelSet::portable;
-    return fastest;
+    static const KernelSet chosen = choose();
+    return chosen;
 }

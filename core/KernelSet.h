@@ -9,13 +9,13 @@ enum class KernelSet
     avx2
 };
 
-/** AVX2 when this processor and its operating system support it, else the portable build. */
-KernelSet fastestKernelSet() noexcept;
-
-bool isAvailable (KernelSet kernels) noexcept;
+/** AVX2 when this processor and its operating system support it, else the portable build; the
+    environment variable NOLV_KERNELS=portable keeps the portable build on any processor (the tests
+    run that way once, so that both builds are checked on every machine). Chosen once per process. */
+KernelSet chosenKernelSet() noexcept;
 
 /** Marks a function to be compiled for AVX2 (without FMA) while the rest of the build keeps its
-    baseline; such a function may only be called after fastestKernelSet() chose AVX2. */
+    baseline; such a function may only be called after chosenKernelSet() chose AVX2. */
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
  #define NOLV_HAS_AVX2_KERNELS 1
  #define NOLV_AVX2_FUNCTION __attribute__ ((target ("avx2")))

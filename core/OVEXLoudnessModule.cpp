@@ -42,17 +42,6 @@ void OVEXLoudnessModule::rebuildWindows()
     shortTermFifo = std::make_unique<OVEXSlidingWindowFifo> (6, 4 * shortTermLength, 0.8f);
     momentaryEnergy = std::make_unique<WindowEnergy> (*momentaryFifo, momentaryLength);
     shortTermEnergy = std::make_unique<WindowEnergy> (*shortTermFifo, shortTermLength);
-    setKernelSet (kernels);
-}
-
-void OVEXLoudnessModule::setKernelSet (KernelSet newKernels)
-{
-    kernels = newKernels;
-    filters.setKernelSet (kernels);
-
-    for (auto* energy : { momentaryEnergy.get(), shortTermEnergy.get() })
-        if (energy != nullptr)
-            energy->setKernelSet (kernels);
 }
 
 void OVEXLoudnessModule::pushBlock (const juce::AudioSampleBuffer& block)

@@ -99,9 +99,6 @@ public:
     void enableGating();
     void disableGating();
 
-    /** Which build of the K-weighting and the window sums runs; both give the same readings. */
-    void setKernelSet (KernelSet kernels);
-
     int getMomentaryLength() const noexcept { return momentaryLength; }
     int getShortTermLength() const noexcept { return shortTermLength; }
 
@@ -124,7 +121,6 @@ private:
     const std::array<float, 6> channelWeights { 1.0f, 1.0f, 1.0f, 0.0f, 1.41f, 1.41f };
     std::unique_ptr<OVEXSlidingWindowFifo> momentaryFifo, shortTermFifo;
     std::unique_ptr<WindowEnergy> momentaryEnergy, shortTermEnergy; // the loudness thread's readers of the FIFOs
-    KernelSet kernels = fastestKernelSet();
     OVEXLoudnessHistogram integratedHistogram { true };
     OVEXLoudnessHistogram rangeHistogram { true };
     KWeightingFilterBank filters;

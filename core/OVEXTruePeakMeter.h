@@ -36,9 +36,6 @@ public:
 
     int getPhaseCount() const noexcept { return phaseCount; }
 
-    /** Which build of the interpolation runs; both give the same readings. */
-    void setKernelSet (KernelSet newKernels) noexcept { kernels = newKernels; }
-
     static constexpr int numTaps = 12;
     static constexpr int samplesAtOnce = 4; // interpolated side by side, each with its own sums
 
@@ -60,7 +57,7 @@ private:
     std::array<double, 4 * numTaps> coefficients {};
     std::vector<double> channelSamples; // a channel's last numTaps - 1 samples, then the block, as doubles
     std::array<float, 6> channelTruePeak { -70.0f, -70.0f, -70.0f, -70.0f, -70.0f, -70.0f };
-    KernelSet kernels = fastestKernelSet();
+    const KernelSet kernels = chosenKernelSet();
 
     JUCE_DECLARE_NON_COPYABLE (OVEXTruePeakMeter)
 };

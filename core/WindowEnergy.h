@@ -24,8 +24,6 @@ public:
         FIFO should hold the whole window; a shorter one is summed over what it holds. */
     std::array<double, 6> readNext();
 
-    void setKernelSet (KernelSet newKernels) noexcept { kernels = newKernels; }
-
 private:
     void restart() noexcept;
     void open (juce::int64 window) noexcept;
@@ -43,7 +41,7 @@ private:
     int summedAhead = 0; // samples at the start of the next window that every open window has taken
     int nextOpening = 0; // where window nextToOpen starts, counted from the start of the next window
     alignas (32) double sums[6][maximumOpenWindows] {};
-    KernelSet kernels = fastestKernelSet();
+    const KernelSet kernels = chosenKernelSet();
 
     JUCE_DECLARE_NON_COPYABLE (WindowEnergy)
 };

@@ -8,43 +8,11 @@
 #include <cstring>
 #include <limits>
 
-namespace
+TEST (ChannelCorrelations, EveryPairReadsBitForBitWhatItReadsMeasuredAloneWithTheFrameworksRmsLevels)
 {
-/** A pair copied out and measured alone: products and squares summed in single precision, the
-    threshold applied to the framework's own RMS levels. */
-float measuredAlone (const juce::AudioSampleBuffer& channels, int first, int second)
-{
-    const int m = channels.getNumSamples();
-    juce::AudioSampleBuffer pair (2, m);
-    pair.copyFrom (0, 0, channels, first, 0, m);
-    pair.copyFrom (1, 0, channels, second, 0, m);
-    const float* x = pair.getReadPointer (0);
-    const float* y = pair.getReadPointer (1);
-    float sxy = 0.0f, sxx = 0.0f, syy = 0.0f;
-
-    for (int i = 0; i < m; ++i)
-    {
-        sxy += x[i] * y[i];
-        sxx += x[i] * x[i];
-        syy += y[i] * y[i];
-    }
-
-    const float rx = m > 0 ? pair.getRMSLevel (0, 0, m) : 0.0f;
-    const float ry = m > 0 ? pair.getRMSLevel (1, 0, m) : 0.0f;
-    return ! (rx >= 0.0001f) || ! (ry >= 0.0001f) ? 1.0f : sxy / std::sqrt (sxx * syy);
-}
-
-bool sameValue (float a, float b)
-{
-    return (std::isnan (a) && std::isnan (b)) || std::memcmp (&a, &b, sizeof (a)) == 0;
-}
-} // namespace
-
-TEST (ChannelCorrelations, EveryPairReadsBitForBitWhatItReadsCopiedOutAndMeasuredAlone)
-{
-    // Channel levels, as RMS of the noise: loud, around the 1e-4 threshold, silent, and one NaN. A
-    // negative level is a constant of that size instead: 480 samples of 1e-4 have an RMS of just 1e-4
-    // summed in double, as the framework sums, but below it summed in single precision.
+    // Channel levels (RMS of the noise): loud, around the 1e-4 threshold, silent, and a NaN. A
+    // negative level is a constant of that size: 480 samples of 1e-4 have an RMS of just 1e-4 summed
+    // in double, as the framework sums, but below it summed in single precision.
     struct Case { float levels[6]; int length; };
     const Case cases[] = {
         { { 0.5f, 0.3f, 0.1f, 0.2f, 0.05f, 0.4f }, 512 },
@@ -62,16 +30,29 @@ TEST (ChannelCorrelations, EveryPairReadsBitForBitWhatItReadsCopiedOutAndMeasure
 
         for (int ch = 0; ch < 6; ++ch)
             for (int i = 0; i < c.length; ++i)
-                channels.setSample (ch, i, c.levels[ch] < 0.0f ? -c.levels[ch]
-                                                               : c.levels[ch] * std::sqrt (3.0f) * (random.nextFloat() * 2.0f - 1.0f));
+                channels.setSample (ch, i, c.levels[ch] < 0.0f ? -c.levels[ch] : c.levels[ch] * std::sqrt (3.0f) * (random.nextFloat() * 2.0f - 1.0f));
 
         const auto correlations = ChannelCorrelations::measure (channels.getArrayOfReadPointers(), c.length);
 
         for (size_t p = 0; p < ChannelCorrelations::pairs.size(); ++p)
         {
-            const float alone = measuredAlone (channels, ChannelCorrelations::pairs[p][0], ChannelCorrelations::pairs[p][1]);
-            EXPECT_TRUE (sameValue (correlations[p], alone)) << "case " << &c - cases << ", pair " << p << ": "
-                                                             << correlations[p] << " against " << alone;
+            // The pair alone: sums in single precision, the threshold on the framework's RMS levels.
+            const int a = ChannelCorrelations::pairs[p][0], b = ChannelCorrelations::pairs[p][1];
+            float sxy = 0.0f, sxx = 0.0f, syy = 0.0f;
+
+            for (int i = 0; i < c.length; ++i)
+            {
+                const float x = channels.getSample (a, i), y = channels.getSample (b, i);
+                sxy += x * y;
+                sxx += x * x;
+                syy += y * y;
+            }
+
+            const bool quiet = c.length == 0 || ! (channels.getRMSLevel (a, 0, c.length) >= 0.0001f)
+                            || ! (channels.getRMSLevel (b, 0, c.length) >= 0.0001f);
+            const float alone = quiet ? 1.0f : sxy / std::sqrt (sxx * syy);
+            const bool same = (std::isnan (alone) && std::isnan (correlations[p])) || std::memcmp (&alone, &correlations[p], sizeof (alone)) == 0;
+            EXPECT_TRUE (same) << "case " << &c - cases << ", pair " << p << ": " << correlations[p] << " against " << alone;
         }
     }
 }

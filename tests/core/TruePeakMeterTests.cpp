@@ -58,23 +58,28 @@ TEST (TruePeakMeter, NaNReadsAsSilenceInfinityAsOverloadForItsBlockAndChannelsSt
 
 TEST (TruePeakMeter, BlockReadingsMatchSampleBySampleInterpolationWhateverTheBlockLengths)
 {
-    for (double rate : { 48000.0, 96000.0 })
+    // Lengths around the group of four interpolated at once and the eight magnitudes compared at once;
+    // now and then a NaN (silence) or an infinite sample (overload for its block).
+    for (double rate : { 48000.0, 96000.0, 192000.0 })
     {
         OVEXTruePeakMeter byBlock, bySample;
         byBlock.setSampleRate (64, rate);
         bySample.setSampleRate (64, rate);
         juce::Random noise (7);
 
-        for (int length : { 1, 2, 3, 4, 5, 7, 13, 64, 33, 1 })
+        for (int length : { 1, 2, 3, 4, 5, 7, 8, 9, 13, 64, 33, 1 })
         {
             juce::AudioSampleBuffer block (6, length);
             float highest[6] = {};
+            bool infinite[6] = {};
 
             for (int i = 0; i < length; ++i)
                 for (int c = 0; c < 6; ++c)
                 {
-                    block.setSample (c, i, noise.nextFloat() * 2.0f - 1.0f);
+                    const int pick = noise.nextInt (90);
+                    block.setSample (c, i, pick == 0 ? std::nanf ("") : pick == 1 ? -minusInfinity : noise.nextFloat() * 2.0f - 1.0f);
                     highest[c] = std::max (highest[c], bySample.truePeakOfSample (c, block.getSample (c, i)));
+                    infinite[c] = infinite[c] || pick == 1;
                 }
 
             TruePeakResult r;
@@ -82,7 +87,37 @@ TEST (TruePeakMeter, BlockReadingsMatchSampleBySampleInterpolationWhateverTheBlo
             byBlock.getSnapshot (r);
 
             for (int c = 0; c < 6; ++c)
-                EXPECT_EQ (r.levels[(size_t) c], (float) (20.0 * std::log10 ((double) highest[c]))) << rate << " Hz, block of " << length << ", channel " << c;
+                EXPECT_EQ (r.levels[(size_t) c], infinite[c] ? -minusInfinity : (float) (20.0 * std::log10 ((double) highest[c])))
+                    << rate << " Hz, block of " << length << ", channel " << c;
         }
     }
+}
+
+TEST (TruePeakMeter, WithoutInterpolationTheHistoryStillFollowsTheBlocksForALaterChangeOfRate)
+{
+    OVEXTruePeakMeter switched, interpolating;
+    switched.setSampleRate (64, 192000.0);
+    interpolating.setSampleRate (64, 48000.0);
+    juce::Random noise (3);
+    TruePeakResult afterSwitch, throughout;
+
+    // Blocks shorter than the history keep part of the one before.
+    for (int length : { 30, 3, 1, 7, 2, 5 })
+    {
+        if (length == 5)
+            switched.setSampleRate (64, 48000.0);
+
+        juce::AudioSampleBuffer block (6, length);
+
+        for (int c = 0; c < 6; ++c)
+            for (int i = 0; i < length; ++i)
+                block.setSample (c, i, noise.nextFloat() * 2.0f - 1.0f);
+
+        switched.processBlock (block);
+        interpolating.processBlock (block);
+    }
+
+    switched.getSnapshot (afterSwitch);
+    interpolating.getSnapshot (throughout);
+    EXPECT_EQ (afterSwitch.levels, throughout.levels);
 }

@@ -26,13 +26,6 @@ struct ProcessorTestAccess
         computeLoudness (p);
     }
 
-    /** Which build of the engine's inner loops the processor's meters run. */
-    static void setKernelSet (OvexjuceLoudnessAudioProcessor& p, KernelSet kernels)
-    {
-        p.loudnessModule.setKernelSet (kernels);
-        p.truePeakMeter.setKernelSet (kernels);
-    }
-
     static const MeterSnapshot& meters (const OvexjuceLoudnessAudioProcessor& p) { return p.meters; }
     static MeterSnapshot& writableMeters (OvexjuceLoudnessAudioProcessor& p) { return p.meters; }
     static const std::array<float, 6>& channelMomentary (const OvexjuceLoudnessAudioProcessor& p) { return p.channelMomentary; }
