@@ -5,18 +5,47 @@
 #include "OVEXLoudnessModule.h"
 #include "OVEXTruePeakMeter.h"
 #include "ProgrammeSource.h"
-#include "ReadingFingerprint.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
-
-using testsupport::ProgrammeRun;
+#include <ostream>
 
 namespace
 {
+/** A 64-bit FNV-1a digest of values' bit patterns: equal only when every value, in order, is the
+    same bit for bit (-0.0 and 0.0 differ). */
+struct Fingerprint
+{
+    std::uint64_t value = 0xcbf29ce484222325ull;
+
+    template <typename Value>
+    void add (const Value& v)
+    {
+        unsigned char bytes[sizeof (Value)];
+        std::memcpy (bytes, &v, sizeof (Value));
+
+        for (auto byte : bytes)
+            value = (value ^ byte) * 0x100000001b3ull;
+    }
+};
+
+/** The fingerprints of the programme fed in at one rate and of the readings it gave. */
+struct ProgrammeRun
+{
+    double rate;
+    std::uint64_t programme, readings;
+};
+
+void PrintTo (const ProgrammeRun& run, std::ostream* out)
+{
+    *out << run.rate << " Hz";
+}
+
 /** Momentary values with their integrated loudness and channel levels, short-term values with
     their range, and every block's true peaks, over 60 s of programme in blocks of changing length.
     On the way the run stops and starts again, everything is reset, and a block carries a NaN and
@@ -30,7 +59,7 @@ ProgrammeRun fingerprintsOfEngine (double rate)
     meter.setSampleRate (512, rate);
 
     testsupport::ProgrammeSource source (rate, 14);
-    testsupport::ReadingFingerprint programme, fingerprint;
+    Fingerprint programme, fingerprint;
 
     struct Event { double seconds; std::function<void (juce::AudioSampleBuffer&)> apply; };
     const Event events[] = {
@@ -87,7 +116,7 @@ ProgrammeRun fingerprintsOfEngine (double rate)
     }
 
     EXPECT_EQ (nextEvent, std::size (events));
-    return { rate, programme.value(), fingerprint.value() };
+    return { rate, programme.value, fingerprint.value };
 }
 
 class EngineReadings : public testing::TestWithParam<ProgrammeRun> {};
@@ -96,7 +125,13 @@ class EngineReadings : public testing::TestWithParam<ProgrammeRun> {};
 // ctest runs this binary a second time with NOLV_KERNELS=portable, so both builds must match.
 TEST_P (EngineReadings, StayBitForBitWhatTheyWereWhenRecorded)
 {
-    testsupport::expectSameReadings (fingerprintsOfEngine (GetParam().rate), GetParam());
+    const auto measured = fingerprintsOfEngine (GetParam().rate);
+
+    // The programme's tones come from the C library's sin, whose last bits another library may change.
+    if (measured.programme != GetParam().programme)
+        GTEST_SKIP() << "this machine's maths library makes a different programme: " << std::hex << measured.programme;
+
+    EXPECT_EQ (measured.readings, GetParam().readings) << std::hex << "0x" << measured.readings;
 }
 
 INSTANTIATE_TEST_SUITE_P (EveryTabledRate, EngineReadings,
