@@ -3,7 +3,6 @@
 #include "ReportText.h"
 #include "ScopedTemporaryFolder.h"
 #include "ScopedTimeZone.h"
-#include "TemporaryHomeEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -61,8 +60,8 @@ TEST (DefaultLogLocations, EmptyFolderOrNameEachFallsBackOnItsOwnAndTheDefaultFo
 {
     const testsupport::ScopedTimeZone zone ("UTC0");
     const testsupport::ScopedTemporaryFolder temp;
-    const auto stateFolder =
-        testsupport::TemporaryHomeEnvironment::home().getChildFile (".local/state/miLOR/NOLV");
+    // The shared test main runs every binary with HOME in a temporary folder.
+    const auto stateFolder = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".local/state/miLOR/NOLV");
 
     EXPECT_EQ (defaultLogFolder(), stateFolder);
     EXPECT_FALSE (stateFolder.exists());
