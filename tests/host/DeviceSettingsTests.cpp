@@ -75,14 +75,6 @@ juce::String panelTexts (juce::Component& panel, std::initializer_list<const cha
     return texts.joinIntoString (", ");
 }
 
-/** The page as it paints, written for a reader to look at. */
-juce::Image renderPage (juce::Component& page, const char* fileName)
-{
-    const auto image = testsupport::renderToImage (page);
-    testsupport::writePng (image, juce::File (NOLV_ARTIFACT_DIR).getChildFile (fileName));
-    return image;
-}
-
 /** A device page, 1024 px wide as the editor shows it, on a manager of the test's making; by
     default one fake type with inputs "Mic" and "Line" and outputs "Speakers" and "Phones". */
 class DevicePage : public testing::Test
@@ -395,14 +387,14 @@ TEST_F (DevicePage, ClicksInsideTheInputDropBoxReachTheOutputRoleBoxesUnderIt)
     EXPECT_TRUE (hits (outputLeft));
     EXPECT_TRUE (hits (roleBox (DropBox::input, roleR)));
 
-    const auto image = renderPage (*selector, "device-page-fake.png");
+    const auto image = testsupport::renderArtifact (*selector, "device-page-fake.png");
     const auto rateBox = panelBox ("Sample rate:").getBounds() + page.getPosition();
     EXPECT_EQ (image.getPixelAt (rateBox.getX() + 2, rateBox.getCentreY()), nolvColours::fieldBackground);
 }
 
 TEST (DevicePageOnJack, OpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
 {
-    const auto logs = juce::File (NOLV_ARTIFACT_DIR).getChildFile ("device-page-jack");
+    const auto logs = testsupport::artifactFile ("device-page-jack");
     ASSERT_TRUE (logs.createDirectory().wasOk());
     testsupport::PrivateJackServer server (logs);
     ASSERT_TRUE (server.waitUntilRunning()) << server.getLog().loadFileAsString();
@@ -445,5 +437,5 @@ TEST (DevicePageOnJack, OpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
 
     auto& panel = *childrenOfType<AudioDeviceSettingsPanel> (selector).at (0);
     EXPECT_EQ (panelTexts (panel, { "Output:", "Sample rate:", "Audio buffer size:" }), "system, 48000 Hz, 512 samples (10.7 ms)");
-    renderPage (selector, "device-page-jack.png");
+    testsupport::renderArtifact (selector, "device-page-jack.png");
 }

@@ -30,8 +30,6 @@ constexpr double sampleRate = 48000.0;
 class ProgramAcceptance : public testing::Test
 {
 protected:
-    juce::File artifact (const juce::String& name) const { return juce::File (NOLV_ARTIFACT_DIR).getChildFile (name); }
-
     bool xdotool (std::vector<std::string> arguments)
     {
         arguments.insert (arguments.begin(), "xdotool");
@@ -58,7 +56,7 @@ protected:
     /** The window as it is now, with the editor at (0, 0). */
     juce::Image screenshot (const juce::String& name)
     {
-        const auto file = artifact (name);
+        const auto file = testsupport::artifactFile (name);
         file.deleteFile();
 
         if (! testsupport::takeWindowScreenshot (productInfo::productTitle, file, work.getFolder()))
@@ -99,12 +97,10 @@ protected:
         return true;
     }
 
-    testsupport::ScopedTemporaryFolder work, home, config, state;
-    testsupport::ScopedEnvironmentVariable homeVariable { "HOME", home.getFolder().getFullPathName().toStdString() };
-    testsupport::ScopedEnvironmentVariable configVariable { "XDG_CONFIG_HOME", config.getFolder().getFullPathName().toStdString() };
-    testsupport::ScopedEnvironmentVariable stateVariable { "XDG_STATE_HOME", state.getFolder().getFullPathName().toStdString() };
+    // The program inherits the temporary HOME the shared test main gives this binary.
+    testsupport::ScopedTemporaryFolder work;
     testsupport::ScopedEnvironmentVariable timeZone { "TZ", "UTC0" };
-    const juce::File reportFolder = state.getChildFile ("miLOR/NOLV");
+    const juce::File reportFolder = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".local/state/miLOR/NOLV");
     testsupport::PrivateJackServer jack { work.getFolder(), (int) sampleRate };
     testsupport::PrivateXServer display { work.getFolder() };
     juce::Point<int> editorOrigin;

@@ -67,8 +67,7 @@ TEST_F (HistoryGraph, DrawsTheActiveCurveOnTopWithItsFillLimitColumnsAndTimeLabe
     levels.insert (levels.end(), 60, { "-17.0", "-18.0" });
     load (levelLog (levels));
 
-    auto image = testsupport::renderToImage (graph);
-    testsupport::writePng (image, juce::File (NOLV_ARTIFACT_DIR).getChildFile ("history-graph.png"));
+    auto image = testsupport::renderArtifact (graph, "history-graph.png");
 
     EXPECT_EQ (image.getPixelAt (29, 100), juce::Colours::white) << "the frame just outside the plot";
     EXPECT_EQ (image.getPixelAt (plotLeft + 200, plotBottom - 171), blue) << "-23 lies 171 up";

@@ -164,7 +164,7 @@ TEST_F (ReportPreviewer, FinishedReportShowsItsSummaryAndNoHistoryWithoutALog)
                "-0.8 dBTP 5 Dec 2026 9:07:07");
 
     previewer.setBounds (0, 100, 1024, 708);
-    testsupport::writePng (testsupport::renderToImage (previewer), juce::File (NOLV_ARTIFACT_DIR).getChildFile ("report-previewer.png"));
+    testsupport::renderArtifact (previewer, "report-previewer.png");
 }
 
 TEST_F (ReportPreviewer, TruePeakShowsOnlyAPeakAboveTheFloor)

@@ -26,6 +26,20 @@ inline bool writePng (const juce::Image& image, const juce::File& file)
     return stream.openedOk() && png.writeImageToStream (image, stream);
 }
 
+/** A file in the test binary's folder under build/tests/, where tests leave what a reader may open. */
+inline juce::File artifactFile (const juce::String& name)
+{
+    return juce::File (NOLV_ARTIFACT_DIR).getChildFile (name);
+}
+
+/** The component as it paints, also written there as a PNG for a reader to open. */
+inline juce::Image renderArtifact (juce::Component& component, const juce::String& pngName)
+{
+    const auto image = renderToImage (component);
+    writePng (image, artifactFile (pngName));
+    return image;
+}
+
 /** True when the two colours differ by at most the tolerance in each channel. */
 inline bool coloursMatch (juce::Colour a, juce::Colour b, int tolerance = 2)
 {

@@ -82,8 +82,7 @@ struct Probe
 /** Paints the component, leaves the picture under the build folder for a reader, and probes it. */
 juce::Image expectPixels (juce::Component& component, const juce::String& name, std::vector<Probe> probes)
 {
-    const auto image = testsupport::renderToImage (component);
-    testsupport::writePng (image, juce::File (NOLV_ARTIFACT_DIR).getChildFile (name + ".png"));
+    const auto image = testsupport::renderArtifact (component, name + ".png");
 
     for (const auto& p : probes)
         EXPECT_TRUE (testsupport::coloursMatch (image.getPixelAt (p.x, p.y), p.colour))

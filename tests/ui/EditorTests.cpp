@@ -468,16 +468,14 @@ TEST_F (Editor, TicksHandTheSnapshotToEveryMeterAndTheMeterPagePaintsItAndDarken
 
     // The bars turn red above the true-peak maximum: -1 dBTP at row 480 - 413. The standard's
     // name shows in green and the missing integrated value in red.
-    const auto image = testsupport::renderToImage (e);
-    testsupport::writePng (image, juce::File (NOLV_ARTIFACT_DIR).getChildFile ("editor-meter-page.png"));
+    const auto image = testsupport::renderArtifact (e, "editor-meter-page.png");
     EXPECT_TRUE (testsupport::coloursMatch (image.getPixelAt (727, 148 + 480 - 413 - 3), nolvColours::red, 10));
     EXPECT_TRUE (testsupport::coloursMatch (image.getPixelAt (727, 148 + 480 - 413 + 3), nolvColours::green, 10));
     EXPECT_GT (testsupport::countMatching (image, { 227, 194, 76, 24 }, nolvColours::green, 40), 10) << "EBU";
     EXPECT_GT (testsupport::countMatching (image, { 227, 314, 76, 25 }, nolvColours::red, 40), 3) << "-";
 
     click (*e.lockButton);
-    const auto locked = testsupport::renderToImage (e);
-    testsupport::writePng (locked, juce::File (NOLV_ARTIFACT_DIR).getChildFile ("editor-locked.png"));
+    const auto locked = testsupport::renderArtifact (e, "editor-locked.png");
     EXPECT_EQ (locked.getPixelAt (300, 50), juce::Colours::black);
     const juce::Rectangle<int> standardLabel { 227, 194, 76, 24 };
     EXPECT_LT (testsupport::countMatching (locked, standardLabel, nolvColours::green, 40),

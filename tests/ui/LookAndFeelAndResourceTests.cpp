@@ -8,16 +8,6 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
-juce::Image renderAndKeep (juce::Component& component, const char* name)
-{
-    const auto image = testsupport::renderToImage (component);
-    testsupport::writePng (image, juce::File (NOLV_ARTIFACT_DIR).getChildFile (name));
-    return image;
-}
-} // namespace
-
 TEST (Resources, EveryImageDecodesAtItsListedSizeAndFacesShowTheirState)
 {
     for (const auto& spec : nolvImageSpecs)
@@ -99,9 +89,9 @@ TEST (LookAndFeel, ComboBoxIsFlatWithArrowsOnlyWhenEnabled)
     box.setBounds (0, 0, 200, 24);
 
     // The arrow button is the right-hand 20 px: arrows at 38 % and 62 % of its height.
-    const auto enabled = renderAndKeep (box, "combo-enabled.png");
+    const auto enabled = testsupport::renderArtifact (box, "combo-enabled.png");
     box.setEnabled (false);
-    const auto disabled = renderAndKeep (box, "combo-disabled.png");
+    const auto disabled = testsupport::renderArtifact (box, "combo-disabled.png");
     box.setLookAndFeel (nullptr);
 
     EXPECT_EQ (enabled.getPixelAt (190, 9), nolvColours::comboArrow);
@@ -124,7 +114,7 @@ TEST (LookAndFeel, BarSliderIsAFlatBarOverTheBackground)
     slider.setBounds (0, 0, 200, 24);
 
     slider.setValue (100.0);
-    const auto half = renderAndKeep (slider, "bar-slider.png");
+    const auto half = testsupport::renderArtifact (slider, "bar-slider.png");
     slider.setValue (0.0);
     const auto empty = testsupport::renderToImage (slider);
     slider.setLookAndFeel (nullptr);
