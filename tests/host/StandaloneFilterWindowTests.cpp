@@ -5,6 +5,7 @@
 #include "ScopedEnvironmentVariable.h"
 #include "ScopedTemporaryFolder.h"
 #include "SettingsFile.h"
+#include "WindowsRunAsInAnApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,6 @@
 
 namespace
 {
-// The program's windows live in a framework running as an application, which among other things
-// absorbs the X server's complaints about window-manager atoms that Xvfb lacks; the tests open
-// theirs in the same mode. Set before the test main starts the framework.
-[[maybe_unused]] const bool windowsRunAsInAnApplication = []
-{
-    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return nullptr; };
-    return true;
-}();
-
 /** Windows on a settings folder of the test's own (a first run), whose only audio devices are fake. */
 class MainWindowTest : public testing::Test
 {

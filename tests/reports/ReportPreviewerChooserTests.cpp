@@ -2,6 +2,7 @@
 #include "OVEXReport.h"
 #include "ReportViewerTestKit.h"
 #include "ScopedTemporaryFolder.h"
+#include "WindowsRunAsInAnApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +10,6 @@
 
 namespace
 {
-// JUCE's dialog is a window of its own; Xvfb lacks atoms of a window manager, and the framework
-// absorbs the server's complaints about them only when it runs as an application, as the program does.
-[[maybe_unused]] const bool windowsRunAsInAnApplication = []
-{
-    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return nullptr; };
-    return true;
-}();
-
 template <typename Type>
 Type* findDescendant (juce::Component& parent)
 {
