@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <climits>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // The audio settings page on fake device types, where every device and failure is the test's to
@@ -139,6 +140,7 @@ protected:
 
     std::vector<int> activeInputs() const { return setBits (manager->getCurrentAudioDevice()->getActiveInputChannels()); }
 
+    std::optional<testsupport::PrivateJackServer> jackServer; // outlives the devices opened on it
     OvexjuceLoudnessAudioProcessor processor { nullptr };
     FakeAudioIODeviceType* fakeType = nullptr;
     std::unique_ptr<juce::AudioDeviceManager> manager;
@@ -392,25 +394,17 @@ TEST_F (DevicePage, ClicksInsideTheInputDropBoxReachTheOutputRoleBoxesUnderIt)
     EXPECT_EQ (image.getPixelAt (rateBox.getX() + 2, rateBox.getCentreY()), nolvColours::fieldBackground);
 }
 
-TEST (DevicePageOnJack, OpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
+TEST_F (DevicePage, OnJackOpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
 {
     const auto logs = testsupport::artifactFile ("device-page-jack");
     ASSERT_TRUE (logs.createDirectory().wasOk());
-    testsupport::PrivateJackServer server (logs);
+    auto& server = jackServer.emplace (logs);
     ASSERT_TRUE (server.waitUntilRunning()) << server.getLog().loadFileAsString();
 
-    OvexjuceLoudnessAudioProcessor processor (nullptr);
     processor.setInputLayout ({ 2, 0, -1, 5, -1, -1 });
     processor.setOutputLayout ({ 1, -1, -1, -1, -1, 3 });
-
-    std::unique_ptr<juce::AudioIODeviceType> jack (juce::AudioIODeviceType::createAudioIODeviceType_JACK());
-    auto manager = testsupport::makeDeviceManagerWith (std::move (jack));
-    ASSERT_EQ (manager->initialise (6, 6, nullptr, true), "");
-    juce::StringArray reports;
-    OVEXAudioDeviceSelectorComponent selector (*manager, 6, 6, 6, 6, false, false, &processor);
-    selector.setDeviceErrorReporter ([&] (const juce::String& title, const juce::String& message)
-                                     { reports.add (title + ": " + message); });
-    selector.setBounds (0, 0, 1024, 600);
+    manager = testsupport::makeDeviceManagerWith (std::unique_ptr<juce::AudioIODeviceType> (juce::AudioIODeviceType::createAudioIODeviceType_JACK()));
+    openPage (&processor, false);
 
     // JUCE learns of JACK's connections on JACK's thread and hands them to the message loop.
     bool reachedLayouts = false;
@@ -435,7 +429,6 @@ TEST (DevicePageOnJack, OpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
                "NOLV51:in_6\n   system:capture_6\nNOLV51:out_1\nNOLV51:out_2\n   system:playback_2\nNOLV51:out_3\n"
                "NOLV51:out_4\n   system:playback_4\nNOLV51:out_5\nNOLV51:out_6\n");
 
-    auto& panel = *childrenOfType<AudioDeviceSettingsPanel> (selector).at (0);
-    EXPECT_EQ (panelTexts (panel, { "Output:", "Sample rate:", "Audio buffer size:" }), "system, 48000 Hz, 512 samples (10.7 ms)");
-    testsupport::renderArtifact (selector, "device-page-jack.png");
+    EXPECT_EQ (panelTexts (panel(), { "Output:", "Sample rate:", "Audio buffer size:" }), "system, 48000 Hz, 512 samples (10.7 ms)");
+    testsupport::renderArtifact (*selector, "device-page-jack.png");
 }

@@ -19,6 +19,18 @@
 
 namespace
 {
+/** Delivers what is queued on the message loop: clicks and async notifications. */
+void pump()
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+}
+
+void click (juce::Button& button)
+{
+    button.triggerClick();
+    pump();
+}
+
 class Editor : public testing::Test
 {
 protected:
@@ -38,15 +50,6 @@ protected:
         editor->setVisible (true);
         editor->devicePage->setDeviceErrorReporter ([] (const juce::String&, const juce::String&) {}); // no alert windows
         return *editor;
-    }
-
-    /** Delivers what is queued on the message loop: clicks and async notifications. */
-    static void pump() { juce::MessageManager::getInstance()->runDispatchLoopUntil (20); }
-
-    static void click (juce::Button& button)
-    {
-        button.triggerClick();
-        pump();
     }
 
     static bool shows (const juce::Component& c) { return c.isVisible(); }
@@ -530,11 +533,8 @@ TEST (EditorWithoutDevices, HasNoDevicePageAndStillSwitchesToItsEmptyPage)
     OvexjuceLoudnessAudioProcessorEditor editor (processor, nullptr);
     EXPECT_EQ (editor.devicePage, nullptr);
 
-    for (auto* button : { editor.topBar.settings.get(), editor.topBar.audioSettings.get() })
-    {
-        button->triggerClick();
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
-    }
+    click (*editor.topBar.settings);
+    click (*editor.topBar.audioSettings);
 
     EXPECT_EQ (editor.getCurrentPage(), OvexjuceLoudnessAudioProcessorEditor::audioSettingsPage);
     editor.timerCallback();
