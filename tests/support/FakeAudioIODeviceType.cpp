@@ -127,14 +127,6 @@ FakeAudioIODeviceType::FakeAudioIODeviceType (const juce::String& deviceTypeName
 {
 }
 
-juce::StringArray FakeAudioIODeviceType::getDeviceNames (bool wantInputNames) const
-{
-    if (! hasScanned)
-        return {};
-
-    return wantInputNames ? inputNames : outputNames;
-}
-
 int FakeAudioIODeviceType::getIndexOfDevice (juce::AudioIODevice* device, bool asInput) const
 {
     if (auto* fake = dynamic_cast<FakeAudioIODevice*> (device))
@@ -160,11 +152,6 @@ juce::AudioIODevice* FakeAudioIODeviceType::createDevice (const juce::String& ou
     return new FakeAudioIODevice (getTypeName(), knowsInput ? inputDeviceName : juce::String(),
                                   knowsOutput ? outputDeviceName : juce::String(), capabilitiesOf (inputDeviceName),
                                   capabilitiesOf (outputDeviceName), state);
-}
-
-void FakeAudioIODeviceType::setDeviceCapabilities (const juce::String& deviceName, const FakeDeviceCapabilities& offered)
-{
-    deviceCapabilities[deviceName] = offered;
 }
 
 void FakeAudioIODeviceType::setOpenError (const juce::String& error)

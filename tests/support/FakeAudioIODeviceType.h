@@ -30,14 +30,21 @@ public:
                            bool separateInputsAndOutputs = true);
 
     void scanForDevices() override { hasScanned = true; }
-    juce::StringArray getDeviceNames (bool wantInputNames) const override;
+    juce::StringArray getDeviceNames (bool wantInputNames) const override
+    {
+        return ! hasScanned ? juce::StringArray() : wantInputNames ? inputNames : outputNames;
+    }
+
     int getDefaultDeviceIndex (bool forInput) const override { return getDeviceNames (forInput).isEmpty() ? -1 : 0; }
     int getIndexOfDevice (juce::AudioIODevice* device, bool asInput) const override;
     bool hasSeparateInputsAndOutputs() const override { return separate; }
     juce::AudioIODevice* createDevice (const juce::String& outputDeviceName, const juce::String& inputDeviceName) override;
 
     /** The named device offers these instead of the type's; devices made from now on. */
-    void setDeviceCapabilities (const juce::String& deviceName, const FakeDeviceCapabilities& capabilities);
+    void setDeviceCapabilities (const juce::String& deviceName, const FakeDeviceCapabilities& offered)
+    {
+        deviceCapabilities[deviceName] = offered;
+    }
 
     /** Every open() from now on fails with this text; an empty text lets them succeed again. */
     void setOpenError (const juce::String& error);
