@@ -178,8 +178,11 @@ TEST_F (ProgramAcceptance, MeasuresReportsSwitchesLocksStreamsAndRemembersAsAUse
         EXPECT_EQ (reporttest::reportAttribute (*xml, "IntegratedLoudness", "value"), "-23.0");
         EXPECT_EQ (reporttest::reportAttribute (*xml, "IntegratedLoudness", "unit"), "LUFS");
         EXPECT_EQ (reporttest::reportAttribute (*xml, "LoudnessRange", "unit"), "LU");
-        EXPECT_TRUE (juce::StringArray ({ "-23.1", "-23.0", "-22.9" }).contains (reporttest::reportAttribute (*xml, "MaxTruePeak", "value")))
-            << reporttest::reportAttribute (*xml, "MaxTruePeak", "value");
+        // A cycle the tone's client misses on a busy machine cuts the sine, and the cut peaks higher
+        // than the sine (by up to about 0.6 dB); nothing can make it peak lower.
+        const auto maxTruePeak = reporttest::reportAttribute (*xml, "MaxTruePeak", "value");
+        EXPECT_TRUE (maxTruePeak.containsOnly ("-.0123456789") && maxTruePeak.getFloatValue() >= -23.1f
+                     && maxTruePeak.getFloatValue() <= -22.0f) << maxTruePeak;
         EXPECT_EQ (reporttest::reportAttribute (*xml, "MaxTruePeak", "unit"), "dBTP");
     }
 
