@@ -37,7 +37,7 @@ enum class NolvImageId
     resolutionToggleOff, resolutionToggleOn, seriesToggleOff, seriesToggleOn
 };
 
-struct NolvImageSpec
+struct NolvImageEntry
 {
     NolvImageId id;
     const char* fileStem;
@@ -47,7 +47,7 @@ struct NolvImageSpec
 
 constexpr int numNolvImages = static_cast<int> (NolvImageId::seriesToggleOn) + 1;
 
-constexpr std::array<NolvImageSpec, numNolvImages> nolvImageSpecs { {
+constexpr std::array<NolvImageEntry, numNolvImages> nolvImageEntries { {
     { NolvImageId::playStopOff, "play_stop_off", 100, 100 },
     { NolvImageId::playStopOffHover, "play_stop_off_hover", 100, 100 },
     { NolvImageId::playStopOn, "play_stop_on", 100, 100 },
@@ -128,15 +128,15 @@ constexpr std::array<NolvImageSpec, numNolvImages> nolvImageSpecs { {
     { NolvImageId::seriesToggleOn, "series_toggle_on", 51, 20 },
 } };
 
-constexpr bool nolvImageSpecsFollowTheIds()
+constexpr bool nolvImageEntriesFollowTheIds()
 {
     for (int i = 0; i < numNolvImages; ++i)
-        if (static_cast<int> (nolvImageSpecs[(std::size_t) i].id) != i)
+        if (static_cast<int> (nolvImageEntries[(std::size_t) i].id) != i)
             return false;
     return true;
 }
 
 static_assert (numNolvImages == 78);
-static_assert (nolvImageSpecsFollowTheIds(), "one row per id, in id order");
+static_assert (nolvImageEntriesFollowTheIds(), "one row per id, in id order");
 
-constexpr const NolvImageSpec& nolvImageSpec (NolvImageId id) { return nolvImageSpecs[(std::size_t) id]; }
+constexpr const NolvImageEntry& nolvImageEntry (NolvImageId id) { return nolvImageEntries[(std::size_t) id]; }

@@ -4,7 +4,7 @@
 
 juce::Image nolvImage (NolvImageId id)
 {
-    const auto resourceName = juce::String (nolvImageSpec (id).fileStem) + "_png";
+    const auto resourceName = juce::String (nolvImageEntry (id).fileStem) + "_png";
     int size = 0;
 
     if (const auto* data = NolvBinary::getNamedResource (resourceName.toRawUTF8(), size))

@@ -199,13 +199,13 @@ void drawTruePeakBackground (juce::Graphics& g, const Fonts& fonts, float refere
                     imageHeight - truePeakBarHeight, juce::Justification::centred, false);
 }
 
-void paintImage (juce::Graphics& g, const Fonts& fonts, const NolvImageSpec& spec)
+void paintImage (juce::Graphics& g, const Fonts& fonts, const NolvImageEntry& entry)
 {
     using Id = NolvImageId;
-    const auto area = juce::Rectangle<float> (0.0f, 0.0f, (float) spec.width, (float) spec.height);
+    const auto area = juce::Rectangle<float> (0.0f, 0.0f, (float) entry.width, (float) entry.height);
     constexpr float buttonCaption = 18.0f, settingCaption = 20.0f, modeCaption = 22.0f, smallCaption = 17.0f;
 
-    switch (spec.id)
+    switch (entry.id)
     {
         case Id::playStopOff:       drawFace (g, fonts, area, nolvColours::control, "PLAY", buttonCaption); break;
         case Id::playStopOffHover:  drawFace (g, fonts, area, nolvColours::controlHover, "PLAY", buttonCaption); break;
@@ -290,7 +290,7 @@ void paintImage (juce::Graphics& g, const Fonts& fonts, const NolvImageSpec& spe
         case Id::arrowScale:
             g.fillAll (nolvColours::background);
             g.setColour (nolvColours::control);
-            g.fillRect (2, 0, 1, spec.height);
+            g.fillRect (2, 0, 1, entry.height);
             break;
 
         case Id::arrow: drawArrow (g); break;
@@ -302,15 +302,15 @@ void paintImage (juce::Graphics& g, const Fonts& fonts, const NolvImageSpec& spe
         case Id::scaleRelative9:
         case Id::scaleRelative18:
             for (const auto& scale : scaleImageLayout::loudnessScaleImages)
-                if (scale.id == spec.id)
-                    drawLoudnessScale (g, fonts, scale, spec.height);
+                if (scale.id == entry.id)
+                    drawLoudnessScale (g, fonts, scale, entry.height);
             break;
 
         case Id::truePeakBackgroundRef18:
         case Id::truePeakBackgroundRef20:
             for (const auto& background : scaleImageLayout::truePeakBackgrounds)
-                if (background.id == spec.id)
-                    drawTruePeakBackground (g, fonts, background.referenceLevel, spec.width, spec.height);
+                if (background.id == entry.id)
+                    drawTruePeakBackground (g, fonts, background.referenceLevel, entry.width, entry.height);
             break;
 
         case Id::valueBox:
@@ -331,11 +331,11 @@ void paintImage (juce::Graphics& g, const Fonts& fonts, const NolvImageSpec& spe
     }
 }
 
-juce::Image drawImage (const Fonts& fonts, const NolvImageSpec& spec)
+juce::Image drawImage (const Fonts& fonts, const NolvImageEntry& entry)
 {
-    juce::Image image (juce::Image::ARGB, spec.width, spec.height, true);
+    juce::Image image (juce::Image::ARGB, entry.width, entry.height, true);
     juce::Graphics g (image);
-    paintImage (g, fonts, spec);
+    paintImage (g, fonts, entry);
     return image;
 }
 
@@ -373,11 +373,11 @@ int main (int argc, char** argv)
         return 1;
     }
 
-    for (const auto& spec : nolvImageSpecs)
+    for (const auto& entry : nolvImageEntries)
     {
-        const auto file = folder.getChildFile (juce::String (spec.fileStem) + ".png");
+        const auto file = folder.getChildFile (juce::String (entry.fileStem) + ".png");
 
-        if (! writePng (drawImage (fonts, spec), file))
+        if (! writePng (drawImage (fonts, entry), file))
         {
             std::cerr << "cannot write " << file.getFullPathName() << "\n";
             return 1;

@@ -10,10 +10,10 @@
 
 TEST (Resources, EveryImageDecodesAtItsListedSizeAndFacesShowTheirState)
 {
-    for (const auto& spec : nolvImageSpecs)
+    for (const auto& entry : nolvImageEntries)
     {
-        const auto image = nolvImage (spec.id);
-        EXPECT_EQ (std::make_pair (image.getWidth(), image.getHeight()), std::make_pair (spec.width, spec.height)) << spec.fileStem;
+        const auto image = nolvImage (entry.id);
+        EXPECT_EQ (std::make_pair (image.getWidth(), image.getHeight()), std::make_pair (entry.width, entry.height)) << entry.fileStem;
     }
 
     // Screenshot probes tell a button's state by these fills, away from the caption.
@@ -24,7 +24,7 @@ TEST (Resources, EveryImageDecodesAtItsListedSizeAndFacesShowTheirState)
     };
 
     for (const auto& [id, x, y, colour] : probes)
-        EXPECT_EQ (nolvImage (id).getPixelAt (x, y), colour) << nolvImageSpec (id).fileStem;
+        EXPECT_EQ (nolvImage (id).getPixelAt (x, y), colour) << nolvImageEntry (id).fileStem;
 }
 
 TEST (Resources, LabelFontFitsTheReadOutBoxes)
@@ -59,7 +59,7 @@ TEST (ScaleImages, TicksAndReferenceLinesSitWhereTheBarLawPutsTheirLevels)
         {
             const int y = loudnessRow (scale.range, level);
             const auto tick = level == scale.target ? nolvColours::green : nolvColours::fieldBackground;
-            EXPECT_EQ (image.getPixelAt (tickLeft + tickWidth - 1, y), tick) << nolvImageSpec (scale.id).fileStem << " " << level;
+            EXPECT_EQ (image.getPixelAt (tickLeft + tickWidth - 1, y), tick) << nolvImageEntry (scale.id).fileStem << " " << level;
             EXPECT_EQ (image.getPixelAt (tickLeft + tickWidth - 1, y - 1), nolvColours::background) << level;
         }
 
