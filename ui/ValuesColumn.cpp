@@ -37,20 +37,17 @@ ValuesColumn::ValuesColumn()
     styleLabel (mode, nolvFont (18.0f), centred);
     mode.setText ("Mode", juce::dontSendNotification);
 
-    styleLabel (integratedValue, nolvFont (25.0f), centred);
-    integratedValue.setComponentID ("integratedValue");
-    styleLabel (integratedCaption, nolvFont (18.0f), centred);
-    integratedCaption.setText ("IL  LUFS", juce::dontSendNotification);
+    const auto valueWithCaption = [centred] (juce::Label& value, const char* id, juce::Label& caption, const char* text)
+    {
+        styleLabel (value, nolvFont (25.0f), centred);
+        value.setComponentID (id);
+        styleLabel (caption, nolvFont (18.0f), centred);
+        caption.setText (text, juce::dontSendNotification);
+    };
 
-    styleLabel (shortTermValue, nolvFont (25.0f), centred);
-    shortTermValue.setComponentID ("shortTermValue");
-    styleLabel (shortTermCaption, nolvFont (18.0f), centred);
-    shortTermCaption.setText ("SL  LUFS", juce::dontSendNotification);
-
-    styleLabel (rangeValue, nolvFont (25.0f), centred);
-    rangeValue.setComponentID ("rangeValue");
-    styleLabel (rangeCaption, nolvFont (18.0f), centred);
-    rangeCaption.setText ("LRA LU", juce::dontSendNotification);
+    valueWithCaption (integratedValue, "integratedValue", integratedCaption, "IL  LUFS");
+    valueWithCaption (shortTermValue, "shortTermValue", shortTermCaption, "SL  LUFS");
+    valueWithCaption (rangeValue, "rangeValue", rangeCaption, "LRA LU");
 
     for (auto* k : { &integratedK, &shortTermK })
     {
