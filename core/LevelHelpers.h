@@ -3,6 +3,10 @@
 // Small level and time helpers shared by the measuring engine, the displays and the reports.
 // All are pure functions, safe on any thread.
 
+/** The level that stands for "no value yet": what meters, results and report maxima hold before
+    anything was measured, and the floor of the combined loudness. */
+constexpr float noLoudnessValue = -70.0f;
+
 /** Rounds to 0.1 with halves going up, in single precision (-0.05 gives 0.0, -23.05 gives -23.0). */
 float roundToTenth (float x);
 

@@ -1,5 +1,6 @@
 #include "LoudnessHistory.h"
 
+#include "LevelHelpers.h"
 #include "ReportText.h"
 
 #include <cmath>
@@ -8,7 +9,6 @@ namespace
 {
 constexpr float finestFactor = 0.02f; // 50 entries per point
 constexpr float factorStep = 8.0f;
-constexpr float noLevel = -70.0f;
 
 /** trunc (index × factor), in single precision wherever the index is a whole float, so the
     entries of every level a float counter can reach land on the same points as that counter's
@@ -41,7 +41,7 @@ double secondsOfDay (const juce::String& time)
 
 juce::String maximumText (float level)
 {
-    return level > noLevel ? formatOneDecimal (level) : juce::String ("-");
+    return level > noLoudnessValue ? formatOneDecimal (level) : juce::String ("-");
 }
 } // namespace
 
@@ -219,7 +219,7 @@ juce::String LoudnessHistory::tooltipText (int column) const
     if (! juce::isPositiveAndBelow (column, getNumColumns()))
         return {};
 
-    const auto shown = [] (float level) { return formatOneDecimal (juce::jmax (noLevel, level)); };
+    const auto shown = [] (float level) { return formatOneDecimal (juce::jmax (noLoudnessValue, level)); };
 
     return "Momentary Value: " + shown (momentaryAtColumn (column)) + "\n" + "Short Term Value: "
          + shown (shortTermAtColumn (column)) + "\n" + "At Time: " + timeAtColumn (column);
@@ -296,7 +296,7 @@ void LoudnessHistory::updateRangeSummary (juce::int64 from, juce::int64 to)
     if (points == 0)
     {
         const juce::String none;
-        summary = { formatOneDecimal (noLevel), formatOneDecimal (noLevel), none, "-", none, "-", none, none, none };
+        summary = { formatOneDecimal (noLoudnessValue), formatOneDecimal (noLoudnessValue), none, "-", none, "-", none, none, none };
         return;
     }
 
@@ -307,7 +307,7 @@ void LoudnessHistory::updateRangeSummary (juce::int64 from, juce::int64 to)
     shortTermHistogram.clear();
 
     // The first of equal maxima wins, and no level at or below -70 ever does.
-    float momentaryMax = noLevel, shortTermMax = noLevel;
+    float momentaryMax = noLoudnessValue, shortTermMax = noLoudnessValue;
     juce::int64 momentaryMaxPoint = 0, shortTermMaxPoint = 0;
 
     for (auto point = first; point <= last; ++point)

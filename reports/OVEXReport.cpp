@@ -1,6 +1,7 @@
 #include "OVEXReport.h"
 
 #include "DefaultLogLocations.h"
+#include "LevelHelpers.h"
 #include "NolvColours.h"
 #include "NolvResources.h"
 #include "NolvWidgets.h"
@@ -62,7 +63,6 @@ constexpr Placement pageLayout[] = {
 
 constexpr int graphWidth = 1000, graphHeight = 370;
 constexpr float graphLimit = -10.0f;
-constexpr float lowestLevel = -70.0f;
 
 /** The number a level attribute holds; text that is no number counts as 0.0. */
 float levelOf (const juce::String& text)
@@ -84,7 +84,7 @@ juce::String truePeakText (const juce::XmlElement& element)
 {
     const auto text = element.getStringAttribute (reportXml::value);
     const auto level = levelOf (text);
-    return text.isNotEmpty() && level > lowestLevel ? formatOneDecimal (level) : juce::String ("-");
+    return text.isNotEmpty() && level > noLoudnessValue ? formatOneDecimal (level) : juce::String ("-");
 }
 
 std::unique_ptr<juce::DrawableButton> makeFaceButton (NolvImageId normal, NolvImageId pressed, bool isToggle)

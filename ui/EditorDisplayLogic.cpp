@@ -44,7 +44,7 @@ float shownLoudness (float level, bool relative, float target)
     if (! relative)
         return level;
 
-    return level > -70.0f ? level + target : -70.0f;
+    return level > noLoudnessValue ? level + target : noLoudnessValue;
 }
 
 juce::Colour shortTermColour (float shortTerm, float limit)
