@@ -77,9 +77,12 @@ int main()
     double refreshSeconds = 0.0;
     long long paintedPixels = 0;
 
+    MeterSnapshot meters;
+
     for (int tick = 0; tick < warmUp + ticks; ++tick)
     {
-        moveMeters (ProcessorTestAccess::writableMeters (processor), tick);
+        moveMeters (meters, tick);
+        ProcessorTestAccess::publishMeters (processor, meters);
         areas->areas.clear();
 
         const double seconds = secondsOf ([&]

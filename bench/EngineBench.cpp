@@ -123,7 +123,7 @@ double runCallback (juce::AudioSampleBuffer& signal, double sampleRate, bool wit
     if (withReport)
         processor.setParameterValue (0, 1.0f);
     else
-        processor.params.runFlag = 1.0f;
+        ProcessorTestAccess::setRunning (processor, true);
 
     juce::AudioSampleBuffer block (numChannels, blockSize);
     juce::MidiBuffer midi;

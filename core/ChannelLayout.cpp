@@ -57,3 +57,23 @@ ChannelLayout layoutFromText (const juce::String& text)
 
     return layout;
 }
+
+juce::uint64 packRouting (const ChannelRouting& routing)
+{
+    juce::uint64 packed = 0;
+
+    for (size_t role = 0; role < routing.size(); ++role)
+        packed |= (juce::uint64) (juce::uint8) (juce::int8) routing[role] << (8 * role);
+
+    return packed;
+}
+
+ChannelRouting unpackRouting (juce::uint64 packed)
+{
+    ChannelRouting routing;
+
+    for (size_t role = 0; role < routing.size(); ++role)
+        routing[role] = (juce::int8) (juce::uint8) (packed >> (8 * role));
+
+    return routing;
+}

@@ -18,6 +18,11 @@ constexpr ChannelLayout unassignedLayout { -1, -1, -1, -1, -1, -1 };
     sharing a channel share its position. */
 ChannelRouting deriveRouting (const ChannelLayout& layout);
 
+/** A routing in one 64-bit word, a byte per role, so that it can be handed to another thread whole.
+    Entries are ranks among six channels (0..5) or -1. */
+juce::uint64 packRouting (const ChannelRouting& routing);
+ChannelRouting unpackRouting (juce::uint64 packed);
+
 /** "0;1;2;3;4;5;": each entry followed by a semicolon. */
 juce::String layoutToText (const ChannelLayout& layout);
 

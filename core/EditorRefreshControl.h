@@ -1,5 +1,8 @@
 #pragma once
 
+/** How often the display takes the processor's snapshot. Hold times counted in ticks depend on it. */
+constexpr int editorRefreshIntervalMs = 50;
+
 /** What the processor needs of its editor: the start and stop of its periodic refresh, so the
     display stands still while no device plays. Implemented by the editor; called on the thread
     that starts and stops the device. */

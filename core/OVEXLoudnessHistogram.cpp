@@ -6,7 +6,9 @@
 
 namespace
 {
-constexpr int firstGatedBin = 1; // bin 0 holds -70.0, which never passes the absolute gate
+// The bottom of the histogram is the absolute gate, -70 LUFS: its bin is counted but never passes.
+constexpr float absoluteGate = -70.0f;
+constexpr int firstGatedBin = 1;
 
 struct BinTables
 {
@@ -17,7 +19,7 @@ struct BinTables
     {
         for (int i = 0; i < OVEXLoudnessHistogram::numBins; ++i)
         {
-            loudness[(size_t) i] = roundToTenth (0.1f * (float) i + (-70.0f));
+            loudness[(size_t) i] = roundToTenth (0.1f * (float) i + absoluteGate);
             energy[(size_t) i] = std::pow (10.0, (double) (loudness[(size_t) i] / 10.0f));
         }
     }
@@ -58,7 +60,7 @@ int OVEXLoudnessHistogram::binIndex (float roundedLoudness) noexcept
 
 void OVEXLoudnessHistogram::addValue (float loudness)
 {
-    if (! (loudness >= -70.0f) || ! std::isfinite (loudness))
+    if (! (loudness >= absoluteGate) || ! std::isfinite (loudness))
         return;
 
     const int bin = loudness > 0.0f ? numBins - 1 : binIndex (roundToTenth (loudness));
@@ -91,7 +93,7 @@ float OVEXLoudnessHistogram::getIntegratedLoudness() const
     auto sums = sumBins (firstGatedBin);
 
     if (sums.count == 0)
-        return -70.0f;
+        return noLoudnessValue;
 
     float integrated = 10.0f * std::log10 (sums.energy / (float) sums.count);
 
@@ -101,7 +103,7 @@ float OVEXLoudnessHistogram::getIntegratedLoudness() const
         sums = sumBins (std::max (firstGatedBin, binIndex (gate)));
 
         if (sums.count == 0)
-            return -70.0f;
+            return noLoudnessValue;
 
         integrated = 10.0f * std::log10 (sums.energy / (float) sums.count);
     }

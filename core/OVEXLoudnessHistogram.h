@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LevelHelpers.h"
+
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -18,8 +20,8 @@ public:
     struct Range
     {
         float range = 0.0f; // LU
-        float low = -70.0f; // dB
-        float high = -70.0f; // dB
+        float low = noLoudnessValue; // dB
+        float high = noLoudnessValue; // dB
     };
 
     explicit OVEXLoudnessHistogram (bool gating);

@@ -1,6 +1,7 @@
 #include "OVEXLoudnessModule.h"
 
 #include "KWeighting.h"
+#include "LevelHelpers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -133,7 +134,7 @@ bool OVEXLoudnessModule::weightedLoudness (const std::array<double, 6>& sumsOfSq
     if (! std::isfinite (sum))
         return false;
 
-    float level = std::max (-70.0f, 10.0f * std::log10 (sum) - 0.691f);
+    float level = std::max (noLoudnessValue, 10.0f * std::log10 (sum) - 0.691f);
     loudness = level > 0.0f ? 0.0f : std::floor (10.0f * level + 0.5f) / 10.0f;
     return true;
 }

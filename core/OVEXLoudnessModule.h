@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KWeightingFilterBank.h"
+#include "LevelHelpers.h"
 #include "OVEXLoudnessHistogram.h"
 #include "OVEXSlidingWindowFifo.h"
 #include "WindowEnergy.h"
@@ -14,12 +15,12 @@
 /** The loudness module's latest values; levels in dB (the range in LU), -70.0 for none. */
 struct LoudnessResult
 {
-    float momentary = -70.0f;
-    float shortTerm = -70.0f;
-    float integrated = -70.0f;
-    float loudnessRange = -70.0f;
-    float loudnessRangeLow = -70.0f;
-    float loudnessRangeHigh = -70.0f;
+    float momentary = noLoudnessValue;
+    float shortTerm = noLoudnessValue;
+    float integrated = noLoudnessValue;
+    float loudnessRange = noLoudnessValue;
+    float loudnessRangeLow = noLoudnessValue;
+    float loudnessRangeHigh = noLoudnessValue;
 };
 
 /** One new value of the loudness computation, handed over whole with what was computed with it:
@@ -30,9 +31,9 @@ struct LoudnessValue
     enum Kind { momentary, shortTerm };
 
     Kind kind = momentary;
-    float level = -70.0f;
-    float integrated = -70.0f;
-    float loudnessRange = -70.0f, loudnessRangeLow = -70.0f, loudnessRangeHigh = -70.0f;
+    float level = noLoudnessValue;
+    float integrated = noLoudnessValue;
+    float loudnessRange = noLoudnessValue, loudnessRangeLow = noLoudnessValue, loudnessRangeHigh = noLoudnessValue;
     std::array<float, 6> channelMomentary {};
     juce::uint32 resetGeneration = 0;
 };
@@ -98,9 +99,6 @@ public:
 
     void enableGating();
     void disableGating();
-
-    int getMomentaryLength() const noexcept { return momentaryLength; }
-    int getShortTermLength() const noexcept { return shortTermLength; }
 
 private:
     void setFilterCoefficients();

@@ -68,7 +68,6 @@ public:
     /** Consumer: how many resets it has carried out; a change means that the queue started afresh. */
     juce::uint32 getDiscardCount() const noexcept { return discards; }
 
-    int getCapacity() const noexcept { return fifo.getTotalSize(); }
     int getNumChannels() const noexcept { return buffer.getNumChannels(); }
 
 private:

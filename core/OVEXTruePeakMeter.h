@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KernelSet.h"
+#include "LevelHelpers.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
@@ -10,7 +11,7 @@
 /** The last block's true peak per channel role, in dBTP. */
 struct TruePeakResult
 {
-    std::array<float, 6> levels { -70.0f, -70.0f, -70.0f, -70.0f, -70.0f, -70.0f };
+    std::array<float, 6> levels { noLoudnessValue, noLoudnessValue, noLoudnessValue, noLoudnessValue, noLoudnessValue, noLoudnessValue };
 };
 
 /** True-peak estimate of six channels per block by the polyphase interpolator of BS.1770 Annex 2:
@@ -56,7 +57,7 @@ private:
     std::array<std::array<double, numTaps>, 6> histories {}; // per channel, oldest first
     std::array<double, 4 * numTaps> coefficients {};
     std::vector<double> channelSamples; // a channel's last numTaps - 1 samples, then the block, as doubles
-    std::array<float, 6> channelTruePeak { -70.0f, -70.0f, -70.0f, -70.0f, -70.0f, -70.0f };
+    std::array<float, 6> channelTruePeak { noLoudnessValue, noLoudnessValue, noLoudnessValue, noLoudnessValue, noLoudnessValue, noLoudnessValue };
     const KernelSet kernels = chosenKernelSet();
 
     JUCE_DECLARE_NON_COPYABLE (OVEXTruePeakMeter)

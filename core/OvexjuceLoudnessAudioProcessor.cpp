@@ -2,98 +2,18 @@
 
 #include "DefaultLogLocations.h"
 #include "LevelHelpers.h"
-#include "OVEXReportLogger.h"
+#include "ProcessorStateCodec.h"
 #include "RemotePort.h"
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
-#include <limits>
-#include <locale>
-#include <sstream>
 
 namespace
 {
-constexpr juce::uint32 stateMagic = 0x21324356;
-constexpr int reportPollIntervalMs = 500;
-
-const char* const stateTag = "MYPLUGINSETTINGS";
-
-// Built once, so that passing a unit from the audio thread only copies a reference.
-const juce::String& unitLUFS() { static const juce::String text ("LUFS"); return text; }
-const juce::String& unitLKFS() { static const juce::String text ("LKFS"); return text; }
-const juce::String& unitLU() { static const juce::String text ("LU"); return text; }
-const juce::String& unitDBTP() { static const juce::String text ("dBTP"); return text; }
-
-/** The value as a double in general notation with 20 significant digits: -1 gives "-1",
-    0.1f gives "0.10000000149011611938". */
-juce::String formatStateNumber (float value)
-{
-    std::ostringstream text;
-    text.imbue (std::locale::classic());
-    text.precision (20);
-    text << (double) value;
-    return juce::String (text.str());
-}
-
 /** runFlag truncated to an integer is non-zero; NaN counts as running. */
 bool truncatesToNonZero (float value)
 {
     return std::isnan (value) || std::abs (value) >= 1.0f;
-}
-
-/** The framework's XML parser recurses once per nested element, so a stored state nesting tens of
-    thousands of them would overflow the stack at every start. A state is one element with no
-    children, far below maximumStateBytes; anything else counts as no state at all. */
-constexpr int maximumStateBytes = 64 * 1024;
-
-bool nestsDeeperThanOneElement (const char* text, size_t length)
-{
-    int depth = 0;
-    bool inTag = false;
-    char quote = 0;
-
-    for (size_t i = 0; i < length; ++i)
-    {
-        const char c = text[i];
-
-        if (quote != 0)
-        {
-            quote = c == quote ? 0 : quote;
-        }
-        else if (inTag)
-        {
-            if (c == '"' || c == '\'')
-                quote = c;
-            else if (c == '>')
-                inTag = false, depth -= (i > 0 && text[i - 1] == '/') ? 1 : 0;
-        }
-        else if (c == '<')
-        {
-            inTag = true;
-            const char next = i + 1 < length ? text[i + 1] : 0;
-
-            if (next == '/')
-                --depth;
-            else if (next != '?' && next != '!' && ++depth > 1)
-                return true;
-        }
-    }
-
-    return false;
-}
-
-bool isPlausibleState (const void* data, int sizeInBytes)
-{
-    if (sizeInBytes > maximumStateBytes)
-        return false;
-
-    if (sizeInBytes < 8)
-        return true; // the envelope's own checks turn it down
-
-    const auto* bytes = static_cast<const char*> (data);
-    const auto textLength = (size_t) juce::jlimit (0, sizeInBytes - 8, (int) juce::ByteOrder::littleEndianInt (bytes + 4));
-    return ! nestsDeeperThanOneElement (bytes + 8, textLength);
 }
 
 bool isOverload (float level)
@@ -110,18 +30,14 @@ OvexjuceLoudnessAudioProcessor* createPluginFilter (juce::AudioDeviceManager* de
 OvexjuceLoudnessAudioProcessor::OvexjuceLoudnessAudioProcessor (juce::AudioDeviceManager* manager)
     : deviceManager (manager)
 {
-    unitLUFS(), unitLKFS(), unitLU(), unitDBTP();
     setDefaultParameters();
+    shareRouting();
     loudnessThread.startThread();
 }
 
 OvexjuceLoudnessAudioProcessor::~OvexjuceLoudnessAudioProcessor()
 {
-    reportPoll.stopTimer();
     finishReport();
-
-    // One last try for reports still unfinished.
-    finishingReports.clear();
     stopTimer();
     loudnessThread.stopThread (1000);
 }
@@ -132,6 +48,15 @@ void OvexjuceLoudnessAudioProcessor::setDefaultParameters()
     params = ParameterBlock {};
     params.logFilePath = defaultLogFolder().getFullPathName();
     params.logFileName = defaultLogFileName;
+    shareParameters();
+}
+
+void OvexjuceLoudnessAudioProcessor::shareParameters()
+{
+    sharedParameters[runFlagIndex].store (params.runFlag, std::memory_order_relaxed);
+
+    for (const auto& parameter : savedParameters)
+        sharedParameters[(size_t) parameter.index].store (params.*parameter.field, std::memory_order_relaxed);
 }
 
 void OvexjuceLoudnessAudioProcessor::setParameterValue (int index, float value)
@@ -155,6 +80,8 @@ void OvexjuceLoudnessAudioProcessor::setParameterValue (int index, float value)
             if (parameter.index == index)
                 params.*parameter.field = value;
     }
+
+    shareParameters();
 }
 
 void OvexjuceLoudnessAudioProcessor::setStringParameter (int index, const juce::String& text)
@@ -168,25 +95,16 @@ void OvexjuceLoudnessAudioProcessor::setStringParameter (int index, const juce::
 //==============================================================================
 void OvexjuceLoudnessAudioProcessor::getStateInformation (juce::MemoryBlock& destination)
 {
-    juce::XmlElement xml (stateTag);
+    juce::XmlElement xml (processorState::tagName);
 
     for (const auto& parameter : savedParameters)
-        xml.setAttribute (parameter.stateAttribute, formatStateNumber (params.*parameter.field));
+        xml.setAttribute (parameter.stateAttribute, processorState::formatNumber (params.*parameter.field));
 
     xml.setAttribute ("settingsInputLayout", layoutToText (inputLayout));
     xml.setAttribute ("settingsOutputLayout", layoutToText (outputLayout));
     xml.setAttribute ("logFilePath", params.logFilePath);
     xml.setAttribute ("logFileName", params.logFileName);
-
-    // Written by hand: the framework's own envelope puts an XML header before the element.
-    const auto text = xml.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
-    const auto numBytes = text.getNumBytesAsUTF8();
-
-    juce::MemoryOutputStream out (destination, false);
-    out.writeInt ((int) stateMagic);
-    out.writeInt ((int) numBytes);
-    out.write (text.toRawUTF8(), numBytes);
-    out.writeByte (0);
+    processorState::write (xml, destination);
 }
 
 void OvexjuceLoudnessAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
@@ -196,7 +114,7 @@ void OvexjuceLoudnessAudioProcessor::setStateInformation (const void* data, int 
 
 bool OvexjuceLoudnessAudioProcessor::restoreState (const void* data, int sizeInBytes)
 {
-    const auto xml = isPlausibleState (data, sizeInBytes) ? getXmlFromBinary (data, sizeInBytes) : nullptr;
+    const auto xml = processorState::read (data, sizeInBytes);
 
     if (xml == nullptr)
     {
@@ -204,11 +122,13 @@ bool OvexjuceLoudnessAudioProcessor::restoreState (const void* data, int sizeInB
         return false;
     }
 
-    if (! xml->getTagName().equalsIgnoreCase (stateTag))
+    if (! xml->getTagName().equalsIgnoreCase (processorState::tagName))
         return false;
 
     for (const auto& parameter : savedParameters)
         params.*parameter.field = (float) xml->getDoubleAttribute (parameter.stateAttribute, (double) (params.*parameter.field));
+
+    shareParameters();
 
     // A state without a layout keeps the current one, as every other missing attribute does.
     if (xml->hasAttribute ("settingsInputLayout"))
@@ -227,39 +147,44 @@ bool OvexjuceLoudnessAudioProcessor::restoreState (const void* data, int sizeInB
 void OvexjuceLoudnessAudioProcessor::setInputLayout (const ChannelLayout& layout)
 {
     inputLayout = layout;
-    const auto routing = deriveRouting (layout);
-
-    // Entry by entry: the audio thread reads the table unlocked.
-    for (size_t r = 0; r < routing.size(); ++r)
-        inputRouting[r] = routing[r];
+    inputRouting = deriveRouting (layout);
+    shareRouting();
 }
 
 void OvexjuceLoudnessAudioProcessor::setOutputLayout (const ChannelLayout& layout)
 {
     outputLayout = layout;
-    const auto routing = deriveRouting (layout);
-
-    for (size_t r = 0; r < routing.size(); ++r)
-        outputRouting[r] = routing[r];
+    outputRouting = deriveRouting (layout);
+    shareRouting();
 }
 
 void OvexjuceLoudnessAudioProcessor::setDefaultInputRouting()
 {
     for (int r = 0; r < 6; ++r)
         inputRouting[(size_t) r] = inputLayout[(size_t) r] = r;
+
+    shareRouting();
 }
 
 void OvexjuceLoudnessAudioProcessor::setDefaultOutputRouting()
 {
     for (int r = 0; r < 6; ++r)
         outputRouting[(size_t) r] = outputLayout[(size_t) r] = r;
+
+    shareRouting();
+}
+
+void OvexjuceLoudnessAudioProcessor::shareRouting()
+{
+    sharedInputRouting.store (packRouting (inputRouting), std::memory_order_relaxed);
+    sharedOutputRouting.store (packRouting (outputRouting), std::memory_order_relaxed);
 }
 
 //==============================================================================
-const BarScale& OvexjuceLoudnessAudioProcessor::loudnessScale() const
+const BarScale& OvexjuceLoudnessAudioProcessor::loudnessScale (float standard, float scale) const
 {
-    const float standard = std::nearbyint (params.measurementStandard);
-    const float scale = std::nearbyint (params.measurementScale);
+    standard = std::nearbyint (standard);
+    scale = std::nearbyint (scale);
 
     if (standard == 0.0f)
         return scale == 1.0f ? ebu9Scale : ebu18Scale;
@@ -273,32 +198,40 @@ const BarScale& OvexjuceLoudnessAudioProcessor::loudnessScale() const
 int OvexjuceLoudnessAudioProcessor::valueToPixel (int isTruePeak, float level) const
 {
     return isTruePeak != 0 ? truePeakScale.pixel (level, truePeakBarPixels)
-                           : loudnessScale().pixel (level, loudnessBarPixels);
+                           : loudnessScale (params.measurementStandard, params.measurementScale).pixel (level, loudnessBarPixels);
 }
 
 float OvexjuceLoudnessAudioProcessor::valueToFraction (int isTruePeak, float level) const
 {
-    return isTruePeak != 0 ? truePeakScale.fraction (level) : loudnessScale().fraction (level);
+    return isTruePeak != 0 ? truePeakScale.fraction (level)
+                           : loudnessScale (params.measurementStandard, params.measurementScale).fraction (level);
+}
+
+/** The loudness bar pixel under the parameters of the block being processed. */
+int OvexjuceLoudnessAudioProcessor::blockPixel (float level) const
+{
+    return loudnessScale (blockParameters[measurementStandardIndex], blockParameters[measurementScaleIndex])
+        .pixel (roundToTenth (level), loudnessBarPixels);
 }
 
 void OvexjuceLoudnessAudioProcessor::updateMomentary (float momentary)
 {
-    meters.momentaryFraction = (float) valueToPixel (0, roundToTenth (momentary)) / (float) loudnessBarPixels;
+    meters.momentaryFraction = (float) blockPixel (momentary) / (float) loudnessBarPixels;
     meters.momentaryLevel = momentary;
-    updateMaxMomentary();
+    reportSession.momentary (momentary, ReportSession::unitFor (blockParameters[measurementStandardIndex]));
 }
 
 void OvexjuceLoudnessAudioProcessor::updateShortTerm (float shortTerm)
 {
     meters.shortTermLevel = shortTerm;
-    meters.shortTermFraction = (float) valueToPixel (0, roundToTenth (shortTerm)) / (float) loudnessBarPixels;
-    updateMaxShortTerm();
+    meters.shortTermFraction = (float) blockPixel (shortTerm) / (float) loudnessBarPixels;
+    reportSession.shortTerm (shortTerm, ReportSession::unitFor (blockParameters[measurementStandardIndex]));
 }
 
 void OvexjuceLoudnessAudioProcessor::updateRangeBars (float low, float high)
 {
-    meters.rangeLowFraction = (float) valueToPixel (0, roundToTenth (low)) / (float) loudnessBarPixels;
-    meters.rangeHighFraction = (float) valueToPixel (0, roundToTenth (high)) / (float) loudnessBarPixels;
+    meters.rangeLowFraction = (float) blockPixel (low) / (float) loudnessBarPixels;
+    meters.rangeHighFraction = (float) blockPixel (high) / (float) loudnessBarPixels;
 }
 
 void OvexjuceLoudnessAudioProcessor::updateTruePeaks (const float* levels, int count)
@@ -320,14 +253,14 @@ void OvexjuceLoudnessAudioProcessor::updateTruePeaks (const float* levels, int c
         }
     }
 
-    updateMaxTruePeak();
+    reportSession.truePeak (*std::max_element (meters.heldTruePeak.begin(), meters.heldTruePeak.end()));
 }
 
 int OvexjuceLoudnessAudioProcessor::updateChannelTruePeak (int channel, float level)
 {
     const auto c = (size_t) channel;
 
-    if (level > params.truePeakMaxLevel)
+    if (level > blockParameters[truePeakMaxLevelIndex])
     {
         meters.channelAlarm[c] = 1;
         meters.truePeakAlarm = 1;
@@ -336,174 +269,74 @@ int OvexjuceLoudnessAudioProcessor::updateChannelTruePeak (int channel, float le
     if (level > meters.heldTruePeak[c])
         meters.heldTruePeak[c] = level;
 
-    const int pixel = valueToPixel (1, level);
+    const int pixel = truePeakScale.pixel (level, truePeakBarPixels);
     meters.truePeakFraction[c] = (float) pixel / (float) truePeakBarPixels;
     return pixel;
 }
 
 void OvexjuceLoudnessAudioProcessor::copyMeterSnapshot (MeterSnapshot& destination) const
 {
-    destination = meters;
+    destination = publishedMeters.read();
 }
 
 void OvexjuceLoudnessAudioProcessor::resetMeters()
 {
-    meters = MeterSnapshot {};
-
-    {
-        const juce::SpinLock::ScopedLockType lock (reportLock);
-        maxMomentary = maxShortTerm = maxTruePeak = -70.0f;
-    }
-
-    loudnessModule.resetAll();
+    resetRequests.fetch_add (1, std::memory_order_release);
+    carryOutRequestsWhileNoBlockRuns();
 }
 
 void OvexjuceLoudnessAudioProcessor::clearAlarms()
 {
-    meters.truePeakAlarm = 0;
-    meters.channelAlarm.fill (0);
+    alarmClearRequests.fetch_add (1, std::memory_order_release);
+    carryOutRequestsWhileNoBlockRuns();
+}
+
+void OvexjuceLoudnessAudioProcessor::carryOutRequestsWhileNoBlockRuns()
+{
+    const std::lock_guard<std::mutex> lock (preparationLock);
+
+    if (! prepared.load (std::memory_order_acquire))
+    {
+        carryOutRequests();
+        publishedMeters.publish (meters);
+    }
+}
+
+/** RESET and alarm clearing, in the callback's own state. Both leave the meters as a later one
+    would, so carrying out what piled up in one go keeps the order in which they were made. */
+void OvexjuceLoudnessAudioProcessor::carryOutRequests()
+{
+    if (const auto resets = resetRequests.load (std::memory_order_acquire); resets != resetsCarriedOut)
+    {
+        resetsCarriedOut = resets;
+        meters = MeterSnapshot {};
+        reportSession.resetMaxima();
+        loudnessModule.resetAll();
+    }
+
+    if (const auto clears = alarmClearRequests.load (std::memory_order_acquire); clears != alarmClearsCarriedOut)
+    {
+        alarmClearsCarriedOut = clears;
+        meters.truePeakAlarm = 0;
+        meters.channelAlarm.fill (0);
+    }
 }
 
 //==============================================================================
-const juce::String& OvexjuceLoudnessAudioProcessor::loudnessUnit() const
-{
-    return params.measurementStandard == 0.0f ? unitLUFS() : unitLKFS();
-}
-
-juce::File OvexjuceLoudnessAudioProcessor::buildLogFile (juce::Time start) const
-{
-    return makeReportFile (params.logFilePath, params.logFileName, start);
-}
-
 void OvexjuceLoudnessAudioProcessor::startReport()
 {
     // The open report is finished properly rather than dropped with empty end values.
     finishReport();
-
-    reportStartTime = clock();
-    const auto file = buildLogFile (reportStartTime);
-    std::cout << file.getFullPathName() << std::flush;
-
-    // Set up completely before the audio thread can reach it.
-    auto logger = std::make_unique<OVEXReportLogger>();
-    logger->setLogFile (file);
-    logger->setTitle ("QIT51Log");
-    logger->setStartTime (reportStartTime);
-
-    {
-        const juce::SpinLock::ScopedLockType lock (reportLock);
-        maxMomentary = maxShortTerm = maxTruePeak = -70.0f;
-        reportLogger = std::move (logger);
-    }
-
-    reportPoll.startTimer (reportPollIntervalMs);
+    reportSession.start (params.logFilePath, params.logFileName);
 }
 
 void OvexjuceLoudnessAudioProcessor::finishReport()
 {
-    std::unique_ptr<OVEXReportLogger> logger;
-
-    {
-        const juce::SpinLock::ScopedLockType lock (reportLock);
-        std::swap (logger, reportLogger);
-    }
-
-    if (logger == nullptr)
+    if (! reportSession.isOpen())
         return;
 
-    const auto now = clock();
-    logger->setStopTime (now);
-    logger->setUpTime ((now - reportStartTime).inSeconds());
-    logger->setIntegratedLoudness (loudnessUnit(), meters.integratedLevel);
-    logger->setLoudnessRange (unitLU(), meters.loudnessRange);
-
-    // The final writes happen here, outside the lock. A report that a full disk or a vanished folder
-    // keeps from completing stays alive, its thread retrying, until its files hold everything.
-    if (! logger->finish())
-        finishingReports.push_back (std::move (logger));
-}
-
-void OvexjuceLoudnessAudioProcessor::updateMaxMomentary()
-{
-    const juce::SpinLock::ScopedLockType lock (reportLock);
-
-    if (reportLogger == nullptr)
-        return;
-
-    const auto now = clock();
-    reportLogger->logMomentary (now, roundToTenth (meters.momentaryLevel));
-
-    if (meters.momentaryLevel > maxMomentary)
-    {
-        maxMomentary = roundToTenth (meters.momentaryLevel);
-        maxMomentaryTime = now;
-        reportLogger->setMaxMomentary (loudnessUnit(), maxMomentaryTime, maxMomentary);
-    }
-
-    // The rotation itself stops threads and opens files, so the message thread carries it out.
-    if (now > reportStartTime + juce::RelativeTime::days (1.0))
-        rotationDue.store (true, std::memory_order_release);
-}
-
-void OvexjuceLoudnessAudioProcessor::pollReports()
-{
-    if (rotationDue.exchange (false, std::memory_order_acq_rel))
-        rotateReportIfDue();
-
-    finishingReports.erase (std::remove_if (finishingReports.begin(), finishingReports.end(),
-                                            [] (const auto& logger) { return logger->isFinished(); }),
-                            finishingReports.end());
-
-    if (reportLogger == nullptr && finishingReports.empty())
-        reportPoll.stopTimer();
-}
-
-void OvexjuceLoudnessAudioProcessor::rotateReportIfDue()
-{
-    {
-        const juce::SpinLock::ScopedLockType lock (reportLock);
-
-        if (reportLogger == nullptr || ! (clock() > reportStartTime + juce::RelativeTime::days (1.0)))
-            return;
-    }
-
-    finishReport();
-    resetMeters();
-    startReport();
-}
-
-void OvexjuceLoudnessAudioProcessor::updateMaxShortTerm()
-{
-    const juce::SpinLock::ScopedLockType lock (reportLock);
-
-    if (reportLogger == nullptr)
-        return;
-
-    const auto now = clock();
-    reportLogger->logShortTerm (now, roundToTenth (meters.shortTermLevel));
-
-    if (meters.shortTermLevel > maxShortTerm)
-    {
-        maxShortTerm = roundToTenth (meters.shortTermLevel);
-        reportLogger->setMaxShortTerm (loudnessUnit(), now, maxShortTerm);
-    }
-}
-
-void OvexjuceLoudnessAudioProcessor::updateMaxTruePeak()
-{
-    const juce::SpinLock::ScopedLockType lock (reportLock);
-
-    if (reportLogger == nullptr)
-        return;
-
-    const float highest = *std::max_element (meters.heldTruePeak.begin(), meters.heldTruePeak.end());
-
-    if (highest > maxTruePeak)
-    {
-        maxTruePeak = roundToTenth (highest);
-        maxTruePeakTime = clock();
-        reportLogger->setMaxTruePeak (unitDBTP(), maxTruePeakTime, maxTruePeak);
-    }
+    const auto latest = publishedMeters.read();
+    reportSession.finish (ReportSession::unitFor (params.measurementStandard), latest.integratedLevel, latest.loudnessRange);
 }
 
 bool OvexjuceLoudnessAudioProcessor::startRemoteServer (float port)
@@ -541,6 +374,9 @@ EditorRefreshControl* OvexjuceLoudnessAudioProcessor::refreshControl()
 
 void OvexjuceLoudnessAudioProcessor::prepareToPlay (double newSampleRate, int newBlockSize)
 {
+    const std::lock_guard<std::mutex> lock (preparationLock);
+    prepared.store (false, std::memory_order_release);
+
     sampleRate = newSampleRate;
     blockSize = newBlockSize;
 
@@ -555,13 +391,22 @@ void OvexjuceLoudnessAudioProcessor::prepareToPlay (double newSampleRate, int ne
                                false, false, true);
 
     if (auto* editor = refreshControl())
-        editor->startRefresh (50);
+        editor->startRefresh (editorRefreshIntervalMs);
 
     loudnessThread.addTimeSliceClient (&loudnessModule, 0);
+
+    carryOutRequests();
+    publishedMeters.publish (meters);
+    prepared.store (true, std::memory_order_release);
 }
 
 void OvexjuceLoudnessAudioProcessor::releaseResources()
 {
+    {
+        const std::lock_guard<std::mutex> lock (preparationLock);
+        prepared.store (false, std::memory_order_release);
+    }
+
     loudnessModule.releaseResources();
     truePeakMeter.releaseResources();
 
@@ -574,6 +419,7 @@ void OvexjuceLoudnessAudioProcessor::releaseResources()
 void OvexjuceLoudnessAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer&)
 {
     const int n = buffer.getNumSamples();
+    beginBlock();
     blockSize = n;
     followRunState (n);
 
@@ -583,22 +429,45 @@ void OvexjuceLoudnessAudioProcessor::processBlock (juce::AudioSampleBuffer& buff
     if (n <= preparedBlockSize || preparedBlockSize == 0)
     {
         measureBlock (buffer);
-        return;
+    }
+    else
+    {
+        for (int start = 0; start < n; start += preparedBlockSize)
+        {
+            juce::AudioSampleBuffer piece (buffer.getArrayOfWritePointers(), buffer.getNumChannels(), start,
+                                           juce::jmin (preparedBlockSize, n - start));
+            measureBlock (piece);
+        }
     }
 
-    for (int start = 0; start < n; start += preparedBlockSize)
-    {
-        juce::AudioSampleBuffer piece (buffer.getArrayOfWritePointers(), buffer.getNumChannels(), start,
-                                       juce::jmin (preparedBlockSize, n - start));
-        measureBlock (piece);
-    }
+    endBlock();
+}
+
+void OvexjuceLoudnessAudioProcessor::beginBlock()
+{
+    // The report first: a RESET requested before a report started is then carried out before this
+    // block gives that report anything.
+    reportSession.beginBlock();
+
+    for (size_t i = 0; i < blockParameters.size(); ++i)
+        blockParameters[i] = sharedParameters[i].load (std::memory_order_relaxed);
+
+    blockInputRouting = unpackRouting (sharedInputRouting.load (std::memory_order_relaxed));
+    blockOutputRouting = unpackRouting (sharedOutputRouting.load (std::memory_order_relaxed));
+    carryOutRequests();
+}
+
+void OvexjuceLoudnessAudioProcessor::endBlock()
+{
+    publishedMeters.publish (meters);
+    reportSession.endBlock();
 }
 
 void OvexjuceLoudnessAudioProcessor::followRunState (int n)
 {
     // With the framework's processor player there is always a play head whose position advances
     // every block, so following the transport means running while the device plays.
-    bool moved = false;
+    transportMoving = false;
     {
         juce::AudioPlayHead::CurrentPositionInfo position;
         JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
@@ -606,7 +475,7 @@ void OvexjuceLoudnessAudioProcessor::followRunState (int n)
 
         if (currentPlayHead != nullptr && currentPlayHead->getCurrentPosition (position))
         {
-            moved = position != lastPosInfo;
+            transportMoving = position != lastPosInfo;
             lastPosInfo = position;
         }
         else
@@ -616,23 +485,14 @@ void OvexjuceLoudnessAudioProcessor::followRunState (int n)
         JUCE_END_IGNORE_WARNINGS_GCC_LIKE
     }
 
-    if (isNonZeroAfterRounding (params.followTransportFlag))
-    {
-        params.runFlag = moved ? 1.0f : 0.0f;
-        loudnessModule.setRunning (moved);
+    const float runFlag = blockParameters[runFlagIndex];
+    const bool following = isNonZeroAfterRounding (blockParameters[followTransportFlagIndex]);
+    loudnessModule.setRunning (following ? transportMoving : truncatesToNonZero (runFlag));
 
-        if (moved)
-            meters.processedSamples += n;
-    }
-    else
-    {
-        loudnessModule.setRunning (truncatesToNonZero (params.runFlag));
+    if (following ? transportMoving : isNonZero (runFlag))
+        meters.processedSamples += n;
 
-        if (isNonZero (params.runFlag))
-            meters.processedSamples += n;
-    }
-
-    if (isNonZeroAfterRounding (params.gatingOffFlag))
+    if (isNonZeroAfterRounding (blockParameters[gatingOffFlagIndex]))
         loudnessModule.disableGating();
     else
         loudnessModule.enableGating();
@@ -642,7 +502,7 @@ void OvexjuceLoudnessAudioProcessor::measureBlock (juce::AudioSampleBuffer& bloc
 {
     routeInputs (block);
 
-    if (isNonZero (params.stereoMixdownFlag))
+    if (isNonZero (blockParameters[stereoMixdownFlagIndex]))
         downmixer.process (routedBuffer);
 
     loudnessModule.pushBlock (routedBuffer);
@@ -663,7 +523,7 @@ void OvexjuceLoudnessAudioProcessor::routeInputs (const juce::AudioSampleBuffer&
 
     for (int c = 0; c < numInputChannels; ++c)
         for (int r = 0; r < 6; ++r)
-            if (inputRouting[(size_t) r] == c)
+            if (blockInputRouting[(size_t) r] == c)
                 routedBuffer.copyFrom (r, 0, block, c, 0, n);
 }
 
@@ -712,8 +572,8 @@ void OvexjuceLoudnessAudioProcessor::passThrough (juce::AudioSampleBuffer& block
 
     for (size_t r = 0; r < 6; ++r)
     {
-        const int in = inputRouting[r];
-        const int out = outputRouting[r];
+        const int in = blockInputRouting[r];
+        const int out = blockOutputRouting[r];
 
         if (in >= 0 && out >= 0 && in < numChannels && out < numChannels)
             passThroughBuffer.copyFrom (out, 0, block, in, 0, n);
@@ -730,19 +590,13 @@ void OvexjuceLoudnessAudioProcessor::passThrough (juce::AudioSampleBuffer& block
 
 void OvexjuceLoudnessAudioProcessor::updateSoundField()
 {
-    if (isNonZero (params.vectroscopeInputDataFlag))
-    {
-        for (size_t c = 0; c < 6; ++c)
-            meters.soundFieldLevel[c] = valueToFraction (0, channelMomentary[c]);
-    }
-    else
-    {
-        const float e65 = std::exp (65.0f);
+    const bool byLoudness = isNonZero (blockParameters[vectroscopeInputDataFlagIndex]);
+    const auto& scale = byLoudness ? loudnessScale (blockParameters[measurementStandardIndex], blockParameters[measurementScaleIndex])
+                                   : truePeakScale;
+    const auto& levels = byLoudness ? channelMomentary : truePeakResult.levels;
 
-        for (size_t c = 0; c < 6; ++c)
-            meters.soundFieldLevel[c] = (std::exp (truePeakResult.levels[c] / 65.0f) * e65 - truePeakScale.lowExp)
-                                      / truePeakScale.span;
-    }
+    for (size_t c = 0; c < 6; ++c)
+        meters.soundFieldLevel[c] = scale.fraction (levels[c]);
 }
 
 void OvexjuceLoudnessAudioProcessor::updateCorrelations()

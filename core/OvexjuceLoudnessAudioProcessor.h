@@ -10,6 +10,8 @@
 #include "OVEXTruePeakMeter.h"
 #include "ParameterBlock.h"
 #include "QITOSCStandalone.h"
+#include "ReportSession.h"
+#include "SeqLock.h"
 #include "VectorscopeSource.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
@@ -17,15 +19,14 @@
 
 #include <atomic>
 #include <functional>
-#include <memory>
-#include <vector>
-
-class OVEXReportLogger;
+#include <mutex>
 
 /** The measuring engine as the host sees it: 17 indexed parameters, a saved state, six-role
     routing, and the audio callback that feeds loudness, true peak, correlations and the meter
     snapshot. Built, configured and destroyed on the message thread; processBlock runs on the audio
-    device thread and shares params and meters with the message thread field by field, unlocked. */
+    device thread. Every field has one writing thread: the message thread's parameters and routing
+    reach the callback as atomics it loads at the top of each block, RESET and alarm clearing are
+    requests it carries out there, and the snapshot is published whole at the end of each block. */
 class OvexjuceLoudnessAudioProcessor : public juce::AudioProcessor,
                                        private juce::Timer
 {
@@ -89,9 +90,12 @@ public:
     void setDefaultInputRouting();
     void setDefaultOutputRouting();
 
-    // Meter snapshot, bar law and alarms.
+    // Meter snapshot, bar law and alarms. The bar law follows the parameters as the message thread
+    // sees them. RESET and alarm clearing take effect at the next block, or at once while no block
+    // can run; requests are carried out in the order they were made.
     int valueToPixel (int isTruePeak, float level) const;
     float valueToFraction (int isTruePeak, float level) const;
+    /** The snapshot of the latest block, whole; safe on any thread. */
     void copyMeterSnapshot (MeterSnapshot& destination) const;
     void resetMeters();
     void clearAlarms();
@@ -107,50 +111,37 @@ public:
         the processor plays. */
     void setClock (std::function<juce::Time()> newClock) { clock = std::move (newClock); }
 
-    // Read directly by the editor's timer.
-    juce::AudioPlayHead::CurrentPositionInfo lastPosInfo;
     juce::AudioDeviceManager* const deviceManager;
-    VectorscopeSource vectorscopeSource;
+    VectorscopeSource vectorscopeSource; // a lock-free hand-over of its own
+
+    // Written on the message thread only, and read there by the editor and the remote feed.
     ParameterBlock params;
-    double sampleRate = 0.0;
-    int blockSize = 0;
     ChannelRouting inputRouting { -1, -1, -1, -1, -1, -1 };
     ChannelRouting outputRouting { -1, -1, -1, -1, -1, -1 };
     ChannelLayout inputLayout = unassignedLayout;
     ChannelLayout outputLayout = unassignedLayout;
+
+    /** The rate of the last prepareToPlay, for the editor's timecode. */
+    std::atomic<double> sampleRate { 0.0 };
 
 private:
     friend struct ProcessorTestAccess;
 
     void timerCallback() override;
 
-    void updateMomentary (float momentary);
-    void updateShortTerm (float shortTerm);
-    void updateRangeBars (float low, float high);
-    void updateTruePeaks (const float* levels, int count);
-    int updateChannelTruePeak (int channel, float level);
+    // Message thread: hands what the callback reads over to it.
+    void shareParameters();
+    void shareRouting();
+    void carryOutRequestsWhileNoBlockRuns();
 
     void startReport();
     void finishReport();
-    juce::File buildLogFile (juce::Time start) const;
-    void updateMaxMomentary();
-    void updateMaxShortTerm();
-    void updateMaxTruePeak();
-    void pollReports();
-    void rotateReportIfDue();
-    const juce::String& loudnessUnit() const;
 
-    /** Looks on the message thread, while reports run, for what the audio thread asked of them. The
-        audio thread only raises a flag: posting a message could wait on the framework's queue lock. */
-    struct ReportPoll : public juce::Timer
-    {
-        explicit ReportPoll (OvexjuceLoudnessAudioProcessor& p) : processor (p) {}
-        void timerCallback() override { processor.pollReports(); }
-        OvexjuceLoudnessAudioProcessor& processor;
-    };
+    const BarScale& loudnessScale (float standard, float scale) const;
 
-    const BarScale& loudnessScale() const;
-    // The audio callback's steps, in their order.
+    // The audio callback's steps, in their order; the first and last also serve the tests.
+    void beginBlock();
+    void carryOutRequests();
     void followRunState (int numSamples);
     void measureBlock (juce::AudioSampleBuffer& block);
     void routeInputs (const juce::AudioSampleBuffer& block);
@@ -159,23 +150,19 @@ private:
     void passThrough (juce::AudioSampleBuffer& block);
     void updateSoundField();
     void updateCorrelations();
+    void endBlock();
+
+    void updateMomentary (float momentary);
+    void updateShortTerm (float shortTerm);
+    void updateRangeBars (float low, float high);
+    void updateTruePeaks (const float* levels, int count);
+    int updateChannelTruePeak (int channel, float level);
+    int blockPixel (float level) const;
+
     EditorRefreshControl* refreshControl();
 
     OVEXLoudnessModule loudnessModule { true };
     OVEXTruePeakMeter truePeakMeter;
-    TruePeakResult truePeakResult;
-
-    // The audio thread's report calls and the message thread's swap of the logger share this lock;
-    // it is held only around the pointer and the report maxima, never around file work.
-    juce::SpinLock reportLock;
-    std::unique_ptr<OVEXReportLogger> reportLogger;
-    std::vector<std::unique_ptr<OVEXReportLogger>> finishingReports; // message thread only
-    juce::Time reportStartTime;
-    float maxMomentary = -70.0f;
-    juce::Time maxMomentaryTime;
-    float maxShortTerm = -70.0f;
-    float maxTruePeak = -70.0f;
-    juce::Time maxTruePeakTime;
 
     int loudnessBarPixels = 569;
     int truePeakBarPixels = 569;
@@ -185,19 +172,40 @@ private:
     const BarScale atsc9Scale = BarScale::make (scaleRanges::atsc9);
     const BarScale truePeakScale = BarScale::make (scaleRanges::truePeak);
 
-    std::array<float, 6> channelMomentary { -70.0f, -70.0f, -70.0f, -70.0f, -70.0f, -70.0f };
-    MeterSnapshot meters;
+    // Handed from the message thread to the callback.
+    std::array<std::atomic<float>, numParameters> sharedParameters {};
+    std::atomic<juce::uint64> sharedInputRouting { 0 }, sharedOutputRouting { 0 };
+    std::atomic<juce::uint32> resetRequests { 0 }, alarmClearRequests { 0 };
 
+    // Whether a block can run: while it cannot, the message thread carries out its own requests.
+    // Taken by the message thread and the device's start and stop, never by the callback.
+    std::mutex preparationLock;
+    std::atomic<bool> prepared { false };
+
+    // The callback's own state: written by the audio thread only, or by the message thread while no
+    // block can run.
+    std::array<float, numParameters> blockParameters {};
+    ChannelRouting blockInputRouting { -1, -1, -1, -1, -1, -1 };
+    ChannelRouting blockOutputRouting { -1, -1, -1, -1, -1, -1 };
+    juce::uint32 resetsCarriedOut = 0, alarmClearsCarriedOut = 0;
+    juce::AudioPlayHead::CurrentPositionInfo lastPosInfo;
+    bool transportMoving = false;
+    int blockSize = 0;
+    TruePeakResult truePeakResult;
+    std::array<float, 6> channelMomentary { noLoudnessValue, noLoudnessValue, noLoudnessValue,
+                                            noLoudnessValue, noLoudnessValue, noLoudnessValue };
+    MeterSnapshot meters;
     juce::AudioSampleBuffer routedBuffer { 6, 0 };
     juce::AudioSampleBuffer passThroughBuffer;
     int preparedBlockSize = 0;
-
     OVEXDownmixer downmixer;
+
+    SeqLock<MeterSnapshot> publishedMeters;
+
     QITOSCStandalone remoteServer;
     std::function<juce::Time()> clock { [] { return juce::Time::getCurrentTime(); } };
+    ReportSession reportSession { clock, [this] { finishReport(); resetMeters(); startReport(); } };
     EditorFactory editorFactory;
-    std::atomic<bool> rotationDue { false };
-    ReportPoll reportPoll { *this };
     juce::TimeSliceThread loudnessThread { "NOLV Loudness Thread" };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OvexjuceLoudnessAudioProcessor)

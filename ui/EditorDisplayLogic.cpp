@@ -1,5 +1,6 @@
 #include "EditorDisplayLogic.h"
 
+#include "EditorRefreshControl.h"
 #include "LevelHelpers.h"
 #include "NolvColours.h"
 #include "ReportText.h"
@@ -97,7 +98,7 @@ int soundFieldScaleFor (int code)
 void OverloadHold::setSeconds (double seconds)
 {
     enabled = std::isfinite (seconds) && seconds != 0.0;
-    ticks = enabled ? (int) juce::jlimit (-1.0e6, 1.0e6, seconds * 1000.0 / 50.0) : 0;
+    ticks = enabled ? (int) juce::jlimit (-1.0e6, 1.0e6, seconds * 1000.0 / editorRefreshIntervalMs) : 0;
 }
 
 bool OverloadHold::tick (bool globalAlarm)

@@ -95,7 +95,7 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
     topBar.meter->setVisible (false);
     topBar.audioSettings->setVisible (false);
 
-    startTimer (50);
+    startTimer (editorRefreshIntervalMs);
     applyUnitCaptions();
     overloadHold.setSeconds (settings.overloadHold.getValue());
     applyStandardLabel();

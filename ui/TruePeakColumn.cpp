@@ -2,6 +2,7 @@
 
 #include "ChannelRole.h"
 #include "EditorDisplayLogic.h"
+#include "EditorRefreshControl.h"
 #include "EditorFaces.h"
 #include "NolvColours.h"
 #include "NolvResources.h"
@@ -33,7 +34,7 @@ TruePeakColumn::TruePeakColumn()
     for (int c = 0; c < numChannelRoles; ++c)
     {
         auto& bar = bars[(size_t) c];
-        bar = std::make_unique<OVEXJuceVU> (nolvImage (NolvImageId::truePeakBarBackground), nolvColours::green, nolvColours::red, true, 1000, 50, 0.5f);
+        bar = std::make_unique<OVEXJuceVU> (nolvImage (NolvImageId::truePeakBarBackground), nolvColours::green, nolvColours::red, true, 1000, editorRefreshIntervalMs, 0.5f);
         bar->ballisticsEnabled = true;
         bar->setAttackTime (0.0001f);
         bar->setReleaseTime (0.0002f);

@@ -145,7 +145,9 @@ TEST_F (ReportDriving, AReportThatCannotBeFinishedIsRetriedOnItsThreadUntilItsFi
 TEST_F (ReportDriving, ADayAfterItsStartTheReportIsFinishedAndANewOneStartsWithResetMeters)
 {
     processor.setParameterValue (0, 1.0f);
-    ProcessorTestAccess::writableMeters (processor).integratedLevel = -20.0f;
+    MeterSnapshot measured;
+    measured.integratedLevel = -20.0f;
+    ProcessorTestAccess::publishMeters (processor, measured);
     ProcessorTestAccess::updateMomentary (processor, -20.0f);
 
     now = now + juce::RelativeTime::hours (24.0) + juce::RelativeTime::seconds (1.0);
@@ -167,6 +169,53 @@ TEST_F (ReportDriving, ADayAfterItsStartTheReportIsFinishedAndANewOneStartsWithR
     processor.setParameterValue (0, 0.0f);
     EXPECT_EQ (valueIn (files[1], "MaxMomentary"), "-30.0");
     EXPECT_EQ (csvRows (files[1]).size(), 1u);
+}
+
+TEST_F (ReportDriving, WhileFollowingTheTransportPlayAndStopStillStartAndFinishReportsAndTheClockRunsWhileThePlayHeadMoves)
+{
+    struct MovingPlayHead : juce::AudioPlayHead
+    {
+        juce::Optional<PositionInfo> getPosition() const override
+        {
+            PositionInfo position;
+            position.setTimeInSamples (samples);
+            position.setIsPlaying (true);
+            return position;
+        }
+
+        juce::int64 samples = 0;
+    } head;
+
+    OvexjuceLoudnessAudioProcessor stored (nullptr);
+    stored.setStringParameter (logFilePathIndex, folder.getFolder().getFullPathName());
+    stored.setParameterValue (followTransportFlagIndex, 1.0f);
+    juce::MemoryBlock state;
+    stored.getStateInformation (state);
+    processor.setStateInformation (state.getData(), (int) state.getSize());
+
+    processor.setPlayHead (&head);
+    ProcessorTestAccess::prepare (processor, rate, 512);
+    processor.setParameterValue (runFlagIndex, 1.0f);
+    ASSERT_EQ (reports().size(), 1);
+
+    juce::AudioSampleBuffer block (6, 512);
+    block.clear();
+    const auto& m = ProcessorTestAccess::meters (processor);
+
+    for (int i = 0; i < 10; ++i)
+    {
+        head.samples += 512;
+        ProcessorTestAccess::process (processor, block);
+    }
+
+    EXPECT_EQ (m.processedSamples, 10.0 * 512);
+    ProcessorTestAccess::process (processor, block);
+    EXPECT_EQ (m.processedSamples, 10.0 * 512) << "the play head stood still";
+    EXPECT_EQ (processor.params.runFlag, 1.0f) << "PLAY stays lit, so that the next press is STOP";
+
+    processor.setParameterValue (runFlagIndex, 0.0f);
+    EXPECT_EQ (valueIn (reports()[0], "StopTime"), "5 Dec 2026 9:07:03");
+    processor.setPlayHead (nullptr);
 }
 
 TEST_F (ReportDriving, TenSecondsOfToneReadMinus23AndLogEachValueOnceWhateverTheBlockLength)

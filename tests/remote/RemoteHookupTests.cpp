@@ -35,7 +35,9 @@ TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStoppedAndA
     ASSERT_TRUE (testsupport::waitUntil ([&] { return out.occurrences ("Connected to server") == 1; }));
 
     processor.setParameterValue (7, -2.0f);
-    ProcessorTestAccess::writableMeters (processor).momentaryLevel = -23.0f;
+    MeterSnapshot meters;
+    meters.momentaryLevel = -23.0f;
+    ProcessorTestAccess::publishMeters (processor, meters);
     ProcessorTestAccess::remoteTick (processor);
 
     const auto payload = client.readFrame();

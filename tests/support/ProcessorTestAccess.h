@@ -26,16 +26,42 @@ struct ProcessorTestAccess
         computeLoudness (p);
     }
 
+    /** The callback's own snapshot: for the thread that plays the processor. */
     static const MeterSnapshot& meters (const OvexjuceLoudnessAudioProcessor& p) { return p.meters; }
-    static MeterSnapshot& writableMeters (OvexjuceLoudnessAudioProcessor& p) { return p.meters; }
+
+    /** Publishes a snapshot as if a block had produced it; for a processor that no thread plays. */
+    static void publishMeters (OvexjuceLoudnessAudioProcessor& p, const MeterSnapshot& snapshot)
+    {
+        p.meters = snapshot;
+        p.publishedMeters.publish (snapshot);
+    }
+
+    /** Runs the run state alone, as a block without measuring would. */
+    static void setRunning (OvexjuceLoudnessAudioProcessor& p, bool running)
+    {
+        p.sharedParameters[runFlagIndex].store (running ? 1.0f : 0.0f);
+    }
+
+    /** CSV rows the audio thread has queued with any report, for a thread that has stopped playing. */
+    static juce::int64 reportRowsQueued (const OvexjuceLoudnessAudioProcessor& p) { return p.reportSession.queuedRows; }
     static const std::array<float, 6>& channelMomentary (const OvexjuceLoudnessAudioProcessor& p) { return p.channelMomentary; }
     static juce::TimeSliceThread& loudnessThread (OvexjuceLoudnessAudioProcessor& p) { return p.loudnessThread; }
     static OVEXLoudnessModule& loudnessModule (OvexjuceLoudnessAudioProcessor& p) { return p.loudnessModule; }
-    static void updateTruePeaks (OvexjuceLoudnessAudioProcessor& p, const float* levels, int count) { p.updateTruePeaks (levels, count); }
-    static int updateChannelTruePeak (OvexjuceLoudnessAudioProcessor& p, int c, float v) { return p.updateChannelTruePeak (c, v); }
-    static void updateMomentary (OvexjuceLoudnessAudioProcessor& p, float value) { p.updateMomentary (value); }
-    static void pollReports (OvexjuceLoudnessAudioProcessor& p) { p.reportPoll.timerCallback(); }
+    // Single steps of the callback, each inside a block of its own.
+    static void updateTruePeaks (OvexjuceLoudnessAudioProcessor& p, const float* levels, int count) { inBlock (p, [&] { p.updateTruePeaks (levels, count); }); }
+    static int updateChannelTruePeak (OvexjuceLoudnessAudioProcessor& p, int c, float v) { int pixel = 0; inBlock (p, [&] { pixel = p.updateChannelTruePeak (c, v); }); return pixel; }
+    static void updateMomentary (OvexjuceLoudnessAudioProcessor& p, float value) { inBlock (p, [&] { p.updateMomentary (value); }); }
+    static void pollReports (OvexjuceLoudnessAudioProcessor& p) { p.reportSession.timerCallback(); }
     static void remoteTick (OvexjuceLoudnessAudioProcessor& p) { p.timerCallback(); }
     static bool isRemoteFeedRunning (OvexjuceLoudnessAudioProcessor& p) { return p.isTimerRunning(); }
     static int remotePort (const OvexjuceLoudnessAudioProcessor& p) { return p.remoteServer.getBoundPort(); }
+
+private:
+    template <typename Step>
+    static void inBlock (OvexjuceLoudnessAudioProcessor& p, Step&& step)
+    {
+        p.beginBlock();
+        step();
+        p.endBlock();
+    }
 };

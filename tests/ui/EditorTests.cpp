@@ -336,41 +336,58 @@ TEST_F (Editor, RestoredAtscPlus9RelativeStateShowsAfterOneTickAndNoNumberLeaves
 TEST_F (Editor, AlarmsLightTheirLedsAndAreClearedOnceTheHoldHasRun)
 {
     auto& e = open();
+    ProcessorTestAccess::prepare (processor, 48000.0, 512);
     processor.setParameterValue (truePeakOverloadTimeIndex, 0.0f);
     e.timerCallback();
 
-    auto& meters = ProcessorTestAccess::writableMeters (processor);
-    meters.truePeakAlarm = 1;
-    meters.channelAlarm[1] = 1;
+    // As a block would raise them: after carrying out the clearings asked for so far.
+    const auto raiseAlarms = [this]
+    {
+        juce::AudioSampleBuffer empty (6, 0);
+        ProcessorTestAccess::process (processor, empty);
+        auto m = ProcessorTestAccess::meters (processor);
+        m.truePeakAlarm = m.channelAlarm[1] = 1;
+        ProcessorTestAccess::publishMeters (processor, m);
+    };
+
+    // A clearing takes effect at the next block while the device plays.
+    const auto alarmAfterABlock = [this]
+    {
+        juce::AudioSampleBuffer empty (6, 0);
+        ProcessorTestAccess::process (processor, empty);
+        return ProcessorTestAccess::meters (processor).truePeakAlarm;
+    };
+
+    raiseAlarms();
     e.timerCallback();
 
     EXPECT_TRUE (e.valuesColumn.globalLed->isEnabled() && e.valuesColumn.globalLed->getToggleState());
     EXPECT_TRUE (e.truePeakColumn.leds[1]->isEnabled() && e.truePeakColumn.leds[1]->getToggleState());
     EXPECT_FALSE (e.truePeakColumn.leds[0]->isEnabled() || e.truePeakColumn.leds[0]->getToggleState());
-    EXPECT_EQ (std::make_pair (meters.truePeakAlarm, meters.channelAlarm[1]), std::make_pair (0, 0))
-        << "no hold: cleared on the tick that shows them";
+    EXPECT_EQ (alarmAfterABlock(), 0) << "no hold: cleared on the tick that shows them";
 
     e.timerCallback();
     EXPECT_FALSE (e.valuesColumn.globalLed->isEnabled() || e.truePeakColumn.leds[1]->isEnabled());
 
     processor.setParameterValue (truePeakOverloadTimeIndex, 3.0f);
     e.timerCallback();
-    meters.truePeakAlarm = 1;
+    raiseAlarms();
 
     for (int tick = 1; tick <= 61; ++tick)
     {
         e.timerCallback();
-        ASSERT_EQ (meters.truePeakAlarm, 1) << tick;
+        ASSERT_EQ (alarmAfterABlock(), 1) << tick;
     }
 
     e.timerCallback();
-    EXPECT_EQ (meters.truePeakAlarm, 0);
+    EXPECT_EQ (alarmAfterABlock(), 0);
 
     // A LED's own click clears the alarms.
-    meters.truePeakAlarm = 1;
+    raiseAlarms();
     e.timerCallback();
     click (*e.valuesColumn.globalLed);
-    EXPECT_EQ (meters.truePeakAlarm, 0);
+    EXPECT_EQ (alarmAfterABlock(), 0);
+    processor.releaseResources();
 }
 
 TEST_F (Editor, FiveOneAndDownmixNeedEveryRoleOfTheSurroundRouted)
@@ -445,7 +462,7 @@ TEST_F (Editor, TicksHandTheSnapshotToEveryMeterAndTheMeterPagePaintsItAndDarken
 {
     auto& e = open();
     processor.sampleRate = 48000.0;
-    auto& meters = ProcessorTestAccess::writableMeters (processor);
+    MeterSnapshot meters;
     meters.momentaryFraction = 0.6f;
     meters.shortTermFraction = 1.0f;
     meters.rangeLowFraction = 0.2f;
@@ -453,6 +470,7 @@ TEST_F (Editor, TicksHandTheSnapshotToEveryMeterAndTheMeterPagePaintsItAndDarken
     meters.truePeakFraction = { 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f };
     meters.correlation = { -1.0f, 0.0f, 0.5f, 1.0f, 1.0f, 1.0f };
     meters.soundFieldLevel = { 0.5f, 0.5f, 0.25f, 0.1f, 0.2f, 0.2f };
+    ProcessorTestAccess::publishMeters (processor, meters);
 
     e.timerCallback();
     EXPECT_FLOAT_EQ (e.loudnessColumn.momentaryBar.getLevel(), 0.6f);

@@ -1,0 +1,169 @@
+#include "ReportSession.h"
+
+#include "DefaultLogLocations.h"
+#include "OVEXReportLogger.h"
+
+#include <algorithm>
+#include <iostream>
+#include <thread>
+
+namespace
+{
+constexpr int pollIntervalMs = 500;
+
+// Built before the audio thread can use them, so that passing a unit from there only copies a reference.
+const juce::String& unitLUFS() { static const juce::String text ("LUFS"); return text; }
+const juce::String& unitLKFS() { static const juce::String text ("LKFS"); return text; }
+const juce::String& unitDBTP() { static const juce::String text ("dBTP"); return text; }
+} // namespace
+
+const juce::String& ReportSession::unitFor (float measurementStandard)
+{
+    return measurementStandard == 0.0f ? unitLUFS() : unitLKFS();
+}
+
+ReportSession::ReportSession (const Clock& c, std::function<void()> rotateReport)
+    : clock (c), rotate (std::move (rotateReport))
+{
+    unitLUFS(), unitLKFS(), unitDBTP();
+}
+
+ReportSession::~ReportSession()
+{
+    stopTimer();
+    jassert (owned == nullptr);
+
+    // Destroying a logger whose final writes failed gives them one last try.
+    finishing.clear();
+}
+
+//==============================================================================
+void ReportSession::start (const juce::String& folderText, const juce::String& baseName)
+{
+    jassert (owned == nullptr);
+    startTime = clock();
+    const auto file = makeReportFile (folderText, baseName, startTime);
+    std::cout << file.getFullPathName() << std::flush;
+
+    // Set up completely before the audio thread can reach it.
+    owned = std::make_unique<OVEXReportLogger>();
+    owned->setLogFile (file);
+    owned->setTitle ("QIT51Log");
+    owned->setStartTime (startTime);
+
+    // The new generation is visible to a block that sees the new logger: its maxima start afresh.
+    startMillis.store (startTime.toMilliseconds(), std::memory_order_relaxed);
+    generation.fetch_add (1, std::memory_order_seq_cst);
+    shared.store (owned.get(), std::memory_order_seq_cst);
+    startTimer (pollIntervalMs);
+}
+
+void ReportSession::finish (const juce::String& loudnessUnit, float integratedLevel, float loudnessRange)
+{
+    if (owned == nullptr)
+        return;
+
+    shared.store (nullptr, std::memory_order_seq_cst);
+
+    // A block that began before the store may still hold the logger; one that begins after cannot.
+    // Blocks never wait, so this wait is at most one block long.
+    if (const auto count = blockCount.load (std::memory_order_seq_cst); (count & 1) != 0)
+        while (blockCount.load (std::memory_order_acquire) == count)
+            std::this_thread::yield();
+
+    auto logger = std::move (owned);
+    const auto now = clock();
+    logger->setStopTime (now);
+    logger->setUpTime ((now - startTime).inSeconds());
+    logger->setIntegratedLoudness (loudnessUnit, integratedLevel);
+    logger->setLoudnessRange ("LU", loudnessRange);
+
+    // A report that a full disk or a vanished folder keeps from completing stays alive, its thread
+    // retrying, until its files hold everything.
+    if (! logger->finish())
+        finishing.push_back (std::move (logger));
+}
+
+bool ReportSession::hasRunADay (juce::Time start) const
+{
+    return clock() > start + juce::RelativeTime::days (1.0);
+}
+
+void ReportSession::timerCallback()
+{
+    // The rotation stops threads and opens files, so the audio thread only asks for it.
+    if (rotationDue.exchange (false, std::memory_order_acq_rel) && owned != nullptr && hasRunADay (startTime))
+        rotate();
+
+    finishing.erase (std::remove_if (finishing.begin(), finishing.end(), [] (const auto& logger) { return logger->isFinished(); }),
+                     finishing.end());
+
+    if (owned == nullptr && finishing.empty())
+        stopTimer();
+}
+
+//==============================================================================
+void ReportSession::beginBlock() noexcept
+{
+    blockCount.fetch_add (1, std::memory_order_seq_cst);
+    blockLogger = shared.load (std::memory_order_seq_cst);
+
+    if (const auto current = generation.load (std::memory_order_acquire); current != seenGeneration)
+    {
+        seenGeneration = current;
+        resetMaxima();
+    }
+}
+
+void ReportSession::endBlock() noexcept
+{
+    blockLogger = nullptr;
+    blockCount.fetch_add (1, std::memory_order_release);
+}
+
+void ReportSession::resetMaxima() noexcept
+{
+    maxMomentary = maxShortTerm = maxTruePeak = noLoudnessValue;
+}
+
+void ReportSession::momentary (float level, const juce::String& unit) noexcept
+{
+    if (blockLogger == nullptr)
+        return;
+
+    const auto now = clock();
+    queuedRows += blockLogger->logMomentary (now, roundToTenth (level));
+
+    if (level > maxMomentary)
+    {
+        maxMomentary = roundToTenth (level);
+        blockLogger->setMaxMomentary (unit, now, maxMomentary);
+    }
+
+    if (now > juce::Time (startMillis.load (std::memory_order_relaxed)) + juce::RelativeTime::days (1.0))
+        rotationDue.store (true, std::memory_order_release);
+}
+
+void ReportSession::shortTerm (float level, const juce::String& unit) noexcept
+{
+    if (blockLogger == nullptr)
+        return;
+
+    const auto now = clock();
+    queuedRows += blockLogger->logShortTerm (now, roundToTenth (level));
+
+    if (level > maxShortTerm)
+    {
+        maxShortTerm = roundToTenth (level);
+        blockLogger->setMaxShortTerm (unit, now, maxShortTerm);
+    }
+}
+
+void ReportSession::truePeak (float highestHeld) noexcept
+{
+    if (blockLogger == nullptr || ! (highestHeld > maxTruePeak))
+        return;
+
+    maxTruePeak = roundToTenth (highestHeld);
+    blockLogger->setMaxTruePeak (unitDBTP(), clock(), maxTruePeak);
+}
