@@ -126,19 +126,27 @@ void ReportSession::resetMaxima() noexcept
     maxMomentary = maxShortTerm = maxTruePeak = noLoudnessValue;
 }
 
+juce::Time ReportSession::logAndHold (LogCall log, MaximumCall setMaximum, float& maximum, float level,
+                                      const juce::String& unit) noexcept
+{
+    const auto now = clock();
+    queuedRows += (blockLogger->*log) (now, roundToTenth (level));
+
+    if (level > maximum)
+    {
+        maximum = roundToTenth (level);
+        (blockLogger->*setMaximum) (unit, now, maximum);
+    }
+
+    return now;
+}
+
 void ReportSession::momentary (float level, const juce::String& unit) noexcept
 {
     if (blockLogger == nullptr)
         return;
 
-    const auto now = clock();
-    queuedRows += blockLogger->logMomentary (now, roundToTenth (level));
-
-    if (level > maxMomentary)
-    {
-        maxMomentary = roundToTenth (level);
-        blockLogger->setMaxMomentary (unit, now, maxMomentary);
-    }
+    const auto now = logAndHold (&OVEXReportLogger::logMomentary, &OVEXReportLogger::setMaxMomentary, maxMomentary, level, unit);
 
     if (now > juce::Time (startMillis.load (std::memory_order_relaxed)) + juce::RelativeTime::days (1.0))
         rotationDue.store (true, std::memory_order_release);
@@ -146,17 +154,8 @@ void ReportSession::momentary (float level, const juce::String& unit) noexcept
 
 void ReportSession::shortTerm (float level, const juce::String& unit) noexcept
 {
-    if (blockLogger == nullptr)
-        return;
-
-    const auto now = clock();
-    queuedRows += blockLogger->logShortTerm (now, roundToTenth (level));
-
-    if (level > maxShortTerm)
-    {
-        maxShortTerm = roundToTenth (level);
-        blockLogger->setMaxShortTerm (unit, now, maxShortTerm);
-    }
+    if (blockLogger != nullptr)
+        logAndHold (&OVEXReportLogger::logShortTerm, &OVEXReportLogger::setMaxShortTerm, maxShortTerm, level, unit);
 }
 
 void ReportSession::truePeak (float highestHeld) noexcept

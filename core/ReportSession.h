@@ -51,6 +51,11 @@ public:
 private:
     friend struct ProcessorTestAccess;
 
+    using LogCall = int (OVEXReportLogger::*) (juce::Time, float) noexcept;
+    using MaximumCall = void (OVEXReportLogger::*) (const juce::String&, juce::Time, float) noexcept;
+
+    /** Logs the value and keeps it when it is a new maximum; returns the time it was logged at. */
+    juce::Time logAndHold (LogCall log, MaximumCall setMaximum, float& maximum, float level, const juce::String& unit) noexcept;
     void timerCallback() override;
     bool hasRunADay (juce::Time startTime) const;
 
