@@ -23,7 +23,7 @@ OvexjuceLoudnessAudioProcessor::OvexjuceLoudnessAudioProcessor (juce::AudioDevic
 OvexjuceLoudnessAudioProcessor::~OvexjuceLoudnessAudioProcessor()
 {
     finishReport();
-    stopTimer();
+    remoteFeed.stop();
     loudnessThread.stopThread (1000);
 }
 
@@ -42,6 +42,8 @@ void OvexjuceLoudnessAudioProcessor::shareParameters()
 
     for (const auto& parameter : savedParameters)
         sharedParameters[(size_t) parameter.index].store (params.*parameter.field, std::memory_order_relaxed);
+
+    remoteFeed.setParameters (params);
 }
 
 void OvexjuceLoudnessAudioProcessor::setParameterValue (int index, float value)
@@ -75,6 +77,8 @@ void OvexjuceLoudnessAudioProcessor::setStringParameter (int index, const juce::
         params.logFilePath = text;
     else if (index == logFileNameIndex)
         params.logFileName = text;
+
+    shareParameters();
 }
 
 //==============================================================================
@@ -113,8 +117,6 @@ bool OvexjuceLoudnessAudioProcessor::restoreState (const void* data, int sizeInB
     for (const auto& parameter : savedParameters)
         params.*parameter.field = (float) xml->getDoubleAttribute (parameter.stateAttribute, (double) (params.*parameter.field));
 
-    shareParameters();
-
     // A state without a layout keeps the current one, as every other missing attribute does.
     if (xml->hasAttribute ("settingsInputLayout"))
         setInputLayout (layoutFromText (xml->getStringAttribute ("settingsInputLayout")));
@@ -124,6 +126,7 @@ bool OvexjuceLoudnessAudioProcessor::restoreState (const void* data, int sizeInB
 
     params.logFilePath = xml->getStringAttribute ("logFilePath", params.logFilePath);
     params.logFileName = xml->getStringAttribute ("logFileName", params.logFileName);
+    shareParameters();
 
     return xml->hasAttribute ("settingsInputLayout") && xml->hasAttribute ("settingsOutputLayout");
 }
@@ -245,21 +248,12 @@ bool OvexjuceLoudnessAudioProcessor::startRemoteServer (float port)
     if (! listening)
         juce::Logger::writeToLog ("Remote server could not listen on port " + juce::String (port));
 
-    startTimer (100);
+    remoteFeed.start();
     return listening;
 }
 
 void OvexjuceLoudnessAudioProcessor::stopRemoteServer()
 {
-    stopTimer();
+    remoteFeed.stop();
     remoteServer.stop();
-}
-
-void OvexjuceLoudnessAudioProcessor::timerCallback()
-{
-    MeterSnapshot snapshot;
-    copyMeterSnapshot (snapshot);
-    remoteServer.setMeterData (snapshot);
-    remoteServer.setParameters (params);
-    remoteServer.sendToAll();
 }

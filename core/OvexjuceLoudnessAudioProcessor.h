@@ -10,6 +10,7 @@
 #include "OVEXTruePeakMeter.h"
 #include "ParameterBlock.h"
 #include "QITOSCStandalone.h"
+#include "RemoteFeed.h"
 #include "ReportSession.h"
 #include "SeqLock.h"
 #include "VectorscopeSource.h"
@@ -27,8 +28,7 @@
     device thread. Every field has one writing thread: the message thread's parameters and routing
     reach the callback as atomics it loads at the top of each block, RESET and alarm clearing are
     requests it carries out there, and the snapshot is published whole at the end of each block. */
-class OvexjuceLoudnessAudioProcessor : public juce::AudioProcessor,
-                                       private juce::Timer
+class OvexjuceLoudnessAudioProcessor : public juce::AudioProcessor
 {
 public:
     explicit OvexjuceLoudnessAudioProcessor (juce::AudioDeviceManager* deviceManager);
@@ -103,7 +103,8 @@ public:
     static float computeCorrelation (const juce::AudioSampleBuffer& buffer);
 
     /** Opens the remote server's listener on the entered port (below 1 means 20000) and starts
-        the 100 ms feed, which runs even when listening failed. Returns whether listening started. */
+        the 100 ms feed on its own thread, which runs even when listening failed. Returns whether
+        listening started. */
     bool startRemoteServer (float port);
     void stopRemoteServer();
 
@@ -127,9 +128,7 @@ public:
 private:
     friend struct ProcessorTestAccess;
 
-    void timerCallback() override;
-
-    // Message thread: hands what the callback reads over to it.
+    // Message thread: hands what the callback and the remote feed read over to them.
     void shareParameters();
     void shareRouting();
     void carryOutRequestsWhileNoBlockRuns();
@@ -203,6 +202,7 @@ private:
     SeqLock<MeterSnapshot> publishedMeters;
 
     QITOSCStandalone remoteServer;
+    RemoteFeed remoteFeed { remoteServer, [this] { return publishedMeters.read(); } };
     std::function<juce::Time()> clock { [] { return juce::Time::getCurrentTime(); } };
     ReportSession reportSession { clock, [this] { finishReport(); resetMeters(); startReport(); } };
     EditorFactory editorFactory;

@@ -11,7 +11,8 @@
 /** The remote-control server: every tick the processor hands it the meter values and parameters
     and it sends them to every client as one bundle of 52 messages (1900 bytes); parameter messages
     from clients are stored in its own copy of the parameters, which the next tick replaces.
-    Message thread: set..., sendToAll, start, stop. Connection threads: the received messages. */
+    The feed's thread: set..., sendToAll. Message thread: start, stop. Connection threads: the
+    received messages. */
 class QITOSCStandalone : public OVEXOSCWrapper
 {
 public:
@@ -34,7 +35,7 @@ private:
     std::array<const char*, 40> MeterAddresses {};
     MeterSnapshot meters;
 
-    // Written by connection threads, replaced and read on the message thread.
+    // Written by connection threads, replaced and read on the feed's thread.
     std::mutex parametersLock;
     ParameterBlock parameters;
 

@@ -52,8 +52,8 @@ struct ProcessorTestAccess
     static int updateChannelTruePeak (OvexjuceLoudnessAudioProcessor& p, int c, float v) { int pixel = 0; inBlock (p, [&] { pixel = p.updateChannelTruePeak (c, v); }); return pixel; }
     static void updateMomentary (OvexjuceLoudnessAudioProcessor& p, float value) { inBlock (p, [&] { p.updateMomentary (value); }); }
     static void pollReports (OvexjuceLoudnessAudioProcessor& p) { p.reportSession.timerCallback(); }
-    static void remoteTick (OvexjuceLoudnessAudioProcessor& p) { p.timerCallback(); }
-    static bool isRemoteFeedRunning (OvexjuceLoudnessAudioProcessor& p) { return p.isTimerRunning(); }
+    static void remoteTick (OvexjuceLoudnessAudioProcessor& p) { p.remoteFeed.sendBundle(); }
+    static bool isRemoteFeedRunning (OvexjuceLoudnessAudioProcessor& p) { return p.remoteFeed.isFeeding(); }
     static int remotePort (const OvexjuceLoudnessAudioProcessor& p) { return p.remoteServer.getBoundPort(); }
 
 private:
