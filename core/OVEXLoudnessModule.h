@@ -60,6 +60,11 @@ public:
     void prepare (int blockSize, double sampleRate);
     void releaseResources() {}
 
+    /** Drops the values computed but not yet taken, keeping the histograms. Only while neither the
+        computing thread nor the consumer runs: a device stopped, its values would otherwise be
+        handed over after the restart as if they were new. */
+    void discardUntakenValues() { values.reset(); }
+
     void pushBlock (const juce::AudioSampleBuffer& block);
     int useTimeSlice() override;
 

@@ -114,8 +114,10 @@ bool OvexjuceLoudnessAudioProcessor::restoreState (const void* data, int sizeInB
     if (! xml->getTagName().equalsIgnoreCase (processorState::tagName))
         return false;
 
+    // A value that is no finite number counts as missing: NaN would silence every alarm.
     for (const auto& parameter : savedParameters)
-        params.*parameter.field = (float) xml->getDoubleAttribute (parameter.stateAttribute, (double) (params.*parameter.field));
+        if (const auto stored = (float) xml->getDoubleAttribute (parameter.stateAttribute, (double) (params.*parameter.field)); std::isfinite (stored))
+            params.*parameter.field = stored;
 
     // A state without a layout keeps the current one, as every other missing attribute does.
     if (xml->hasAttribute ("settingsInputLayout"))
@@ -233,11 +235,13 @@ void OvexjuceLoudnessAudioProcessor::startReport()
 
 void OvexjuceLoudnessAudioProcessor::finishReport()
 {
-    if (! reportSession.isOpen())
-        return;
+    reportSession.finish();
+}
 
+ReportSession::Measured OvexjuceLoudnessAudioProcessor::measuredForReport() const
+{
     const auto latest = publishedMeters.read();
-    reportSession.finish (ReportSession::unitFor (params.measurementStandard), latest.integratedLevel, latest.loudnessRange);
+    return { params.measurementStandard, latest.integratedLevel, latest.loudnessRange };
 }
 
 bool OvexjuceLoudnessAudioProcessor::startRemoteServer (float port)

@@ -135,6 +135,7 @@ private:
 
     void startReport();
     void finishReport();
+    ReportSession::Measured measuredForReport() const;
 
     const BarScale& loudnessScale (float standard, float scale) const;
 
@@ -204,7 +205,7 @@ private:
     QITOSCStandalone remoteServer;
     RemoteFeed remoteFeed { remoteServer, [this] { return publishedMeters.read(); } };
     std::function<juce::Time()> clock { [] { return juce::Time::getCurrentTime(); } };
-    ReportSession reportSession { clock, [this] { finishReport(); resetMeters(); startReport(); } };
+    ReportSession reportSession { clock, [this] { return measuredForReport(); }, [this] { finishReport(); resetMeters(); startReport(); } };
     EditorFactory editorFactory;
     juce::TimeSliceThread loudnessThread { "NOLV Loudness Thread" };
 

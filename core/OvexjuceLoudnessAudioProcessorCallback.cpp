@@ -70,6 +70,7 @@ void OvexjuceLoudnessAudioProcessor::releaseResources()
         editor->stopRefresh();
 
     loudnessThread.removeTimeSliceClient (&loudnessModule);
+    loudnessModule.discardUntakenValues();
 }
 
 void OvexjuceLoudnessAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer&)

@@ -2,6 +2,8 @@
 
 #include "QITOSCStandalone.h"
 
+#include <cmath>
+
 RemoteFeed::RemoteFeed (QITOSCStandalone& s, std::function<MeterSnapshot()> snapshot)
     : juce::Thread ("NOLV remote feed"), server (s), latestSnapshot (std::move (snapshot))
 {
@@ -24,8 +26,14 @@ void RemoteFeed::stop()
 
 void RemoteFeed::setParameters (const ParameterBlock& values)
 {
+    // The app is sent finite numbers only, whatever reached the parameters.
+    const ParameterBlock defaults;
     const std::lock_guard<std::mutex> lock (parametersLock);
     parameters = values;
+
+    for (const auto& parameter : savedParameters)
+        if (! std::isfinite (parameters.*parameter.field))
+            parameters.*parameter.field = defaults.*parameter.field;
 }
 
 void RemoteFeed::sendBundle()

@@ -4,6 +4,7 @@
 #include "OVEXReportLogger.h"
 
 #include <algorithm>
+#include <limits>
 #include <iostream>
 #include <thread>
 
@@ -22,8 +23,8 @@ const juce::String& ReportSession::unitFor (float measurementStandard)
     return measurementStandard == 0.0f ? unitLUFS() : unitLKFS();
 }
 
-ReportSession::ReportSession (const Clock& c, std::function<void()> rotateReport)
-    : clock (c), rotate (std::move (rotateReport))
+ReportSession::ReportSession (const Clock& c, std::function<Measured()> measuredValues, std::function<void()> rotateReport)
+    : clock (c), measured (std::move (measuredValues)), rotate (std::move (rotateReport))
 {
     unitLUFS(), unitLKFS(), unitDBTP();
 }
@@ -50,6 +51,8 @@ void ReportSession::start (const juce::String& folderText, const juce::String& b
     owned->setLogFile (file);
     owned->setTitle ("QIT51Log");
     owned->setStartTime (startTime);
+    written = Measured { std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.0f };
+    upTimeWritten = startTime;
 
     // The new generation is visible to a block that sees the new logger: its maxima start afresh.
     startMillis.store (startTime.toMilliseconds(), std::memory_order_relaxed);
@@ -58,7 +61,7 @@ void ReportSession::start (const juce::String& folderText, const juce::String& b
     startTimer (pollIntervalMs);
 }
 
-void ReportSession::finish (const juce::String& loudnessUnit, float integratedLevel, float loudnessRange)
+void ReportSession::finish()
 {
     if (owned == nullptr)
         return;
@@ -71,12 +74,12 @@ void ReportSession::finish (const juce::String& loudnessUnit, float integratedLe
         while (blockCount.load (std::memory_order_acquire) == count)
             std::this_thread::yield();
 
-    auto logger = std::move (owned);
     const auto now = clock();
-    logger->setStopTime (now);
-    logger->setUpTime ((now - startTime).inSeconds());
-    logger->setIntegratedLoudness (loudnessUnit, integratedLevel);
-    logger->setLoudnessRange ("LU", loudnessRange);
+    written.measurementStandard = std::numeric_limits<float>::quiet_NaN(); // the end values, whatever they are
+    writeRunningValues (now);
+    owned->setUpTime ((now - startTime).inSeconds());
+    owned->setStopTime (now);
+    auto logger = std::move (owned);
 
     // A report that a full disk or a vanished folder keeps from completing stays alive, its thread
     // retrying, until its files hold everything.
@@ -89,11 +92,37 @@ bool ReportSession::hasRunADay (juce::Time start) const
     return clock() > start + juce::RelativeTime::days (1.0);
 }
 
+/** The integrated loudness and range when they changed, and with them the up time; the up time on
+    its own only every 10 s, so that a steady run does not rewrite its report every second. */
+void ReportSession::writeRunningValues (juce::Time now)
+{
+    const auto values = measured();
+    const bool changed = ! (values.measurementStandard == written.measurementStandard
+                            && values.integratedLevel == written.integratedLevel
+                            && values.loudnessRange == written.loudnessRange);
+
+    if (changed)
+    {
+        owned->setIntegratedLoudness (unitFor (values.measurementStandard), values.integratedLevel);
+        owned->setLoudnessRange ("LU", values.loudnessRange);
+        written = values;
+    }
+
+    if (changed || now - upTimeWritten >= juce::RelativeTime::seconds (10.0))
+    {
+        owned->setUpTime ((now - startTime).inSeconds());
+        upTimeWritten = now;
+    }
+}
+
 void ReportSession::timerCallback()
 {
     // The rotation stops threads and opens files, so the audio thread only asks for it.
     if (rotationDue.exchange (false, std::memory_order_acq_rel) && owned != nullptr && hasRunADay (startTime))
         rotate();
+
+    if (owned != nullptr)
+        writeRunningValues (clock());
 
     finishing.erase (std::remove_if (finishing.begin(), finishing.end(), [] (const auto& logger) { return logger->isFinished(); }),
                      finishing.end());

@@ -24,9 +24,19 @@ class ReportSession : private juce::Timer
 public:
     using Clock = std::function<juce::Time()>;
 
-    /** rotate is called on the message thread when the open report has run for a day; it is expected
-        to finish the report, reset the meters and start the next one, in that order. */
-    ReportSession (const Clock& clock, std::function<void()> rotate);
+    /** What the report's summary shows of the measurement, as the message thread reads it. */
+    struct Measured
+    {
+        float measurementStandard = 0.0f;
+        float integratedLevel = noLoudnessValue;
+        float loudnessRange = noLoudnessValue;
+    };
+
+    /** measured is read on the message thread while a report runs, so that a report whose run is
+        killed still holds its results of a second ago, and when it finishes. rotate is called on the
+        message thread when the open report has run for a day; it is expected to finish the report,
+        reset the meters and start the next one, in that order. */
+    ReportSession (const Clock& clock, std::function<Measured()> measured, std::function<void()> rotate);
     ~ReportSession() override;
 
     /** "LUFS" for the EBU standard (exactly 0), "LKFS" for any other; safe on the audio thread. */
@@ -37,7 +47,7 @@ public:
         standard output. Finish the open one first. */
     void start (const juce::String& folderText, const juce::String& baseName);
     /** Completes the open report with its end values; nothing when none is open. */
-    void finish (const juce::String& loudnessUnit, float integratedLevel, float loudnessRange);
+    void finish();
     bool isOpen() const noexcept { return owned != nullptr; }
 
     // Audio thread.
@@ -58,14 +68,18 @@ private:
     juce::Time logAndHold (LogCall log, MaximumCall setMaximum, float& maximum, float level, const juce::String& unit) noexcept;
     void timerCallback() override;
     bool hasRunADay (juce::Time startTime) const;
+    void writeRunningValues (juce::Time now);
 
     const Clock& clock;
-    std::function<void()> rotate;
+    const std::function<Measured()> measured;
+    const std::function<void()> rotate;
 
     // Message thread.
     std::unique_ptr<OVEXReportLogger> owned;
     std::vector<std::unique_ptr<OVEXReportLogger>> finishing;
     juce::Time startTime;
+    Measured written;
+    juce::Time upTimeWritten;
 
     // Handed from the message thread to the audio thread.
     std::atomic<OVEXReportLogger*> shared { nullptr };

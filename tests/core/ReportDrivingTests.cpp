@@ -122,6 +122,52 @@ TEST_F (ReportDriving, EveryMomentaryValueIsLoggedAndOnlyNewMaximaAreKept)
     EXPECT_EQ (valueIn (file, "IntegratedLoudness", "unit"), "LKFS");
 }
 
+TEST_F (ReportDriving, ARunningReportKeepsItsIntegratedLoudnessRangeAndUpTimeOnDiskButNoStopTime)
+{
+    processor.setParameterValue (runFlagIndex, 1.0f);
+    const auto file = reports()[0];
+    MeterSnapshot measured;
+    measured.integratedLevel = -23.0f;
+    measured.loudnessRange = 4.2f;
+    ProcessorTestAccess::publishMeters (processor, measured);
+
+    now = now + juce::RelativeTime::seconds (5.0);
+    ProcessorTestAccess::pollReports (processor);
+    EXPECT_TRUE (testsupport::waitUntil ([&] { return valueIn (file, "IntegratedLoudness") == "-23.0"; }));
+    EXPECT_EQ (valueIn (file, "LoudnessRange"), "4.2");
+    EXPECT_EQ (valueIn (file, "UpTime"), "5 secs");
+    EXPECT_EQ (valueIn (file, "StopTime"), "");
+
+    // With nothing else new, the up time follows every ten seconds.
+    now = now + juce::RelativeTime::seconds (11.0);
+    ProcessorTestAccess::pollReports (processor);
+    EXPECT_TRUE (testsupport::waitUntil ([&] { return valueIn (file, "UpTime") == "16 secs"; }));
+    processor.setParameterValue (runFlagIndex, 0.0f);
+}
+
+TEST_F (ReportDriving, ADeviceStoppedAndRestartedKeepsTheIntegratedLoudnessAndLogsNoValueFromBeforeTheStop)
+{
+    startRun (processor, 480);
+    testsupport::SineSource source (rate, 1000.0, { -23.0, -23.0 });
+    testsupport::play (source, rate, 5.0, [&] (auto& block) { ProcessorTestAccess::process (processor, block); }, 480);
+
+    // A momentary value computed from the last 100 ms, not yet handed over when the device stops.
+    testsupport::play (source, rate, 0.1, [&] (auto& block) { juce::MidiBuffer midi; processor.processBlock (block, midi); }, 480);
+    ProcessorTestAccess::computeLoudness (processor);
+    processor.releaseResources();
+
+    now = now + juce::RelativeTime::minutes (1.0);
+    ProcessorTestAccess::prepare (processor, rate, 480);
+    handOver (processor);
+    testsupport::play (source, rate, 0.5, [&] (auto& block) { ProcessorTestAccess::process (processor, block); }, 480);
+    EXPECT_EQ (ProcessorTestAccess::meters (processor).integratedLevel, -23.0f) << "the run carries on";
+    processor.setParameterValue (runFlagIndex, 0.0f);
+
+    const auto rows = csvRows (reports()[0]);
+    const auto afterRestart = std::count_if (rows.begin(), rows.end(), [] (auto& row) { return row.find ("9:08:03") != std::string::npos; });
+    EXPECT_EQ (afterRestart, 5) << "one a 100 ms after the restart, none from before it";
+}
+
 TEST_F (ReportDriving, AReportThatCannotBeFinishedIsRetriedOnItsThreadUntilItsFilesHoldEverything)
 {
     testsupport::CapturingLogger log;

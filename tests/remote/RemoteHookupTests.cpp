@@ -84,3 +84,33 @@ TEST (RemoteHookup, TheFeedKeepsItsPaceWhileTheMessageThreadIsBusy)
     reader.join();
     EXPECT_GE (counted, 15) << "a bundle each 100 ms";
 }
+
+TEST (RemoteHookup, AStoredStateOfNonFiniteParametersSendsOnlyFiniteValuesAndStillRaisesTheAlarm)
+{
+    juce::XmlElement state ("MYPLUGINSETTINGS");
+
+    for (const auto& parameter : savedParameters)
+        state.setAttribute (parameter.stateAttribute, parameter.index % 2 == 0 ? "nan" : "inf");
+
+    juce::MemoryBlock blob;
+    juce::AudioProcessor::copyXmlToBinary (state, blob);
+    OvexjuceLoudnessAudioProcessor processor (nullptr);
+    processor.setStateInformation (blob.getData(), (int) blob.getSize());
+
+    EXPECT_GT (ProcessorTestAccess::updateChannelTruePeak (processor, 0, 0.0f), 0);
+    MeterSnapshot meters;
+    processor.copyMeterSnapshot (meters);
+    EXPECT_EQ (meters.truePeakAlarm, 1) << "0 dBTP is above the default -1 dBTP maximum";
+
+    const int port = remotetest::freePort();
+    ASSERT_TRUE (processor.startRemoteServer ((float) port));
+    remotetest::FramedTestClient client;
+    ASSERT_TRUE (client.connect (port));
+    const auto payload = client.readFrame();
+    ASSERT_TRUE (payload.has_value());
+
+    for (const auto& [address, value] : remotetest::valuesByAddress (*payload))
+        EXPECT_TRUE (std::isfinite (value)) << address;
+
+    processor.stopRemoteServer();
+}
