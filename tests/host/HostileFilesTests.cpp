@@ -1,5 +1,6 @@
 #include "FilterStateText.h"
 #include "HostileFileRows.h"
+#include "LoudnessSeries.h"
 #include "SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +154,29 @@ const bool settingsRowsAdded = testsupport::addHostileFileRows ({
     { "settings file nesting <a v=\"</b>\"> past the depth bound",
       [] (auto&) { writeSettings (settingsHeader + juce::String::repeatedString ("<a v=\"</b>\">", 80000) + "</PROPERTIES>\n"); },
       keptAsideWithDefaults },
+});
+
+// A report's CSV log, read on its own.
+const bool csvRowsAdded = testsupport::addHostileFileRows ({
+    { "CSV logs that are a FIFO or lead to /dev/zero or /dev/urandom",
+      [] (const juce::File& folder)
+      {
+          ::mkfifo (folder.getChildFile ("fifo.csv").getFullPathName().toRawUTF8(), 0600);
+          ::symlink ("/dev/zero", folder.getChildFile ("zero.csv").getFullPathName().toRawUTF8());
+          ::symlink ("/dev/urandom", folder.getChildFile ("random.csv").getFullPathName().toRawUTF8());
+      },
+      [] (const juce::File& folder) -> juce::String
+      {
+          for (auto* name : { "fifo.csv", "zero.csv", "random.csv" })
+          {
+              LoudnessSeries series;
+
+              if (series.readCsvLog (folder.getChildFile (name)) != XmlRefusal::notRegularFile || ! series.isEmpty())
+                  return juce::String (name) + " was read";
+          }
+
+          return {};
+      } },
 });
 } // namespace
 
