@@ -1,8 +1,8 @@
 #include "LoudnessSeries.h"
 
 #include "OVEXLogEntry.h"
-#include "ReportText.h"
 #include "RegularFileStream.h"
+#include "ReportText.h"
 #include "ReportXmlNames.h"
 
 #include <cmath>
