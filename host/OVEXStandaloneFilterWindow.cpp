@@ -175,7 +175,7 @@ void OVEXStandaloneFilterWindow::restoreAudioSetup()
 
     if (settings != nullptr)
     {
-        const auto savedSetup = settings->getXmlValue ("audioSetup");
+        const auto savedSetup = readStoredAudioSetup (*settings);
         error = deviceManager->initialise (ins, outs, savedSetup.get(), false, {}, nullptr);
     }
     else

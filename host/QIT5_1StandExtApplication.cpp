@@ -14,7 +14,6 @@ void QIT5_1StandExtApplication::initialise (const juce::String&)
     quitSignals = std::make_unique<QuitSignalWatcher> ([this] { systemRequestedQuit(); });
 
     auto settingsFile = openSettingsFile();
-    settingsFile->reload();
     settings = settingsFile.get();
 
     mainWindow = std::make_unique<OVEXStandaloneFilterWindow> (productInfo::productTitle, juce::Colour (0xff000000),

@@ -1,6 +1,10 @@
 #include "SettingsFile.h"
 
+#include "GuardedXml.h"
 #include "PlatformPaths.h"
+
+#include <cstdio>
+#include <string_view>
 
 #include <sys/stat.h>
 
@@ -29,24 +33,75 @@ juce::PropertiesFile::Options getSettingsFileOptions()
 
 namespace
 {
-/** Why the file is no usable settings file, or nothing when it is one (an empty file is one). */
+/** The program writes four; a file holding hundreds is no settings file of ours, and the
+    framework's case-blind key lookup makes loading one take time in the square of their count. */
+constexpr int maximumSettingsKeys = 256;
+
+int countKeys (std::string_view text)
+{
+    int count = 0;
+
+    for (auto at = text.find ("<VALUE"); at != std::string_view::npos; at = text.find ("<VALUE", at + 1))
+        ++count;
+
+    return count;
+}
+
+/** Why the file may not be handed to the framework, or nothing when it may (no file, or an empty
+    one, is fine). Its bytes are read here once, through the XML guard, so that the framework's own
+    load meets no document type to follow and no nesting to recurse into. */
 juce::String damageOf (const juce::File& file)
 {
-    if (! file.existsAsFile() || file.getSize() == 0)
+    if (! file.exists() || file.isDirectory())
         return {};
 
-    if (file.getSize() > maximumSettingsBytes)
-        return "it is larger than " + juce::String (maximumSettingsBytes) + " bytes";
+    const auto guarded = readRegularFile (file, maximumSettingsXmlBytes);
 
-    if (! file.hasReadAccess())
-        return "it cannot be read";
+    switch (guarded.refusal)
+    {
+        case XmlRefusal::none: break;
+        case XmlRefusal::notRegularFile: return "it is not a regular file";
+        case XmlRefusal::tooLarge: return "it is larger than " + juce::String (maximumSettingsXmlBytes) + " bytes";
+        default: return "it cannot be read";
+    }
 
-    const auto document = juce::parseXML (file);
+    const std::string_view text (static_cast<const char*> (guarded.bytes.getData()), guarded.bytes.getSize());
 
-    if (document == nullptr || ! document->hasTagName ("PROPERTIES"))
+    // The framework also loads its binary forms, which the program never writes and which nothing
+    // here could bound: the compressed one unpacks to any size.
+    const auto magic = text.substr (0, 4);
+
+    if (magic == "PROP" || magic == "CPRP" || ! isSafeXmlText (text.data(), text.size(), maximumXmlDepth))
         return "it holds no settings";
 
+    if (countKeys (text) > maximumSettingsKeys)
+        return "it holds more than " + juce::String (maximumSettingsKeys) + " settings";
+
     return {};
+}
+
+void setAside (const juce::File& file, const juce::String& damage)
+{
+    const auto kept = file.getSiblingFile (file.getFileName() + ".damaged");
+
+    // Renamed, never copied: the framework's move copies when renaming fails, and copying a FIFO
+    // would wait for a writer.
+    const bool moved = ::rename (file.getFullPathName().toRawUTF8(), kept.getFullPathName().toRawUTF8()) == 0;
+    juce::Logger::writeToLog ("Settings file " + file.getFullPathName() + " is damaged (" + damage + "): "
+                              + (moved ? "kept as " + kept.getFileName() + ", " : juce::String())
+                              + "starting from default settings");
+}
+
+void createIfMissing (const juce::File& file)
+{
+    if (file.existsAsFile())
+        return;
+
+    // Failing here is not fatal: the set starts empty and the save at exit reports nothing.
+    const auto created = file.create();
+
+    if (created.failed())
+        juce::Logger::writeToLog ("Cannot create " + file.getFullPathName() + ": " + created.getErrorMessage());
 }
 
 /** By its mode bits rather than by access(), which lets root write anything: the framework's save
@@ -78,24 +133,26 @@ std::unique_ptr<juce::PropertiesFile> openSettingsFile()
     const auto damage = damageOf (file);
 
     if (damage.isNotEmpty())
+        setAside (file, damage);
+
+    createIfMissing (file);
+    auto settings = std::make_unique<juce::PropertiesFile> (file, getSettingsFileOptions());
+
+    // A text the guard passed may still be no settings file (cut short, or another document):
+    // the framework then loaded nothing from it.
+    if (damage.isEmpty() && ! settings->isValidFile() && file.existsAsFile() && file.getSize() > 0)
     {
-        const auto kept = file.getSiblingFile (file.getFileName() + ".damaged");
-        const bool moved = file.moveFileTo (kept);
-        juce::Logger::writeToLog ("Settings file " + file.getFullPathName() + " is damaged (" + damage + "): "
-                                  + (moved ? "kept as " + kept.getFileName() + ", " : juce::String())
-                                  + "starting from default settings");
+        setAside (file, "it holds no settings");
+        createIfMissing (file);
     }
 
-    if (! file.existsAsFile())
-    {
-        // Failing here is not fatal: the set starts empty and the save at exit reports nothing.
-        const auto created = file.create();
+    return settings;
+}
 
-        if (created.failed())
-            juce::Logger::writeToLog ("Cannot create " + file.getFullPathName() + ": " + created.getErrorMessage());
-    }
-
-    return std::make_unique<juce::PropertiesFile> (file, getSettingsFileOptions());
+std::unique_ptr<juce::XmlElement> readStoredAudioSetup (const juce::PropertiesFile& settings)
+{
+    XmlRefusal refusal = XmlRefusal::none;
+    return parseGuardedXmlText (settings.getValue ("audioSetup"), maximumXmlDepth, refusal);
 }
 
 bool saveSettingsFile (juce::PropertiesFile& settings)

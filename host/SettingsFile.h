@@ -17,13 +17,17 @@ juce::PropertiesFile::Options getSettingsFileOptions();
 
 /** Opens the settings file, creating its folder and an empty file when missing. A file that
     cannot be created gives an empty set, so every key takes its default. A damaged file (one that
-    cannot be read, is no settings file, or is over maximumSettingsBytes, which the framework would
-    take minutes to load) is kept beside it as "NOLV51.prefs.damaged", replacing an older one, with
-    a line in the framework log, and the program starts from an empty set. */
+    is no regular file, cannot be read, is over a mebibyte or holds hundreds of keys, which the
+    framework would take long to load, or that the XML guard refuses or is no settings file) is
+    kept beside it as "NOLV51.prefs.damaged", replacing an older one, with a line in the framework
+    log, and the program starts from an empty set. The file is read once before the framework
+    loads it. */
 std::unique_ptr<juce::PropertiesFile> openSettingsFile();
+
+/** The device setup stored under "audioSetup", through the XML guard: null when there is none or
+    it is refused. */
+std::unique_ptr<juce::XmlElement> readStoredAudioSetup (const juce::PropertiesFile& settings);
 
 /** Writes the settings when a value changed, without ever changing the file's permissions; a save
     that fails is logged with the path and the reason. Returns whether the file holds the values. */
 bool saveSettingsFile (juce::PropertiesFile& settings);
-
-constexpr juce::int64 maximumSettingsBytes = 1024 * 1024;

@@ -20,16 +20,25 @@ protected:
 
 TEST_F (SettingsFileTest, ADamagedOrOversizedFileIsKeptBesideAndTheProgramStartsFromDefaults)
 {
-    std::string manyKeys = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n";
+    const auto keys = [] (int count)
+    {
+        std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n";
 
-    for (int i = 0; i < 40000; ++i)
-        manyKeys += "<VALUE name=\"key" + std::to_string (i) + "\" val=\"1\"/>\n";
+        for (int i = 0; i < count; ++i)
+            text += "<VALUE name=\"key" + std::to_string (i) + "\" val=\"1\"/>\n";
+
+        return text + "</PROPERTIES>\n";
+    };
 
     const juce::String good = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n<VALUE name=\"windowX\" val=\"12\"/>\n</PROPERTIES>\n";
     const std::pair<juce::String, const char*> cases[] = { // contents, why it is damaged
         { good.substring (0, 80), "it holds no settings" },
+        { good.substring (0, 85), "it holds no settings" },
         { "\x01\x02garbage<<<", "it holds no settings" },
-        { manyKeys + "</PROPERTIES>\n", "it is larger than 1048576 bytes" },
+        { "PROP\x01\x00\x00\x00", "it holds no settings" },
+        { keys (40000), "it is larger than 1048576 bytes" },
+        { keys (257), "it holds more than 256 settings" },
+        { keys (256), nullptr },
         { good, nullptr },
         { {}, nullptr },
     };
@@ -43,11 +52,10 @@ TEST_F (SettingsFileTest, ADamagedOrOversizedFileIsKeptBesideAndTheProgramStarts
 
         testsupport::CapturingLogger log;
         const auto settings = openSettingsFile();
-        settings->reload();
 
         if (damage == nullptr)
         {
-            EXPECT_EQ (settings->getIntValue ("windowX", -100), contents.isEmpty() ? -100 : 12);
+            EXPECT_EQ (settings->getIntValue ("windowX", -100), contents == good ? 12 : -100);
             EXPECT_EQ (damaged.loadFileAsString(), "an older damaged file");
             EXPECT_TRUE (log.lines().isEmpty()) << log.lines().joinIntoString ("\n");
             continue;
