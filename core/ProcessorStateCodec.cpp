@@ -1,6 +1,6 @@
 #include "ProcessorStateCodec.h"
 
-#include <juce_audio_processors/juce_audio_processors.h>
+#include "GuardedXml.h"
 
 #include <locale>
 #include <sstream>
@@ -9,59 +9,8 @@ namespace
 {
 constexpr juce::uint32 stateMagic = 0x21324356;
 
-/** The framework's XML parser recurses once per nested element, so a stored state nesting tens of
-    thousands of them would overflow the stack at every start. A state is one element with no
-    children, far below maximumStateBytes; anything else counts as no state at all. */
+/** A state is one element with no children, far below this. */
 constexpr int maximumStateBytes = 64 * 1024;
-
-bool nestsDeeperThanOneElement (const char* text, size_t length)
-{
-    int depth = 0;
-    bool inTag = false;
-    char quote = 0;
-
-    for (size_t i = 0; i < length; ++i)
-    {
-        const char c = text[i];
-
-        if (quote != 0)
-        {
-            quote = c == quote ? 0 : quote;
-        }
-        else if (inTag)
-        {
-            if (c == '"' || c == '\'')
-                quote = c;
-            else if (c == '>')
-                inTag = false, depth -= (i > 0 && text[i - 1] == '/') ? 1 : 0;
-        }
-        else if (c == '<')
-        {
-            inTag = true;
-            const char next = i + 1 < length ? text[i + 1] : 0;
-
-            if (next == '/')
-                --depth;
-            else if (next != '?' && next != '!' && ++depth > 1)
-                return true;
-        }
-    }
-
-    return false;
-}
-
-bool isPlausibleState (const void* data, int sizeInBytes)
-{
-    if (sizeInBytes > maximumStateBytes)
-        return false;
-
-    if (sizeInBytes < 8)
-        return true; // the envelope's own checks turn it down
-
-    const auto* bytes = static_cast<const char*> (data);
-    const auto textLength = (size_t) juce::jlimit (0, sizeInBytes - 8, (int) juce::ByteOrder::littleEndianInt (bytes + 4));
-    return ! nestsDeeperThanOneElement (bytes + 8, textLength);
-}
 } // namespace
 
 const char* const processorState::tagName = "MYPLUGINSETTINGS";
@@ -90,5 +39,15 @@ void processorState::write (const juce::XmlElement& state, juce::MemoryBlock& de
 
 std::unique_ptr<juce::XmlElement> processorState::read (const void* data, int sizeInBytes)
 {
-    return isPlausibleState (data, sizeInBytes) ? juce::AudioProcessor::getXmlFromBinary (data, sizeInBytes) : nullptr;
+    if (data == nullptr || sizeInBytes < 8 || sizeInBytes > maximumStateBytes)
+        return nullptr;
+
+    const auto* bytes = static_cast<const char*> (data);
+    const auto length = juce::jmin (sizeInBytes - 8, (int) juce::ByteOrder::littleEndianInt (bytes + 4));
+
+    if (juce::ByteOrder::littleEndianInt (bytes) != stateMagic || length <= 0
+        || ! isSafeXmlText (bytes + 8, (size_t) length, 1))
+        return nullptr;
+
+    return juce::parseXML (juce::String::fromUTF8 (bytes + 8, length));
 }

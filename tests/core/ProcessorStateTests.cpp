@@ -117,7 +117,8 @@ TEST (ProcessorState, UnreadableOrHostileBlobsRestoreEveryDefaultAndNeverReachTh
         // Well formed, but deeper or larger than any state written.
         envelope (nested + "</MYPLUGINSETTINGS>"),
         envelope ("<MYPLUGINSETTINGS shtMaxLevel=\"-5\" logFileName=\"" + juce::String::repeatedString ("x", 70000) + "\"/>"),
-        envelope ("<MYPLUGINSETTINGS shtMaxLevel=\"-5\"><settingsInputLayout/></MYPLUGINSETTINGS>"),
+        // The framework escapes both angle brackets, so a raw one in a value was not written by it.
+        envelope ("<MYPLUGINSETTINGS shtMaxLevel=\"-5\" logFilePath=\"/a/b>c\"/>"),
     };
     Processor reference (nullptr);
     reference.setInputLayout ({ 0, 1, -1, -1, -1, -1 }); // layouts are not parameters
@@ -131,11 +132,6 @@ TEST (ProcessorState, UnreadableOrHostileBlobsRestoreEveryDefaultAndNeverReachTh
         EXPECT_FALSE (restore (p, blob)) << blob.toBase64Encoding().substring (0, 60);
         EXPECT_EQ (savedText (p), savedText (reference)) << blob.toBase64Encoding().substring (0, 60);
     }
-
-    // Quoted angle brackets and slashes are no nesting.
-    Processor p (nullptr);
-    restore (p, envelope ("<MYPLUGINSETTINGS shtMaxLevel=\"-5\" logFilePath=\"/a/b>c\" logFileName=\"x'y\"/>"));
-    EXPECT_EQ (std::make_pair (p.params.shtMaxLevel, p.params.logFilePath), std::make_pair (-5.0f, juce::String ("/a/b>c")));
 }
 
 TEST (ProcessorState, RestoreReadsWhatThereIsAndKeepsWhatIsMissing)

@@ -1,4 +1,5 @@
 #include "LoudnessSeries.h"
+#include "OvexjuceLoudnessAudioProcessor.h"
 #include "SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -144,6 +145,23 @@ const HostileFileRow rows[] = {
           }
 
           return {};
+      } },
+    { "saved state nesting 9,000 levels behind a quote in a comment",
+      [] (const juce::File&) {},
+      [] (const juce::File&) -> juce::String
+      {
+          const auto text = "<!-- \" --><MYPLUGINSETTINGS shtMaxLevel=\"-5\">" + repeated ("<a>", 9000) + repeated ("</a>", 9000)
+                          + "</MYPLUGINSETTINGS>";
+          juce::MemoryBlock blob;
+          juce::MemoryOutputStream out (blob, false);
+          out.writeInt (0x21324356);
+          out.writeInt ((int) text.size());
+          out.write (text.data(), text.size());
+          out.flush();
+
+          OvexjuceLoudnessAudioProcessor processor (nullptr);
+          processor.setStateInformation (blob.getData(), (int) blob.getSize());
+          return processor.params.shtMaxLevel == ParameterBlock().shtMaxLevel ? "" : "the state was taken";
       } },
 };
 } // namespace
