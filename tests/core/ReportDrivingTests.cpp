@@ -2,6 +2,7 @@
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "ProcessorTestAccess.h"
 #include "ReportFiles.h"
+#include "ScopedEnvironmentVariable.h"
 #include "ScopedFileSizeLimit.h"
 #include "ScopedTemporaryFolder.h"
 #include "ScopedTimeZone.h"
@@ -11,6 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
+
+#include <csignal>
+#include <unistd.h>
 
 namespace
 {
@@ -340,4 +345,56 @@ TEST_F (ReportDriving, LongDeviceBlocksPacedInRealTimeHaveEveryValueOfTheLoudnes
     processor.setParameterValue (0, 0.0f);
     ASSERT_EQ (reports().size(), 1);
     EXPECT_EQ (csvRows (reports()[0]).size(), 17u);
+}
+
+namespace
+{
+/** The child's whole life: a report of 20 s of tone, played faster than real time, then the
+    message loop's turns for the report's own thread to write what it was handed, then SIGKILL. */
+[[noreturn]] void playToneUntilKilled (const juce::File& reportFolder)
+{
+    OvexjuceLoudnessAudioProcessor processor (nullptr);
+    processor.setStringParameter (logFilePathIndex, reportFolder.getFullPathName());
+    ProcessorTestAccess::prepare (processor, rate, 512);
+    processor.setDefaultInputRouting();
+    processor.setParameterValue (runFlagIndex, 1.0f);
+
+    testsupport::SineSource source (rate, 1000.0, { -23.0, -23.0 });
+    testsupport::play (source, rate, 20.0, [&] (auto& block) { ProcessorTestAccess::process (processor, block); });
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (2500);
+    ::kill (::getpid(), SIGKILL);
+    std::abort();
+}
+} // namespace
+
+TEST (KilledReport, ARunKilledWithoutWarningLeavesItsIntegratedLoudnessRangeAndUpTimeAndWholeRows)
+{
+    GTEST_FLAG_SET (death_test_style, "threadsafe");
+
+    // The child runs this test again from its start: it takes the parent's folder from its environment.
+    const testsupport::ScopedTemporaryFolder folder;
+    const auto inherited = juce::SystemStats::getEnvironmentVariable ("NOLV_KILLED_RUN_FOLDER", {});
+    const auto reportFolder = inherited.isNotEmpty() ? juce::File (inherited) : folder.getFolder();
+    const testsupport::ScopedEnvironmentVariable where ("NOLV_KILLED_RUN_FOLDER", reportFolder.getFullPathName().toStdString());
+
+    EXPECT_EXIT (playToneUntilKilled (reportFolder), testing::KilledBySignal (SIGKILL), "");
+
+    const auto reports = reportFolder.findChildFiles (juce::File::findFiles | juce::File::ignoreHiddenFiles, false, "*.xml");
+    ASSERT_EQ (reports.size(), 1);
+    const auto report = juce::parseXML (reports[0]);
+    ASSERT_NE (report, nullptr);
+    EXPECT_NEAR (reporttest::reportAttribute (*report, "IntegratedLoudness", "value").getDoubleValue(), -23.0, 0.1);
+    EXPECT_TRUE (reporttest::reportAttribute (*report, "LoudnessRange", "value").isNotEmpty());
+    EXPECT_TRUE (reporttest::reportAttribute (*report, "UpTime", "value").isNotEmpty());
+    EXPECT_EQ (reporttest::reportAttribute (*report, "StopTime", "value"), "") << "it never stopped";
+
+    const auto csv = reporttest::readBytes (reports[0].withFileExtension (".csv"));
+    const std::regex row (R"(^(MomentaryLoudness|ShortTermLoudness), -?[0-9]+\.[0-9], .*\r$)");
+    std::istringstream lines (csv.substr (csv.find ('\n') + 1));
+    int rows = 0;
+
+    for (std::string line; std::getline (lines, line); ++rows)
+        EXPECT_TRUE (std::regex_match (line, row)) << line;
+
+    EXPECT_GT (rows, 190) << "one momentary value each 100 ms of the 20 s";
 }
