@@ -108,6 +108,9 @@ public:
     bool startRemoteServer (float port);
     void stopRemoteServer();
 
+    /** Where a report whose files cannot be written is told, on the message thread. */
+    void setReportProblemHandler (ReportSession::ProblemHandler handler) { reportSession.setProblemHandler (std::move (handler)); }
+
     /** Every reading of the current time in report driving goes through this clock; set it before
         the processor plays. */
     void setClock (std::function<juce::Time()> newClock) { clock = std::move (newClock); }

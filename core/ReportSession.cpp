@@ -51,6 +51,7 @@ void ReportSession::start (const juce::String& folderText, const juce::String& b
     owned->setLogFile (file);
     owned->setTitle ("QIT51Log");
     owned->setStartTime (startTime);
+    ownedNotices = Notices { file };
     written = Measured { std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.0f };
     upTimeWritten = startTime;
 
@@ -83,8 +84,30 @@ void ReportSession::finish()
 
     // A report that a full disk or a vanished folder keeps from completing stays alive, its thread
     // retrying, until its files hold everything.
-    if (! logger->finish())
-        finishing.push_back (std::move (logger));
+    const bool finished = logger->finish();
+    showProblems (*logger, ownedNotices);
+
+    if (! finished)
+        finishing.push_back ({ std::move (logger), ownedNotices });
+}
+
+void ReportSession::showProblems (const OVEXReportLogger& logger, Notices& notices)
+{
+    const auto failure = logger.describeFailure();
+
+    if (problemHandler == nullptr)
+        return;
+
+    if (failure.isNotEmpty() && ! notices.failureShown)
+    {
+        notices.failureShown = true;
+        problemHandler ("Report cannot be written", failure);
+    }
+    else if (failure.isEmpty() && notices.failureShown && ! notices.recoveryShown)
+    {
+        notices.recoveryShown = true;
+        problemHandler ("Report is written again", "Report is written again: " + notices.report.getFullPathName());
+    }
 }
 
 bool ReportSession::hasRunADay (juce::Time start) const
@@ -122,9 +145,15 @@ void ReportSession::timerCallback()
         rotate();
 
     if (owned != nullptr)
+    {
         writeRunningValues (clock());
+        showProblems (*owned, ownedNotices);
+    }
 
-    finishing.erase (std::remove_if (finishing.begin(), finishing.end(), [] (const auto& logger) { return logger->isFinished(); }),
+    for (auto& report : finishing)
+        showProblems (*report.logger, report.notices);
+
+    finishing.erase (std::remove_if (finishing.begin(), finishing.end(), [] (const auto& report) { return report.logger->isFinished(); }),
                      finishing.end());
 
     if (owned == nullptr && finishing.empty())

@@ -50,6 +50,12 @@ public:
     void finish();
     bool isOpen() const noexcept { return owned != nullptr; }
 
+    /** Told on the message thread, within a second, when a report's files cannot be written
+        ("Report cannot be written", "<path>: <reason>"), and when they are written again; once each
+        per report. */
+    using ProblemHandler = std::function<void (const juce::String& title, const juce::String& message)>;
+    void setProblemHandler (ProblemHandler handler) { problemHandler = std::move (handler); }
+
     // Audio thread.
     void beginBlock() noexcept;
     void endBlock() noexcept;
@@ -70,13 +76,29 @@ private:
     bool hasRunADay (juce::Time startTime) const;
     void writeRunningValues (juce::Time now);
 
+    struct Notices
+    {
+        juce::File report;
+        bool failureShown = false, recoveryShown = false;
+    };
+
+    struct Finishing
+    {
+        std::unique_ptr<OVEXReportLogger> logger;
+        Notices notices;
+    };
+
+    void showProblems (const OVEXReportLogger& logger, Notices& notices);
+
     const Clock& clock;
     const std::function<Measured()> measured;
     const std::function<void()> rotate;
 
     // Message thread.
     std::unique_ptr<OVEXReportLogger> owned;
-    std::vector<std::unique_ptr<OVEXReportLogger>> finishing;
+    Notices ownedNotices;
+    std::vector<Finishing> finishing;
+    ProblemHandler problemHandler;
     juce::Time startTime;
     Measured written;
     juce::Time upTimeWritten;

@@ -73,6 +73,12 @@ bool OVEXReportLogger::finish()
     return isFinished();
 }
 
+juce::String OVEXReportLogger::describeFailure() const
+{
+    const auto xml = xmlLogger.describeFailure();
+    return xml.isNotEmpty() ? xml : csvLogger.describeFailure();
+}
+
 bool OVEXReportLogger::isFinished() const
 {
     return xmlLogger.isWritten() && csvLogger.isDrained();

@@ -43,6 +43,9 @@ public:
     /** Whether the last writes of both files succeeded with nothing left queued. */
     bool isFinished() const;
 
+    /** "<path>: <reason>" of a file of the report that cannot be written; empty while both can. */
+    juce::String describeFailure() const;
+
     static constexpr int csvCapacity = 1024;
 
 private:

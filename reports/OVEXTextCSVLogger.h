@@ -35,6 +35,7 @@ public:
 
     /** Whether every entry queued so far is in the file. */
     bool isDrained() const { return fifo.getNumReady() == 0 && ! failures.isFailing(); }
+    juce::String describeFailure() const { return failures.describeFailure(); }
 
     static constexpr int idleWaitMs = 100;
 

@@ -42,6 +42,7 @@ public:
 
     /** Whether the last write of the report succeeded. */
     bool isWritten() const noexcept { return ! failures.isFailing(); }
+    juce::String describeFailure() const { return failures.describeFailure(); }
 
     /** Writes the report; the next call follows after a second. */
     int useTimeSlice() override;

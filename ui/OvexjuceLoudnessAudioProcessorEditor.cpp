@@ -114,11 +114,21 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
     lockButton->addListener (this);
     addAndMakeVisible (*lockButton);
 
+    // A report that cannot be written is said where device errors are.
+    processor.setReportProblemHandler ([this] (const juce::String& title, const juce::String& message)
+    {
+        if (devicePage != nullptr)
+            devicePage->reportError (title, message);
+        else
+            makeAlertDeviceErrorReporter() (title, message);
+    });
+
     setSize (layout::editor.getWidth(), layout::editor.getHeight());
 }
 
 OvexjuceLoudnessAudioProcessorEditor::~OvexjuceLoudnessAudioProcessorEditor()
 {
+    processor.setReportProblemHandler (nullptr);
     stopTimer();
     vectorThread.stopThread (1000);
     vectorThread.removeTimeSliceClient (&displaysPanel.vectorscope);

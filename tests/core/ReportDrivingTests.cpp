@@ -173,6 +173,46 @@ TEST_F (ReportDriving, ADeviceStoppedAndRestartedKeepsTheIntegratedLoudnessAndLo
     EXPECT_EQ (afterRestart, 5) << "one a 100 ms after the restart, none from before it";
 }
 
+TEST_F (ReportDriving, AReportThatCannotBeWrittenIsToldOnceWithItsPathAndReasonAndOnceMoreWhenItIsWrittenAgain)
+{
+    std::vector<std::pair<juce::String, juce::String>> told;
+    processor.setReportProblemHandler ([&] (const juce::String& title, const juce::String& message) { told.emplace_back (title, message); });
+    const auto pollUntilTold = [&] (size_t count)
+    {
+        return testsupport::waitUntil ([&] { ProcessorTestAccess::pollReports (processor); return told.size() >= count; });
+    };
+
+    const auto notAFolder = folder.getFolder().getChildFile ("plain");
+    notAFolder.replaceWithText ("x");
+    struct Case { juce::String folderText, baseName; };
+
+    for (const auto& c : { Case { notAFolder.getFullPathName(), "NOLV51Log" }, Case { "/dev/full", "NOLV51Log" },
+                           Case { folder.getFolder().getFullPathName(), juce::String::repeatedString ("n", 300) } })
+    {
+        SCOPED_TRACE (c.folderText + " " + c.baseName.substring (0, 10));
+        told.clear();
+        processor.setStringParameter (logFilePathIndex, c.folderText);
+        processor.setStringParameter (logFileNameIndex, c.baseName);
+        processor.setParameterValue (runFlagIndex, 1.0f);
+        ASSERT_TRUE (pollUntilTold (1));
+        EXPECT_EQ (told[0].first, "Report cannot be written");
+        EXPECT_TRUE (told[0].second.startsWith (c.folderText)) << told[0].second;
+        EXPECT_TRUE (told[0].second.contains (": ")) << told[0].second;
+
+        if (c.folderText == notAFolder.getFullPathName())
+        {
+            notAFolder.deleteFile();
+            notAFolder.createDirectory();
+            ASSERT_TRUE (pollUntilTold (2));
+            EXPECT_EQ (told[1].second, "Report is written again: " + c.folderText + "/" + reportsIn (notAFolder)[0].getFileName());
+        }
+
+        processor.setParameterValue (runFlagIndex, 0.0f);
+        ProcessorTestAccess::pollReports (processor);
+        EXPECT_LE (told.size(), 2u) << "once per report";
+    }
+}
+
 TEST_F (ReportDriving, AReportThatCannotBeFinishedIsRetriedOnItsThreadUntilItsFilesHoldEverything)
 {
     testsupport::CapturingLogger log;

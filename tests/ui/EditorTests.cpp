@@ -443,6 +443,21 @@ TEST_F (Editor, StartStreamsToALoopbackClientAndARefusedPortSwitchesBackOff)
     }
 }
 
+TEST_F (Editor, AReportThatCannotBeWrittenIsSaidWhereDeviceErrorsAre)
+{
+    auto& e = open();
+    juce::StringArray said;
+    e.devicePage->setDeviceErrorReporter ([&] (const juce::String& title, const juce::String&) { said.add (title); });
+
+    const testsupport::ScopedTemporaryFolder temp;
+    const auto notAFolder = temp.getFolder().getChildFile ("plain");
+    notAFolder.replaceWithText ("x");
+    processor.setStringParameter (logFilePathIndex, notAFolder.getFullPathName());
+    processor.setParameterValue (runFlagIndex, 1.0f);
+    EXPECT_TRUE (testsupport::waitUntil ([&] { ProcessorTestAccess::pollReports (processor); return said.contains ("Report cannot be written"); }));
+    processor.setParameterValue (runFlagIndex, 0.0f);
+}
+
 TEST_F (Editor, ProcessorStartsAndStopsTheRefreshAndTheEditorGoesPromptlyWithTheVectorThreadRunning)
 {
     auto& e = open();
