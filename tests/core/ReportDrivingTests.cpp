@@ -390,7 +390,7 @@ TEST_F (ReportDriving, LongDeviceBlocksPacedInRealTimeHaveEveryValueOfTheLoudnes
 namespace
 {
 /** The child's whole life: a report of 20 s of tone, played faster than real time, then the
-    message loop's turns for the report's own thread to write what it was handed, then SIGKILL. */
+    message loop's turns until the report's own thread has written what it was handed, then SIGKILL. */
 [[noreturn]] void playToneUntilKilled (const juce::File& reportFolder)
 {
     OvexjuceLoudnessAudioProcessor processor (nullptr);
@@ -401,7 +401,12 @@ namespace
 
     testsupport::SineSource source (rate, 1000.0, { -23.0, -23.0 });
     testsupport::play (source, rate, 20.0, [&] (auto& block) { ProcessorTestAccess::process (processor, block); });
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (2500);
+    // Killed once the report on disk holds a result, or after ten seconds without one.
+    const auto report = reportFolder.findChildFiles (juce::File::findFiles | juce::File::ignoreHiddenFiles, false, "*.xml")[0];
+
+    for (int turn = 0; turn < 100 && ! report.loadFileAsString().contains ("IntegratedLoudness value=\"-2"); ++turn)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
+
     ::kill (::getpid(), SIGKILL);
     std::abort();
 }
