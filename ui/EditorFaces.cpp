@@ -37,7 +37,9 @@ ButtonFaces offOnAndDisabled (NolvImageId off, NolvImageId on, NolvImageId disab
     faces.normal = nolvImage (off);
     faces.normalOn = nolvImage (on);
     faces.disabled = nolvImage (disabled);
-    faces.disabledOn = faces.disabled;
+
+    // No disabled-on face: the framework then draws the on face dimmed, so a disabled button still
+    // shows whether it is on.
     return faces;
 }
 

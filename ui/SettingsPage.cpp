@@ -26,7 +26,6 @@ const juce::Rectangle<int> productName { 87, 565, 250, 18 }, version { 87, 585, 
 const juce::Rectangle<int> connectionCaption { 540, 195, 400, 18 };
 const juce::Rectangle<int> ipCaption { 540, 245, 150, 18 }, ownAddress { 540, 265, 150, 18 };
 const juce::Rectangle<int> portCaption { 540, 328, 150, 18 }, portField { 540, 353, 256, 30 }, startStop { 796, 353, 82, 30 };
-const juce::Rectangle<int> passwordCaption { 540, 435, 150, 18 }, passwordField { 540, 460, 256, 30 }, save { 796, 460, 82, 30 };
 } // namespace layout
 
 juce::String ownAddressText()
@@ -37,7 +36,8 @@ juce::String ownAddressText()
 } // namespace
 
 SettingsPage::SettingsPage (juce::LookAndFeel& widgetLook)
-    : lufsFaces (editorFaces::offAndOn (NolvImageId::lufsOff, NolvImageId::lufsOn)),
+    : tooltipLook (widgetLook),
+      lufsFaces (editorFaces::offAndOn (NolvImageId::lufsOff, NolvImageId::lufsOn)),
       lkfsFaces (editorFaces::offAndOn (NolvImageId::lkfsOff, NolvImageId::lkfsOn))
 {
     using editorFaces::offAndOn;
@@ -60,8 +60,12 @@ SettingsPage::SettingsPage (juce::LookAndFeel& widgetLook)
     startStop->setTooltip ("use the same port in your remote iPad app");
 
     for (auto* button : { ebu.get(), atsc.get(), arib.get(), plus9.get(), plus18.get(), absoluteUnit.get(), relativeUnit.get(),
-                          ref18.get(), ref20.get(), gating.get(), startStop.get(), save.get() })
+                          ref18.get(), ref20.get(), gating.get(), startStop.get() })
         addAndMakeVisible (button);
+
+    // The password protects nothing (the remote unlock takes any text), so its row is built but
+    // never shown: a user must not think the server is protected.
+    addChildComponent (save.get());
 
     const auto addLabel = [this] (juce::Label& label, const juce::String& text, float height)
     {
@@ -88,6 +92,7 @@ SettingsPage::SettingsPage (juce::LookAndFeel& widgetLook)
     ownAddress.setText (ownAddressText(), juce::dontSendNotification);
     addLabel (portCaption, "Port", 18.0f);
     addLabel (passwordCaption, "Admin Password", 18.0f);
+    passwordCaption.setVisible (false);
 
     const struct
     {
@@ -107,11 +112,14 @@ SettingsPage::SettingsPage (juce::LookAndFeel& widgetLook)
     styleTextField (passwordField);
     passwordField.setPasswordCharacter ((juce::juce_wchar) 0x25cf);
     addAndMakeVisible (portField);
-    addAndMakeVisible (passwordField);
+    addChildComponent (passwordField);
 }
 
 SettingsPage::~SettingsPage()
 {
+    if (tooltips != nullptr)
+        tooltips->setLookAndFeel (nullptr);
+
     for (auto* slider : { &truePeakMax, &shortTermMax, &peakHold, &overloadHold })
         slider->setLookAndFeel (nullptr);
 }
@@ -152,9 +160,21 @@ void SettingsPage::resized()
     portCaption.setBounds (layout::portCaption);
     portField.setBounds (layout::portField);
     startStop->setBounds (layout::startStop);
-    passwordCaption.setBounds (layout::passwordCaption);
-    passwordField.setBounds (layout::passwordField);
-    save->setBounds (layout::save);
+}
+
+void SettingsPage::visibilityChanged()
+{
+    // A tooltip window of the page's own, only while the page shows: its timer runs as long as it lives.
+    if (isVisible() && tooltips == nullptr)
+    {
+        tooltips = std::make_unique<juce::TooltipWindow> (this);
+        tooltips->setLookAndFeel (&tooltipLook);
+    }
+    else if (! isVisible() && tooltips != nullptr)
+    {
+        tooltips->setLookAndFeel (nullptr);
+        tooltips.reset();
+    }
 }
 
 void SettingsPage::showAbsoluteUnitAs (bool lkfs)

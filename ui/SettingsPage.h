@@ -16,6 +16,7 @@ public:
     ~SettingsPage() override;
 
     void resized() override;
+    void visibilityChanged() override;
 
     /** The absolute-unit button reads LKFS for ATSC and ARIB and LUFS for EBU; the faces are
         decoded once and only swapped. */
@@ -32,7 +33,10 @@ public:
     juce::Label connectionCaption, ipCaption, ownAddress, portCaption, passwordCaption;
     juce::TextEditor portField, passwordField;
 
+    std::unique_ptr<juce::TooltipWindow> tooltips; // while the page shows
+
 private:
+    juce::LookAndFeel& tooltipLook;
     const ButtonFaces lufsFaces, lkfsFaces;
     bool showsLkfs = false;
 

@@ -287,6 +287,8 @@ TEST_F (Editor, RadioGroupsTheGatingBoxAndTheSlidersWriteTheirParametersAndSaveW
     click (*e.settings.save);
     processor.getStateInformation (after);
     EXPECT_EQ (before, after);
+    EXPECT_FALSE (shows (e.settings.passwordCaption) || shows (e.settings.passwordField) || shows (*e.settings.save))
+        << "a password that protects nothing is not offered";
 }
 
 TEST_F (Editor, RestoredAtscPlus9RelativeStateShowsAfterOneTickAndNoNumberLeavesTheControlsAlone)
@@ -409,6 +411,35 @@ TEST_F (Editor, FiveOneAndDownmixNeedEveryRoleOfTheSurroundRouted)
     e.timerCallback();
     EXPECT_FALSE (e.displaysPanel.downmix->isEnabled());
     EXPECT_TRUE (processor.params.stereoState);
+
+    // Disabled, the button still shows whether downmix is on: the processor still applies it.
+    auto& downmix = *e.displaysPanel.downmix;
+    const auto look = [&downmix] (bool on)
+    {
+        downmix.setToggleState (on, juce::dontSendNotification);
+        return testsupport::renderToImage (downmix);
+    };
+    const auto on = look (true), off = look (false);
+    int differing = 0;
+
+    for (int y = 0; y < on.getHeight(); ++y)
+        for (int x = 0; x < on.getWidth(); ++x)
+            differing += on.getPixelAt (x, y) != off.getPixelAt (x, y) ? 1 : 0;
+
+    EXPECT_GT (differing, 0);
+}
+
+TEST_F (Editor, TheSettingsPageHasItsOwnTooltipsOnlyWhileItShows)
+{
+    auto& e = open();
+    EXPECT_EQ (e.settings.tooltips, nullptr);
+
+    click (*e.topBar.settings);
+    ASSERT_NE (e.settings.tooltips, nullptr);
+    EXPECT_EQ (e.settings.tooltips->getParentComponent(), &e.settings) << "hints show over the settings page";
+
+    click (*e.topBar.settings);
+    EXPECT_EQ (e.settings.tooltips, nullptr);
 }
 
 TEST_F (Editor, StartStreamsToALoopbackClientAndARefusedPortSwitchesBackOff)
