@@ -339,6 +339,9 @@ void AudioDeviceSettingsPanel::comboBoxChanged (juce::ComboBox* box)
         else
             config.useDefaultOutputChannels = true;
 
+        if (auto& dropBox = inputSide ? inputDropBox : outputDropBox; dropBox != nullptr)
+            dropBox->applyAtNextRefill();
+
         error = manager.setAudioDeviceSetup (config, true);
 
         showCorrectDeviceName (inputDeviceBox.get(), true);

@@ -115,6 +115,10 @@ public:
     void resized() override { layoutBoxes(); }
     void comboBoxChanged (juce::ComboBox* box) override;
 
+    /** The next refill applies its layout even if the device seems the same: another device whose
+        channels are named alike was chosen. */
+    void applyAtNextRefill() { deviceLastApplied.clear(); }
+
 private:
     void handleAsyncUpdate() override { applyBoxSelections(); }
 

@@ -237,21 +237,27 @@ TEST_F (DevicePage, RateItemsNameTheirValuesAndOnlyAnotherRateReopensTheDevice)
 
 TEST_F (DevicePage, ChoosingAnotherInputDeviceRoutesEveryRoleToItsOwnChannel)
 {
-    FakeDeviceCapabilities line;
-    line.inputChannelNames = { "Line L", "Line R", "Line C", "Line LFE", "Line LS", "Line RS" };
-    makeManager().setDeviceCapabilities ("Line", line);
-    processor.setInputLayout ({ 3, -1, 0, -1, -1, -1 });
-    openPage (&processor);
-    ASSERT_EQ (activeInputs(), std::vector<int> ({ 0, 3 }));
+    // Devices often name their channels alike (ALSA's "channel N", JACK's "capture_N").
+    for (const auto& names : { juce::StringArray { "Line L", "Line R", "Line C", "Line LFE", "Line LS", "Line RS" },
+                                           FakeDeviceCapabilities().inputChannelNames })
+    {
+        SCOPED_TRACE (names[0]);
+        FakeDeviceCapabilities line;
+        line.inputChannelNames = names;
+        makeManager().setDeviceCapabilities ("Line", line);
+        processor.setInputLayout ({ 3, -1, 0, -1, -1, -1 });
+        openPage (&processor);
+        ASSERT_EQ (activeInputs(), std::vector<int> ({ 0, 3 }));
 
-    panelBox ("Input:").setSelectedId (2, juce::sendNotificationSync);
-    EXPECT_EQ (manager->getAudioDeviceSetup().inputDeviceName, "Line");
-    EXPECT_EQ (processor.inputLayout, identityLayout);
-    EXPECT_EQ (processor.inputRouting, identityLayout);
+        panelBox ("Input:").setSelectedId (2, juce::sendNotificationSync);
+        EXPECT_EQ (manager->getAudioDeviceSetup().inputDeviceName, "Line");
+        EXPECT_EQ (processor.inputLayout, identityLayout);
+        EXPECT_EQ (processor.inputRouting, identityLayout);
 
-    turnMessageLoop();
-    EXPECT_EQ (roleBox (DropBox::input, roleRS).getText(), "Line RS");
-    EXPECT_EQ (activeInputs(), std::vector<int> ({ 0, 1, 2, 3, 4, 5 }));
+        turnMessageLoop();
+        EXPECT_EQ (roleBox (DropBox::input, roleRS).getText(), names[5]);
+        EXPECT_EQ (activeInputs(), std::vector<int> ({ 0, 1, 2, 3, 4, 5 }));
+    }
 }
 
 TEST_F (DevicePage, DeviceErrorsAreReportedAndAClosedDeviceGreysTheDropBoxes)
