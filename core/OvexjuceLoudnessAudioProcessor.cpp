@@ -38,6 +38,7 @@ void OvexjuceLoudnessAudioProcessor::setDefaultParameters()
 
 void OvexjuceLoudnessAudioProcessor::shareParameters()
 {
+    ++parameterChanges;
     sharedParameters[runFlagIndex].store (params.runFlag, std::memory_order_relaxed);
 
     for (const auto& parameter : savedParameters)
@@ -59,6 +60,10 @@ void OvexjuceLoudnessAudioProcessor::setParameterValue (int index, float value)
     }
     else if (index == stereoStateIndex)
     {
+        // Stored on every editor tick: only a change counts.
+        if (params.stereoState == (value != 0.0f))
+            return;
+
         params.stereoState = value != 0.0f;
     }
     else

@@ -84,6 +84,9 @@ public:
     void setStringParameter (int index, const juce::String& text);
     void setDefaultParameters();
 
+    /** Grows with every change of the parameters, so that a reader can tell whether to look again. */
+    juce::uint32 getParameterChangeCount() const noexcept { return parameterChanges; }
+
     // Routing (message thread).
     void setInputLayout (const ChannelLayout& layout);
     void setOutputLayout (const ChannelLayout& layout);
@@ -174,6 +177,8 @@ private:
     const BarScale atsc18Scale = BarScale::make (scaleRanges::atsc18);
     const BarScale atsc9Scale = BarScale::make (scaleRanges::atsc9);
     const BarScale truePeakScale = BarScale::make (scaleRanges::truePeak);
+
+    juce::uint32 parameterChanges = 0; // message thread
 
     // Handed from the message thread to the callback.
     std::array<std::atomic<float>, numParameters> sharedParameters {};

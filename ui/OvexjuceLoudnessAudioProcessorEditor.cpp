@@ -69,25 +69,11 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
         addChildComponent (*devicePage);
     }
 
-    for (auto* button : { topBar.playStop.get(), topBar.reset.get(), topBar.meter.get(), topBar.audioSettings.get(), topBar.settings.get(),
-                          topBar.log.get(), valuesColumn.globalLed.get(), displaysPanel.fiveOne.get(), displaysPanel.downmix.get(),
-                          settings.ebu.get(), settings.atsc.get(), settings.arib.get(), settings.plus9.get(), settings.plus18.get(),
-                          settings.absoluteUnit.get(), settings.relativeUnit.get(), settings.ref18.get(), settings.ref20.get(),
-                          settings.gating.get(), settings.startStop.get(), settings.save.get() })
-        button->addListener (this);
-
-    for (auto& led : truePeakColumn.leds)
-        led->addListener (this);
-
-    for (auto* slider : { &settings.truePeakMax, &settings.shortTermMax, &settings.peakHold, &settings.overloadHold })
-        slider->addListener (this);
+    buildActions();
 
     // Selected after construction, so every new editor writes the loudness source once.
     for (auto* box : { &displaysPanel.displayBox, &displaysPanel.channelsBox, &displaysPanel.loudnessBox })
-    {
-        box->addListener (this);
         box->setSelectedId (1, juce::sendNotificationAsync);
-    }
 
     topBar.playStop->addShortcut (playStopKey);
 
@@ -112,6 +98,7 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
     lockButton->setWantsKeyboardFocus (false);
     lockButton->setMouseClickGrabsKeyboardFocus (false);
     lockButton->addListener (this);
+    actions.emplace_back (lockButton.get(), [this] { setLocked (lockButton->getToggleState()); });
     addAndMakeVisible (*lockButton);
 
     // A report that cannot be written is said where device errors are.
@@ -199,60 +186,76 @@ void OvexjuceLoudnessAudioProcessorEditor::buttonClicked (juce::Button* button)
     // Switching a radio button on first switches the group's other one off, with a click of its
     // own; only the button that is now on acts. Not even a synchronisation may follow the other's
     // click: it would switch that one back on under the one being switched on.
-    const bool on = button->getToggleState();
-
-    if (button->getRadioGroupId() != 0 && ! on)
+    if (button->getRadioGroupId() != 0 && ! button->getToggleState())
         return;
 
-    const auto isOneOf = [button] (std::initializer_list<juce::Button*> buttons)
-    {
-        return std::find (buttons.begin(), buttons.end(), button) != buttons.end();
-    };
+    runActionOf (button);
+}
 
+void OvexjuceLoudnessAudioProcessorEditor::runActionOf (juce::Component* control)
+{
     const juce::ScopedValueSetter<int> nesting (handlerDepth, handlerDepth + 1);
+    const auto action = std::find_if (actions.begin(), actions.end(), [control] (const auto& entry) { return entry.first == control; });
 
-    if (button == topBar.playStop.get())
-        processor.setParameterValue (runFlagIndex, on ? 1.0f : 0.0f);
-    else if (button == topBar.reset.get())
-        processor.resetMeters();
-    else if (button == valuesColumn.globalLed.get()
-             || std::any_of (truePeakColumn.leds.begin(), truePeakColumn.leds.end(), [button] (auto& led) { return led.get() == button; }))
-        processor.clearAlarms();
-    else if (isOneOf ({ settings.ebu.get(), settings.atsc.get(), settings.arib.get() }))
-        standardChosen (button);
-    else if (button == settings.gating.get())
-        processor.setParameterValue (gatingOffFlagIndex, on ? 1.0f : 0.0f);
-    else if (isOneOf ({ settings.plus9.get(), settings.plus18.get() }))
-        processor.setParameterValue (measurementScaleIndex, button == settings.plus9.get() ? 1.0f : 0.0f);
-    else if (isOneOf ({ settings.absoluteUnit.get(), settings.relativeUnit.get() }))
-        processor.setParameterValue (measurementUnitIndex, button == settings.relativeUnit.get() ? 1.0f : 0.0f);
-    else if (isOneOf ({ settings.ref18.get(), settings.ref20.get() }))
-        processor.setParameterValue (truePeakRefLevelIndex, button == settings.ref20.get() ? 1.0f : 0.0f);
-    else if (isOneOf ({ displaysPanel.fiveOne.get(), displaysPanel.downmix.get() }))
-        processor.setParameterValue (stereoMixdownFlagIndex, button == displaysPanel.fiveOne.get() ? 0.0f : 1.0f);
-    else if (button == topBar.settings.get())
-        goToPage (settings.isVisible() ? meterPage : settingsPage);
-    else if (button == topBar.log.get())
-    {
-        previewer.refreshFileList();
-        goToPage (previewer.isVisible() ? meterPage : logPage);
-    }
-    else if (button == topBar.meter.get())
-    {
-        if (! loudnessColumn.isVisible())
-            goToPage (meterPage);
-    }
-    else if (button == topBar.audioSettings.get())
-        goToPage (currentPage == audioSettingsPage ? meterPage : audioSettingsPage);
-    else if (button == lockButton.get())
-        setLocked (on);
-    else if (button == settings.save.get())
-        processor.setStringParameter (adminPasswordIndex, settings.passwordField.getText());
-    else if (button == settings.startStop.get())
-        connectionToggled();
+    if (action != actions.end())
+        action->second();
 
     if (handlerDepth == 1)
         syncFromParameters (processor.params);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::buildActions()
+{
+    const auto on = [] (juce::Button& button) { return button.getToggleState() ? 1.0f : 0.0f; };
+    const auto set = [this] (int index, float value) { processor.setParameterValue (index, value); };
+
+    actions = {
+        { topBar.playStop.get(), [=] { set (runFlagIndex, on (*topBar.playStop)); } },
+        { topBar.reset.get(), [this] { processor.resetMeters(); } },
+        { valuesColumn.globalLed.get(), [this] { processor.clearAlarms(); } },
+        { settings.ebu.get(), [this] { standardChosen (settings.ebu.get()); } },
+        { settings.atsc.get(), [this] { standardChosen (settings.atsc.get()); } },
+        { settings.arib.get(), [this] { standardChosen (settings.arib.get()); } },
+        { settings.gating.get(), [=] { set (gatingOffFlagIndex, on (*settings.gating)); } },
+        { settings.plus9.get(), [=] { set (measurementScaleIndex, 1.0f); } },
+        { settings.plus18.get(), [=] { set (measurementScaleIndex, 0.0f); } },
+        { settings.absoluteUnit.get(), [=] { set (measurementUnitIndex, 0.0f); } },
+        { settings.relativeUnit.get(), [=] { set (measurementUnitIndex, 1.0f); } },
+        { settings.ref18.get(), [=] { set (truePeakRefLevelIndex, 0.0f); } },
+        { settings.ref20.get(), [=] { set (truePeakRefLevelIndex, 1.0f); } },
+        { displaysPanel.fiveOne.get(), [=] { set (stereoMixdownFlagIndex, 0.0f); } },
+        { displaysPanel.downmix.get(), [=] { set (stereoMixdownFlagIndex, 1.0f); } },
+        { topBar.settings.get(), [this] { goToPage (settings.isVisible() ? meterPage : settingsPage); } },
+        { topBar.log.get(), [this]
+          {
+              previewer.refreshFileList();
+              goToPage (previewer.isVisible() ? meterPage : logPage);
+          } },
+        { topBar.meter.get(), [this] { if (! loudnessColumn.isVisible()) goToPage (meterPage); } },
+        { topBar.audioSettings.get(), [this] { goToPage (currentPage == audioSettingsPage ? meterPage : audioSettingsPage); } },
+        { settings.save.get(), [this] { processor.setStringParameter (adminPasswordIndex, settings.passwordField.getText()); } },
+        { settings.startStop.get(), [this] { connectionToggled(); } },
+        { &settings.truePeakMax, [=] { set (truePeakMaxLevelIndex, (float) settings.truePeakMax.getValue()); } },
+        { &settings.peakHold, [=] { set (truePeakHoldTimeIndex, (float) settings.peakHold.getValue()); } },
+        { &settings.overloadHold, [=] { set (truePeakOverloadTimeIndex, (float) settings.overloadHold.getValue()); } },
+        { &settings.shortTermMax, [=] { set (shtMaxLevelIndex, shortTermParameterFor (settings.shortTermMax.getValue(), isRelativeUnit(), target)); } },
+        { &displaysPanel.loudnessBox, [=] { set (vectroscopeInputDataFlagIndex, (float) (displaysPanel.loudnessBox.getSelectedId() - 1)); } },
+        { &displaysPanel.displayBox, [this] { showDisplayChoice (displaysPanel.displayBox.getSelectedId() == 2); } },
+        { &displaysPanel.channelsBox, [this] { showVectorscopePair (displaysPanel.channelsBox.getSelectedId()); } },
+    };
+
+    for (auto& led : truePeakColumn.leds)
+        actions.emplace_back (led.get(), [this] { processor.clearAlarms(); });
+
+    for (auto& [control, action] : actions)
+    {
+        if (auto* button = dynamic_cast<juce::Button*> (control))
+            button->addListener (this);
+        else if (auto* slider = dynamic_cast<juce::Slider*> (control))
+            slider->addListener (this);
+        else if (auto* box = dynamic_cast<juce::ComboBox*> (control))
+            box->addListener (this);
+    }
 }
 
 void OvexjuceLoudnessAudioProcessorEditor::standardChosen (juce::Button* button)
@@ -293,50 +296,33 @@ void OvexjuceLoudnessAudioProcessorEditor::connectionToggled()
 
 void OvexjuceLoudnessAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
 {
-    const juce::ScopedValueSetter<int> nesting (handlerDepth, handlerDepth + 1);
-    const auto value = (float) slider->getValue();
-
-    if (slider == &settings.truePeakMax)
-        processor.setParameterValue (truePeakMaxLevelIndex, value);
-    else if (slider == &settings.peakHold)
-        processor.setParameterValue (truePeakHoldTimeIndex, value);
-    else if (slider == &settings.overloadHold)
-        processor.setParameterValue (truePeakOverloadTimeIndex, value);
-    else if (slider == &settings.shortTermMax)
-        processor.setParameterValue (shtMaxLevelIndex, shortTermParameterFor (slider->getValue(), isRelativeUnit(), target));
-
-    if (handlerDepth == 1)
-        syncFromParameters (processor.params);
+    runActionOf (slider);
 }
 
 void OvexjuceLoudnessAudioProcessorEditor::comboBoxChanged (juce::ComboBox* box)
 {
-    const juce::ScopedValueSetter<int> nesting (handlerDepth, handlerDepth + 1);
-    const int id = box->getSelectedId();
+    runActionOf (box);
+}
 
-    if (box == &displaysPanel.loudnessBox)
+void OvexjuceLoudnessAudioProcessorEditor::showDisplayChoice (bool vectorscopeShown)
+{
+    displaysPanel.soundField.setVisible (! vectorscopeShown);
+    displaysPanel.vectorscope.setVisible (vectorscopeShown);
+    displaysPanel.channelsBox.setEnabled (vectorscopeShown);
+    displaysPanel.channelsLabel.setColour (juce::Label::textColourId, vectorscopeShown ? nolvColours::text : nolvColours::inactiveCaption);
+    displaysPanel.loudnessBox.setEnabled (! vectorscopeShown);
+    displaysPanel.loudnessLabel.setColour (juce::Label::textColourId, vectorscopeShown ? nolvColours::inactiveCaption : nolvColours::text);
+}
+
+void OvexjuceLoudnessAudioProcessorEditor::showVectorscopePair (int id)
+{
+    static constexpr const char* pairs[3][2] { { "L", "R" }, { "L", "LS" }, { "R", "RS" } };
+
+    if (id >= 1 && id <= 3)
     {
-        processor.setParameterValue (vectroscopeInputDataFlagIndex, (float) (id - 1));
-    }
-    else if (box == &displaysPanel.displayBox)
-    {
-        const bool vectorscopeShown = id == 2;
-        displaysPanel.soundField.setVisible (! vectorscopeShown);
-        displaysPanel.vectorscope.setVisible (vectorscopeShown);
-        displaysPanel.channelsBox.setEnabled (vectorscopeShown);
-        displaysPanel.channelsLabel.setColour (juce::Label::textColourId, vectorscopeShown ? nolvColours::text : nolvColours::inactiveCaption);
-        displaysPanel.loudnessBox.setEnabled (! vectorscopeShown);
-        displaysPanel.loudnessLabel.setColour (juce::Label::textColourId, vectorscopeShown ? nolvColours::inactiveCaption : nolvColours::text);
-    }
-    else if (box == &displaysPanel.channelsBox && id >= 1 && id <= 3)
-    {
-        static constexpr const char* pairs[3][2] { { "L", "R" }, { "L", "LS" }, { "R", "RS" } };
         displaysPanel.vectorscope.setLeftChannel (pairs[id - 1][0]);
         displaysPanel.vectorscope.setRightChannel (pairs[id - 1][1]);
     }
-
-    if (handlerDepth == 1)
-        syncFromParameters (processor.params);
 }
 
 void OvexjuceLoudnessAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster* source)
@@ -354,8 +340,15 @@ void OvexjuceLoudnessAudioProcessorEditor::timerCallback()
 {
     applyPage (currentPage);
     processor.copyMeterSnapshot (snapshot);
-    const ParameterBlock p = processor.params;
-    syncFromParameters (p);
+
+    // The controls follow the parameters only when those changed (through the remote server, a
+    // restored state or a handler), not twenty times a second.
+    if (const auto changes = processor.getParameterChangeCount(); changes != parametersSynced || currentPage != pageSynced)
+    {
+        syncFromParameters (processor.params);
+        parametersSynced = changes;
+        pageSynced = currentPage;
+    }
 
     momentaryPanel.timecode.setText (timecodeText (snapshot.processedSamples, processor.sampleRate), silently);
 

@@ -88,8 +88,12 @@ private:
     void applyPage (int page);
     void setLocked (bool locked);
 
+    void buildActions();
+    void runActionOf (juce::Component* control);
     void standardChosen (juce::Button* button);
     void connectionToggled();
+    void showDisplayChoice (bool vectorscopeShown);
+    void showVectorscopePair (int channelsBoxId);
 
     /** Brings every control, caption and derived setting in line with the parameters, without
         notifications; a parameter that is no number leaves its control as it is. */
@@ -112,10 +116,15 @@ private:
     int lastUnitCode = -1, lastSoundFieldCode = -1, lastReferenceFlag = -1;
     int currentPage = noPage;
     int handlerDepth = 0; // handlers that a handler sets off leave the synchronisation to it
+    juce::uint32 parametersSynced = 0;
+    int pageSynced = noPage;
     double lastSampleRate = 0.0;
     bool momentarySource = false;
     OverloadHold overloadHold;
     MeterSnapshot snapshot;
+
+    // What each button, slider and box does, looked up by the three listener callbacks.
+    std::vector<std::pair<juce::Component*, std::function<void()>>> actions;
     const juce::KeyPress playStopKey { juce::KeyPress::spaceKey };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OvexjuceLoudnessAudioProcessorEditor)
