@@ -313,6 +313,11 @@ void AudioDeviceSettingsPanel::comboBoxChanged (juce::ComboBox* box)
         return;
 
     auto& manager = *setup.manager;
+
+    // With no device open anywhere, the page offers a type the manager is not on yet.
+    if (manager.getCurrentAudioDeviceType() != type.getTypeName())
+        manager.setCurrentAudioDeviceType (type.getTypeName(), false);
+
     auto config = manager.getAudioDeviceSetup();
     juce::String error;
 

@@ -53,18 +53,41 @@ void OVEXAudioDeviceSelectorComponent::setDeviceErrorReporter (DeviceErrorReport
         settingsPanel->setDeviceErrorReporter (errorReporter);
 }
 
+/** The manager's type, or while it has none (no device could be opened) the first type that has
+    devices, or else the first: the page always offers something to choose from. */
+int OVEXAudioDeviceSelectorComponent::typeIndexToShow() const
+{
+    const auto& types = deviceManager.getAvailableDeviceTypes();
+
+    for (int i = 0; i < types.size(); ++i)
+        if (types.getUnchecked (i)->getTypeName() == deviceManager.getCurrentAudioDeviceType())
+            return i;
+
+    for (int i = 0; i < types.size(); ++i)
+    {
+        auto* type = types.getUnchecked (i);
+        type->scanForDevices();
+
+        if (! type->getDeviceNames (false).isEmpty() || ! type->getDeviceNames (true).isEmpty())
+            return i;
+    }
+
+    return 0;
+}
+
 void OVEXAudioDeviceSelectorComponent::updateAllControls()
 {
+    const auto& types = deviceManager.getAvailableDeviceTypes();
+    const int typeIndex = typeIndexToShow();
+    const auto typeName = juce::isPositiveAndBelow (typeIndex, types.size()) ? types.getUnchecked (typeIndex)->getTypeName() : juce::String();
+
     if (deviceTypeBox != nullptr)
-        deviceTypeBox->setText (deviceManager.getCurrentAudioDeviceType(), juce::dontSendNotification);
+        deviceTypeBox->setSelectedId (typeIndex + 1, juce::dontSendNotification);
 
-    if (settingsPanel == nullptr || settingsPanelTypeName != deviceManager.getCurrentAudioDeviceType())
+    if (settingsPanel == nullptr || settingsPanelTypeName != typeName)
     {
-        settingsPanelTypeName = deviceManager.getCurrentAudioDeviceType();
+        settingsPanelTypeName = typeName;
         settingsPanel.reset();
-
-        const auto& types = deviceManager.getAvailableDeviceTypes();
-        const int typeIndex = deviceTypeBox != nullptr ? deviceTypeBox->getSelectedId() - 1 : 0;
 
         if (juce::isPositiveAndBelow (typeIndex, types.size()))
         {

@@ -37,6 +37,8 @@ public:
     void changeListenerCallback (juce::ChangeBroadcaster*) override { updateAllControls(); }
 
 private:
+    int typeIndexToShow() const;
+
     juce::AudioDeviceManager& deviceManager;
     const AudioDeviceSetupDetails setup;
     const bool hideAdvancedOptionsWithButton;

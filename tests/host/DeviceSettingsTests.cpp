@@ -154,6 +154,14 @@ TEST_F (DevicePage, ATypeBoxComesWithASecondTypeAndChoosingATypeBuildsItsPanel)
     // The first type has no devices, so no device is open to close when the type changes.
     manager = testsupport::makeDeviceManagerWith (std::make_unique<FakeAudioIODeviceType> ("Empty", juce::StringArray(), juce::StringArray()),
                                                   std::make_unique<FakeAudioIODeviceType> ("Fake", juce::StringArray { "Mic" }, juce::StringArray { "Speakers" }));
+
+    // Where no device could be opened, the first type with devices is offered, and a device chosen there opens.
+    buildPage (&processor);
+    EXPECT_EQ (boxLabelled (*selector, "Audio device type:")->getText(), "Fake");
+    panelBox ("Output:").setSelectedId (1, juce::sendNotificationSync);
+    EXPECT_EQ (manager->getCurrentAudioDeviceType() + " " + manager->getAudioDeviceSetup().outputDeviceName, "Fake Speakers");
+    ASSERT_NE (manager->getCurrentAudioDevice(), nullptr);
+
     manager->setCurrentAudioDeviceType ("Empty", true);
     buildPage (&processor);
 
