@@ -70,6 +70,12 @@ void LoudnessHistory::loadDynamicMeasurements (const juce::XmlElement& element)
     seriesLoaded();
 }
 
+void LoudnessHistory::loadSeries (LoudnessSeries&& points)
+{
+    series = std::move (points);
+    seriesLoaded();
+}
+
 void LoudnessHistory::clear()
 {
     series.clear();

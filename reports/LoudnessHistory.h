@@ -45,6 +45,7 @@ public:
     void loadCsvLog (const juce::File& csv);
     void loadCsvLog (juce::InputStream& csv);
     void loadDynamicMeasurements (const juce::XmlElement& element);
+    void loadSeries (LoudnessSeries&& points);
 
     /** Forgets the report: no points, no view, the summary of nothing. */
     void clear();

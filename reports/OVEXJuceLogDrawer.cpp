@@ -105,6 +105,12 @@ void OVEXJuceLogDrawer::loadDynamicMeasurements (const juce::XmlElement& element
     reportLoaded();
 }
 
+void OVEXJuceLogDrawer::loadSeries (LoudnessSeries&& points)
+{
+    history.loadSeries (std::move (points));
+    reportLoaded();
+}
+
 void OVEXJuceLogDrawer::clearReport()
 {
     history.clear();

@@ -30,6 +30,9 @@ public:
     /** Loads the short-term history kept in a report's "DynamicMeasurements" element. */
     void loadDynamicMeasurements (const juce::XmlElement& element);
 
+    /** Shows a history read elsewhere (the log page reads reports off the message thread). */
+    void loadSeries (LoudnessSeries&& points);
+
     /** Shows no report. Sends no change message: there is no summary to read. */
     void clearReport();
 
