@@ -105,9 +105,9 @@ void OVEXJuceLogDrawer::loadDynamicMeasurements (const juce::XmlElement& element
     reportLoaded();
 }
 
-void OVEXJuceLogDrawer::loadSeries (LoudnessSeries&& points)
+void OVEXJuceLogDrawer::loadSeries (LoudnessSeries& points, const juce::StringArray& summaryOfAll)
 {
-    history.loadSeries (std::move (points));
+    history.loadSeries (points, summaryOfAll);
     reportLoaded();
 }
 

@@ -252,7 +252,7 @@ void OVEXReport::applyFieldTexts()
 //==============================================================================
 void OVEXReport::readXmlReport (const juce::File& report)
 {
-    loader.load (report);
+    loader.load (report, { graph.getMomentaryHistogram().isGating(), graph.getShortTermHistogram().isGating() });
 }
 
 void OVEXReport::showReading (ReportReading& reading)
@@ -298,7 +298,7 @@ void OVEXReport::showReading (ReportReading& reading)
     if (const auto& peak = reading.texts[R::maxTruePeakValue])
         juce::Logger::writeToLog (*peak);
 
-    graph.loadSeries (std::move (reading.series));
+    graph.loadSeries (reading.series, reading.summaryOfAll);
 }
 
 void OVEXReport::changeListenerCallback (juce::ChangeBroadcaster* source)

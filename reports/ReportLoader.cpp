@@ -21,11 +21,12 @@ ReportLoader::~ReportLoader()
     cancelPendingUpdate();
 }
 
-void ReportLoader::load (const juce::File& report)
+void ReportLoader::load (const juce::File& report, SummaryGating gating)
 {
     {
         const juce::ScopedLock sl (lock);
         requested = report;
+        requestedGating = gating;
         requestedGeneration = ++latest;
     }
 
@@ -35,17 +36,23 @@ void ReportLoader::load (const juce::File& report)
 int ReportLoader::useTimeSlice()
 {
     juce::File report;
+    SummaryGating gating;
     juce::uint32 generation = 0;
+    std::vector<ReportReading> done;
 
     {
         const juce::ScopedLock sl (lock);
+        done.swap (shown);
 
         if (! requested.has_value())
             return idleMilliseconds;
 
         report = *std::exchange (requested, std::nullopt);
+        gating = requestedGating;
         generation = requestedGeneration;
     }
+
+    done.clear();
 
     if (beforeReading != nullptr)
         beforeReading();
@@ -53,7 +60,7 @@ int ReportLoader::useTimeSlice()
     if (! isLatest (generation))
         return 0;
 
-    auto reading = readReport (report, [this, generation] { return isLatest (generation); });
+    auto reading = readReport (report, gating, [this, generation] { return isLatest (generation); });
 
     if (! isLatest (generation))
         return 0;
@@ -81,6 +88,15 @@ void ReportLoader::handleAsyncUpdate()
         finished.reset();
     }
 
-    if (reading.has_value())
-        onRead (*reading);
+    if (! reading.has_value())
+        return;
+
+    onRead (*reading);
+
+    {
+        const juce::ScopedLock sl (lock);
+        shown.push_back (std::move (*reading));
+    }
+
+    loadingThread.moveToFrontOfQueue (this);
 }

@@ -7,11 +7,13 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <vector>
 
 /** Reads the reports the log page selects on its own "NOLV report loader" thread and hands each
     reading to the message thread. A load asked for while another is under way supersedes it: the
     earlier one stops at its next block and only the latest reading arrives. load() and onRead run
-    on the message thread. */
+    on the message thread; onRead may leave in the reading what it no longer needs, which goes on
+    the loader's thread. */
 class ReportLoader : private juce::TimeSliceClient,
                      private juce::AsyncUpdater
 {
@@ -19,7 +21,7 @@ public:
     explicit ReportLoader (std::function<void (ReportReading&)> onRead);
     ~ReportLoader() override;
 
-    void load (const juce::File& report);
+    void load (const juce::File& report, SummaryGating gating);
 
     /** Hands a finished reading over at once rather than at the next turn of the message loop. */
     void dispatchPendingReading() { handleUpdateNowIfNeeded(); }
@@ -43,9 +45,14 @@ private:
     // The load asked for and the reading finished, each with its generation, under lock.
     juce::CriticalSection lock;
     std::optional<juce::File> requested;
+    SummaryGating requestedGating;
     juce::uint32 requestedGeneration = 0;
     std::optional<ReportReading> finished;
     juce::uint32 finishedGeneration = 0;
+
+    // What onRead left of a reading (the history it replaced), freed here rather than on the
+    // message thread; under lock.
+    std::vector<ReportReading> shown;
 
     // Last, so that it stops before anything it uses goes.
     juce::TimeSliceThread loadingThread { "NOLV report loader" };

@@ -2,6 +2,7 @@
 
 #include "GuardedXml.h"
 #include "LevelHelpers.h"
+#include "LoudnessHistory.h"
 #include "RegularFileStream.h"
 #include "ReportText.h"
 #include "ReportXmlNames.h"
@@ -120,7 +121,7 @@ void readSummary (const juce::XmlElement& root, ReportReading& reading)
 }
 } // namespace
 
-ReportReading readReport (const juce::File& report, const std::function<bool()>& isWanted)
+ReportReading readReport (const juce::File& report, SummaryGating gating, const std::function<bool()>& isWanted)
 {
     ReportReading reading;
     reading.report = report;
@@ -156,5 +157,8 @@ ReportReading readReport (const juce::File& report, const std::function<bool()>&
             reading.series.readCsvLog (wanted);
     }
 
+    OVEXLoudnessHistogram momentary (gating.momentary), shortTerm (gating.shortTerm);
+    reading.summaryOfAll = LoudnessHistory::summarise (reading.series, 0, (juce::int64) reading.series.size() - 1,
+                                                       momentary, shortTerm);
     return reading;
 }

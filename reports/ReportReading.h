@@ -47,8 +47,17 @@ struct ReportReading
     /** From its "DynamicMeasurements" when it holds them, else from its CSV log (no points when
         there is none or it cannot be read). */
     LoudnessSeries series;
+
+    /** The graph's summary of the whole series, worked out here since it grows with the report. */
+    juce::StringArray summaryOfAll;
+};
+
+/** Whether the summary's histograms gate, as the graph's do when the report is asked for. */
+struct SummaryGating
+{
+    bool momentary = true, shortTerm = true;
 };
 
 /** Reads a report whose name ends in ".xml" exactly, through the XML guard, and its CSV log. The
     log is read while isWanted() says so; a reading stopped early is of no use. Any thread. */
-ReportReading readReport (const juce::File& report, const std::function<bool()>& isWanted);
+ReportReading readReport (const juce::File& report, SummaryGating gating, const std::function<bool()>& isWanted);
