@@ -3,9 +3,8 @@
 #include "GuardedXml.h"
 #include "PlatformPaths.h"
 
-#include <string_view>
-
 #include <cstdio>
+#include <string_view>
 
 #include <sys/stat.h>
 

@@ -20,10 +20,22 @@ juce::File reportFolderFor (const juce::String& folderText)
                                                    : juce::File::getCurrentWorkingDirectory().getChildFile (folderText);
 }
 
+namespace
+{
+/** The base name as one file name in the report folder that the log page lists: no path
+    separators, and no leading dot, which would hide it. */
+juce::String fileNameFor (const juce::String& baseName)
+{
+    auto name = baseName.replaceCharacters ("/\\", "__");
+    return name.startsWithChar ('.') ? "_" + name.substring (1) : name;
+}
+} // namespace
+
 juce::File makeReportFile (const juce::String& folderText, const juce::String& baseName, juce::Time start)
 {
     const auto folder = reportFolderFor (folderText);
-    const auto stem = (baseName.isNotEmpty() ? baseName : juce::String (defaultLogFileName)) + "_" + reportTimeStamp (start);
+    const auto stem = fileNameFor (baseName.isNotEmpty() ? baseName : juce::String (defaultLogFileName)) + "_"
+                    + reportTimeStamp (start);
 
     // A folder that cannot be made leaves the first name; the writers then say that it cannot be written.
     folder.createDirectory();

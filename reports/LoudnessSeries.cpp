@@ -1,6 +1,7 @@
 #include "LoudnessSeries.h"
 
 #include "OVEXLogEntry.h"
+#include "RegularFileStream.h"
 #include "ReportText.h"
 #include "ReportXmlNames.h"
 
@@ -16,20 +17,35 @@ constexpr const char* stampedTimeAttribute = "time";
 
 /** Calls onLine with every line that ends in LF, CR LF or CR, without its ending, reading the
     stream in blocks so a day-long log never sits in memory as one text. What follows the last
-    ending is dropped. */
+    ending is dropped, as is any line longer than maximumCsvLineBytes, and nothing past
+    maximumCsvBytes is read. */
 template <typename OnLine>
 void forEachEndedLine (juce::InputStream& in, OnLine&& onLine)
 {
     std::vector<char> block (1 << 16);
     std::string line;
     bool afterCr = false; // an LF right after a CR ends nothing: the two are one ending
+    bool overlong = false;
+    auto unread = LoudnessSeries::maximumCsvBytes;
 
-    for (;;)
+    const auto append = [&] (const char* from, const char* to)
     {
-        const auto got = in.read (block.data(), (int) block.size());
+        overlong = overlong || line.size() + (std::size_t) (to - from) > LoudnessSeries::maximumCsvLineBytes;
+
+        if (overlong)
+            line.clear();
+        else
+            line.append (from, to);
+    };
+
+    while (unread > 0)
+    {
+        const auto got = in.read (block.data(), (int) juce::jmin ((juce::int64) block.size(), unread));
 
         if (got <= 0)
             return;
+
+        unread -= got;
 
         const char* runStart = block.data();
         const char* const end = block.data() + got;
@@ -49,15 +65,19 @@ void forEachEndedLine (juce::InputStream& in, OnLine&& onLine)
 
             if (*p == '\n' || *p == '\r')
             {
-                line.append (runStart, p);
-                onLine (std::string_view (line));
+                append (runStart, p);
+
+                if (! overlong)
+                    onLine (std::string_view (line));
+
                 line.clear();
+                overlong = false;
                 afterCr = *p == '\r';
                 runStart = p + 1;
             }
         }
 
-        line.append (runStart, end);
+        append (runStart, end);
     }
 }
 
@@ -99,13 +119,29 @@ float readLevel (std::string_view text)
     return (float) juce::CharacterFunctions::readDoubleValue (reader);
 }
 
-/** Hands out one shared text for a run of equal texts, as consecutive rows share their second
+/** The text cut to maximumLabelBytes, never inside a UTF-8 character. */
+std::string_view labelOf (std::string_view text)
+{
+    if (text.size() <= LoudnessSeries::maximumLabelBytes)
+        return text;
+
+    auto length = LoudnessSeries::maximumLabelBytes;
+
+    while (length > 0 && (text[length] & 0xc0) == 0x80)
+        --length;
+
+    return text.substr (0, length);
+}
+
+/** Hands out one shared text for a run of equal labels, as consecutive rows share their second
     and their date. */
 class RepeatedText
 {
 public:
     const juce::String& of (std::string_view text)
     {
+        text = labelOf (text);
+
         if (text != bytes)
         {
             bytes.assign (text.data(), text.size());
@@ -137,17 +173,22 @@ void LoudnessSeries::add (float shortTermLevel, float momentaryLevel, const juce
     dates.push_back (date);
 }
 
-void LoudnessSeries::readCsvLog (const juce::File& csv)
+XmlRefusal LoudnessSeries::readCsvLog (const juce::File& csv)
 {
-    juce::FileInputStream in (csv);
+    RegularFileStream in (csv);
+    auto refusal = in.getRefusal();
 
-    if (! in.openedOk())
+    if (refusal == XmlRefusal::none && in.getTotalLength() > maximumCsvBytes)
+        refusal = XmlRefusal::tooLarge;
+
+    if (refusal != XmlRefusal::none)
     {
         clear();
-        return;
+        return refusal;
     }
 
     readCsvLog (in);
+    return XmlRefusal::none;
 }
 
 void LoudnessSeries::readCsvLog (juce::InputStream& csv)
@@ -195,6 +236,7 @@ void LoudnessSeries::readDynamicMeasurements (const juce::XmlElement& element)
             continue;
 
         const auto level = (float) child->getDoubleAttribute (reportXml::value);
-        add (std::isfinite (level) ? level : noValue, noValue, child->getStringAttribute (stampedTimeAttribute), noDate);
+        const auto time = labelOf (child->getStringAttribute (stampedTimeAttribute).toRawUTF8());
+        add (std::isfinite (level) ? level : noValue, noValue, juce::String::fromUTF8 (time.data(), (int) time.size()), noDate);
     }
 }

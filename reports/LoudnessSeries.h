@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GuardedXml.h"
+
 #include <juce_core/juce_core.h>
 
 #include <cstddef>
@@ -28,11 +30,20 @@ public:
     const juce::String& timeAt (std::size_t point) const noexcept { return times[point]; }
     const juce::String& dateAt (std::size_t point) const noexcept { return dates[point]; }
 
+    /** A day-long log is about 40 MB; its lines are under 100 bytes. */
+    static constexpr juce::int64 maximumCsvBytes = juce::int64 (2) << 30;
+    static constexpr std::size_t maximumCsvLineBytes = 4096;
+
+    /** Time and date texts are cut to this many bytes (whole characters). */
+    static constexpr std::size_t maximumLabelBytes = 256;
+
     /** Replaces the points with those of a CSV log: one point per momentary row, carrying the
         short-term value of the latest short-term row before it (noValue before the first). Lines
         may end in LF, CR LF or CR; a last line without an ending is still being written and is
-        left out. A missing or unreadable file gives no points. */
-    void readCsvLog (const juce::File& csv);
+        left out, as is a line longer than maximumCsvLineBytes. At most maximumCsvBytes are read.
+        The file is read only when it is a regular file no larger than that; otherwise it gives no
+        points and the returned reason (notRegularFile, tooLarge or unreadable). */
+    XmlRefusal readCsvLog (const juce::File& csv);
     void readCsvLog (juce::InputStream& csv);
 
     /** Replaces the points with the "ShortTermStampedValue" children of a "DynamicMeasurements"

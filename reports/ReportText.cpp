@@ -11,6 +11,11 @@ juce::String formatOneDecimal (float value)
     if (std::isinf (value))
         return value < 0.0f ? "-inf" : "inf";
 
+    // Past this every float is a whole number, so the framework's text, which rounds exact halves
+    // to even, is exact; the tenths below would overflow an integer from about 9.2e17.
+    if (std::abs (value) >= 1.0e15f)
+        return juce::String ((double) value, 1);
+
     // Rounding by hand: juce::String (x, 1) rounds exact halves to even.
     const auto tenths = (juce::int64) (std::abs ((double) value) * 10.0 + 0.5);
     juce::String text;
@@ -67,10 +72,5 @@ juce::String durationText (double seconds)
 
 juce::File csvCompanionOf (const juce::File& xmlReport)
 {
-    const auto extension = xmlReport.getFileExtension();
-
-    if (extension.isEmpty())
-        return xmlReport.withFileExtension (".csv");
-
-    return juce::File (xmlReport.getFullPathName().replace (extension, ".csv", false));
+    return xmlReport.withFileExtension (".csv");
 }

@@ -5,7 +5,7 @@
 // The text forms of reports, shared by the writers and the previewer so the two cannot drift.
 
 /** One digit after the point, halves rounded away from zero, "-" whenever the value is below 0
-    ("-0.0" for -0.02). Non-finite values give "-inf", "inf" or "nan". */
+    ("-0.0" for -0.02), for any finite value. Non-finite values give "-inf", "inf" or "nan". */
 juce::String formatOneDecimal (float value);
 
 /** Local date "5 Dec 2026". */
@@ -29,5 +29,5 @@ juce::String csvTypeWord (int type);
     Empty when the length is not finite or too long to describe. */
 juce::String durationText (double seconds);
 
-/** The CSV log that belongs to an XML report: every ".xml" in its path becomes ".csv". */
+/** The CSV log that belongs to an XML report: beside it, its extension (if any) replaced by ".csv". */
 juce::File csvCompanionOf (const juce::File& xmlReport);

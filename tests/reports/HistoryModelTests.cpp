@@ -70,6 +70,12 @@ TEST (HistoryCsv, OnePointPerMomentaryRowCarryingTheLatestShortTermValue)
         { "MomentaryLoudness, -23.1\n", { "-71 -23.1  / " } },
         { "MomentaryLoudness,-23.1,5 Dec 2026,9:07:03, extra\n", { first } },
         { "MomentaryLoudness, -23.1, 5 Dec 2026, 9:07:03 ShortTermLoudness\n", { "-71 -23.1 9:07:03 ShortTermLoudness / 5 Dec 2026" } },
+        { momentary ("-23.1") + csvRow ("MomentaryLoudness", "-1.0", std::string (70000, '9')) + momentary ("-21.0"),
+          { first, "-71 -21 9:07:03 / 5 Dec 2026" } }, // a line past the cap, across two reads, is left out
+        { csvRow ("MomentaryLoudness", "-23.1", std::string (250, 'x') + "\xc3\xa9\xc3\xa9\xc3\xa9"),
+          { "-71 -23.1 " + juce::String (std::string (250, 'x')) + juce::String::fromUTF8 ("\xc3\xa9\xc3\xa9\xc3\xa9") + " / 5 Dec 2026" } },
+        { csvRow ("MomentaryLoudness", "-23.1", std::string (253, 'x') + "\xc3\xa9\xc3\xa9"),
+          { "-71 -23.1 " + juce::String (std::string (253, 'x')) + juce::String::fromUTF8 ("\xc3\xa9") + " / 5 Dec 2026" } },
         { csvHeader, {} },
         { "", {} },
     };

@@ -24,6 +24,8 @@ TEST (ReportText, OneDecimalRoundsHalvesAwayFromZeroKeepsTheSignAndNamesNonFinit
     const std::pair<float, const char*> cases[] = {
         { 0.25f, "0.3" }, { -0.25f, "-0.3" }, { -1.25f, "-1.3" }, { -0.02f, "-0.0" }, { -0.05f, "-0.1" },
         { -0.0f, "0.0" }, { 12.96f, "13.0" }, { 3.0e9f, "3000000000.0" },
+        { 999999986991104.0f, "999999986991104.0" }, { 1.0e20f, "100000002004087734272.0" },
+        { -1.0e19f, "-9999999980506447872.0" },
         { nan, "nan" },   { inf, "inf" },     { -inf, "-inf" },
     };
 
@@ -69,6 +71,30 @@ TEST (DefaultLogLocations, EmptyFolderOrNameEachFallsBackOnItsOwnAndTheDefaultFo
     EXPECT_EQ (makeReportFile (temp.getFolder().getFullPathName(), "", reportMoment()),
                temp.getChildFile ("NOLV51Log_5_Dec_2026_9_7_3.xml"));
     stateFolder.deleteRecursively();
+}
+
+TEST (DefaultLogLocations, ABaseNameStaysInItsFolderAndListedAndTheCsvLogSitsBesideItsReport)
+{
+    const testsupport::ScopedTimeZone zone ("UTC0");
+    const testsupport::ScopedTemporaryFolder temp;
+    const auto folder = temp.getChildFile ("logs.xml.d");
+
+    const std::pair<const char*, const char*> cases[] = {
+        { "../../escape/x", "_._.._escape_x_5_Dec_2026_9_7_3.xml" },
+        { ".hidden", "_hidden_5_Dec_2026_9_7_3.xml" },
+        { "a\\b", "a_b_5_Dec_2026_9_7_3.xml" },
+    };
+
+    for (const auto& [baseName, fileName] : cases)
+    {
+        const auto report = makeReportFile (folder.getFullPathName(), baseName, reportMoment());
+        EXPECT_EQ (report, folder.getChildFile (fileName)) << baseName;
+        EXPECT_TRUE (report.existsAsFile()) << baseName;
+    }
+
+    EXPECT_EQ (temp.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1);
+    EXPECT_EQ (csvCompanionOf (folder.getChildFile ("r.xml")), folder.getChildFile ("r.csv"));
+    EXPECT_EQ (csvCompanionOf (folder.getChildFile ("r")), folder.getChildFile ("r.csv"));
 }
 
 TEST (DefaultLogLocations, EachReportClaimsANameNoReportOrCsvLogHasEvenFromProcessesStartedAtOnce)

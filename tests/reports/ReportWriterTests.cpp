@@ -96,7 +96,7 @@ using CsvLog = ReportWriters;
 using XmlReport = ReportWriters;
 using ReportLogger = ReportWriters;
 
-TEST_F (CsvLog, EntriesWaitForTheLogFileThenGoByteExactUnderAHeaderIntoFoldersItMakesWithXmlInTheirNamesBecomingCsv)
+TEST_F (CsvLog, EntriesWaitForTheLogFileThenGoByteExactUnderAHeaderBesideTheReportInFoldersItMakes)
 {
     makeCsvWriter ({});
     csvWriter->pushEntry ({ OVEXLogEntry::momentary, -23.1f, reportMoment() });
@@ -108,10 +108,10 @@ TEST_F (CsvLog, EntriesWaitForTheLogFileThenGoByteExactUnderAHeaderIntoFoldersIt
     csvWriter->setLogFile (temp.getChildFile ("a.xml/b/r.xml"));
     EXPECT_EQ (csvWriter->useTimeSlice(), 0);
     EXPECT_EQ (csvWriter->useTimeSlice(), 100);
-    EXPECT_EQ (readBytes (temp.getChildFile ("a.csv/b/r.csv")), csvHeader + "MomentaryLoudness, -23.1, 5 Dec 2026, 9:07:03\r\n"
+    EXPECT_EQ (readBytes (temp.getChildFile ("a.xml/b/r.csv")), csvHeader + "MomentaryLoudness, -23.1, 5 Dec 2026, 9:07:03\r\n"
                                                                           "ShortTermLoudness, -5.0, 5 Dec 2026, 15:30:00\r\n"
                                                                           "ShortTermLoudness, -0.0, 5 Dec 2026, 0:07:03\r\n");
-    EXPECT_FALSE (temp.getChildFile ("a.xml").exists());
+    EXPECT_FALSE (temp.getChildFile ("a.csv").exists());
 }
 
 TEST_F (CsvLog, RingHolds1023AQuarterIsWrittenPerTurnAndDestructionWritesTheRestInPushOrder)

@@ -1,0 +1,162 @@
+#include "LoudnessSeries.h"
+#include "SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <iostream>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+/** One hostile case: setUp puts files in the row's folder (a temporary home of its own), run
+    meets them with the program's own code and says what went wrong, or nothing. */
+struct HostileFileRow
+{
+    const char* name;
+    std::function<void (const juce::File& folder)> setUp;
+    std::function<juce::String (const juce::File& folder)> run;
+};
+
+// Every row's work takes milliseconds; a hang, or a start that takes time in the square of a
+// count, does not end within this.
+constexpr unsigned rowTimeLimitSeconds = 20;
+
+/** In the row's own process; its exit status is the verdict. */
+[[noreturn]] void runInThisProcess (const HostileFileRow& row)
+{
+   #if ! defined(__SANITIZE_ADDRESS__) && ! defined(__SANITIZE_THREAD__)
+    const rlimit addressSpace { 1ul << 30, 1ul << 30 };
+    ::setrlimit (RLIMIT_AS, &addressSpace);
+   #endif
+    ::alarm (rowTimeLimitSeconds);
+
+    // The shared test main gave this process a temporary home of its own.
+    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+    row.setUp (home);
+    const auto failure = row.run (home);
+    home.deleteRecursively();
+    std::cerr << failure << std::endl;
+    std::_Exit (failure.isEmpty() ? 0 : 1);
+}
+
+// The settings file as the application opens it at start, with the device setup read as the
+// main window reads it.
+const std::string settingsHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n<VALUE name=\"windowX\" val=\"12\"/>\n";
+
+std::function<void (const juce::File&)> settingsOf (const std::function<std::string()>& text)
+{
+    return [text] (const juce::File&)
+    {
+        getSettingsFile().getParentDirectory().createDirectory();
+        const auto bytes = text();
+        getSettingsFile().replaceWithData (bytes.data(), bytes.size());
+    };
+}
+
+std::string repeated (const std::string& text, int times)
+{
+    std::string result;
+
+    for (int i = 0; i < times; ++i)
+        result += text;
+
+    return result;
+}
+
+juce::String keptAsideWithDefaults (const juce::File&)
+{
+    const auto settings = openSettingsFile();
+    const auto file = getSettingsFile();
+
+    if (! file.getSiblingFile ("NOLV51.prefs.damaged").exists())
+        return "the file was not kept as NOLV51.prefs.damaged";
+
+    return settings->getAllProperties().size() == 0 && readStoredAudioSetup (*settings) == nullptr && file.getSize() == 0
+               ? ""
+               : "the program did not start from default settings";
+}
+
+const HostileFileRow rows[] = {
+    { "settings file nesting 100,000 levels under the size limit",
+      settingsOf ([] { return settingsHead + repeated ("<a>", 100000) + repeated ("</a>", 100000) + "</PROPERTIES>\n"; }),
+      keptAsideWithDefaults },
+    { "device setup nesting 40,000 levels inside its escaped value",
+      settingsOf ([]
+      {
+          return settingsHead + "<VALUE name=\"audioSetup\" val=\"" + repeated ("&lt;a&gt;", 40000)
+               + repeated ("&lt;/a&gt;", 40000) + "\"/>\n</PROPERTIES>\n";
+      }),
+      [] (const juce::File&) -> juce::String
+      {
+          const auto settings = openSettingsFile();
+          return readStoredAudioSetup (*settings) == nullptr && settings->getIntValue ("windowX") == 12
+                     ? ""
+                     : "the device setup was taken, or the other settings lost";
+      } },
+    { "settings file whose document type names /dev/zero, with one undeclared entity",
+      settingsOf ([]
+      {
+          return std::string ("<?xml version=\"1.0\"?>\n<!DOCTYPE PROPERTIES SYSTEM \"/dev/zero\">\n<PROPERTIES>\n"
+                              "<VALUE name=\"windowX\" val=\"&x;\"/>\n</PROPERTIES>\n");
+      }),
+      keptAsideWithDefaults },
+    { "settings file that is a FIFO",
+      [] (const juce::File&)
+      {
+          getSettingsFile().getParentDirectory().createDirectory();
+          ::mkfifo (getSettingsFile().getFullPathName().toRawUTF8(), 0600);
+      },
+      keptAsideWithDefaults },
+    { "settings file of 29,500 keys under the size limit",
+      settingsOf ([]
+      {
+          auto text = settingsHead;
+
+          for (int i = 0; i < 29500; ++i)
+              text += "<VALUE name=\"key" + std::to_string (i) + "\" val=\"1\"/>\n";
+
+          return text + "</PROPERTIES>\n";
+      }),
+      keptAsideWithDefaults },
+    { "settings file nesting <a v=\"</b>\"> past the depth bound",
+      settingsOf ([] { return settingsHead + repeated ("<a v=\"</b>\">", 80000) + "</PROPERTIES>\n"; }),
+      keptAsideWithDefaults },
+    { "CSV logs that are a FIFO or lead to /dev/zero or /dev/urandom, read on their own",
+      [] (const juce::File& folder)
+      {
+          ::mkfifo (folder.getChildFile ("fifo.csv").getFullPathName().toRawUTF8(), 0600);
+          ::symlink ("/dev/zero", folder.getChildFile ("zero.csv").getFullPathName().toRawUTF8());
+          ::symlink ("/dev/urandom", folder.getChildFile ("random.csv").getFullPathName().toRawUTF8());
+      },
+      [] (const juce::File& folder) -> juce::String
+      {
+          for (auto* name : { "fifo.csv", "zero.csv", "random.csv" })
+          {
+              LoudnessSeries series;
+
+              if (series.readCsvLog (folder.getChildFile (name)) != XmlRefusal::notRegularFile || ! series.isEmpty())
+                  return juce::String (name) + " was read";
+          }
+
+          return {};
+      } },
+};
+} // namespace
+
+TEST (HostileFiles, NeitherCrashNorHangNorExhaustMemoryAndLeaveDefaultsOrAnAsideCopy)
+{
+    // The test binary is run again for each row, so no row meets a thread, timer or file that the
+    // test process or another row left behind.
+    GTEST_FLAG_SET (death_test_style, "threadsafe");
+
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE (row.name);
+        EXPECT_EXIT (runInThisProcess (row), testing::ExitedWithCode (0), "");
+    }
+}
