@@ -150,10 +150,11 @@ ReportReading readReport (const juce::File& report, SummaryGating gating, const 
     }
     else
     {
+        // Opened here rather than by the series, so that the reading can stop part way.
         RegularFileStream csv (csvCompanionOf (report));
         WantedStream wanted (csv, isWanted);
 
-        if (csv.getRefusal() == XmlRefusal::none)
+        if (csv.getRefusal() == XmlRefusal::none && csv.getTotalLength() <= LoudnessSeries::maximumCsvBytes)
             reading.series.readCsvLog (wanted);
     }
 
