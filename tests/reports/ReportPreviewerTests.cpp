@@ -153,6 +153,12 @@ TEST_F (ReportPreviewer, RunningReportShowsWhatItsXmlHoldsThenTheGraphsValues)
     EXPECT_EQ (text ("maxShortTermUnit"), "LUFS");
     EXPECT_EQ (text ("maxTruePeakValue"), "-");
     EXPECT_EQ (broadcasts.take (previewer), 0) << "reading a report changes no setting";
+
+    // Summarised with the graph's gating as it stands when the report is asked for.
+    previewer.getLogDrawer().getMomentaryHistogram().setGating (false);
+    show (write ("ungated", { -20.0f, -40.0f }, false));
+    previewer.getLogDrawer().dispatchPendingMessages();
+    EXPECT_EQ (text ("integratedValue"), "-23.0");
 }
 
 TEST_F (ReportPreviewer, FinishedReportShowsItsSummaryAndNoHistoryWithoutALog)
