@@ -255,10 +255,11 @@ TEST_F (ReportPreviewer, SelectingReturnsAtOnceAndOnlyTheLastOfTwoQuickSelection
         ++arrivals;
         released = latch.wait (20000) && released;
     };
-    const juce::ScopeGuard stopLoader { [this]
+    const juce::ScopeGuard stopLoader { [&]
     {
         latch.signal();
         previewer.getLoader().getLoadingThread().stopThread (5000);
+        previewer.getLogDrawer().removeChangeListener (&graphMessages);
     } };
     previewer.getLoader().getLoadingThread().startThread();
 
@@ -266,9 +267,9 @@ TEST_F (ReportPreviewer, SelectingReturnsAtOnceAndOnlyTheLastOfTwoQuickSelection
     ASSERT_TRUE (testsupport::waitUntil ([&] { return arrivals == 1; }));
     EXPECT_EQ (text ("title"), "") << "read on the message thread";
 
-    bool turned = false;
-    juce::MessageManager::callAsync ([&turned] { turned = true; });
-    EXPECT_TRUE (viewertest::turnMessageLoopUntil ([&] { return turned; })) << "while the loader is held";
+    const auto turned = std::make_shared<bool> (false);
+    juce::MessageManager::callAsync ([turned] { *turned = true; });
+    EXPECT_TRUE (viewertest::turnMessageLoopUntil ([turned] { return *turned; })) << "while the loader is held";
 
     previewer.readXmlReport (second);
     latch.signal();
@@ -279,7 +280,6 @@ TEST_F (ReportPreviewer, SelectingReturnsAtOnceAndOnlyTheLastOfTwoQuickSelection
     EXPECT_EQ (text ("title"), "second");
     EXPECT_EQ (previewer.getLogDrawer().getHistory().getNumPoints(), 5);
     EXPECT_EQ (graphMessages.take (previewer.getLogDrawer()), 1) << "the first report's history never arrived";
-    previewer.getLogDrawer().removeChangeListener (&graphMessages);
 }
 
 //==============================================================================
