@@ -111,6 +111,9 @@ public:
     bool startRemoteServer (float port);
     void stopRemoteServer();
 
+    /** The XML of the open report; none while no report is open. Message thread. */
+    juce::File getOpenReport() const { return reportSession.getOpenReport(); }
+
     /** Where a report whose files cannot be written is told, on the message thread. */
     void setReportProblemHandler (ReportSession::ProblemHandler handler) { reportSession.setProblemHandler (std::move (handler)); }
 

@@ -49,6 +49,7 @@ public:
     /** Completes the open report with its end values; nothing when none is open. */
     void finish();
     bool isOpen() const noexcept { return owned != nullptr; }
+    juce::File getOpenReport() const { return owned != nullptr ? ownedNotices.report : juce::File(); }
 
     /** Told on the message thread, within a second, when a report's files cannot be written
         ("Report cannot be written", "<path>: <reason>"), and when they are written again; once each

@@ -70,17 +70,31 @@ void LoudnessHistory::loadDynamicMeasurements (const juce::XmlElement& element)
     seriesLoaded();
 }
 
+void LoudnessHistory::loadSeries (LoudnessSeries& points, const juce::StringArray& summaryOfAll)
+{
+    std::swap (series, points);
+    seriesLoaded (&summaryOfAll);
+}
+
 void LoudnessHistory::clear()
 {
     series.clear();
     seriesLoaded();
 }
 
-void LoudnessHistory::seriesLoaded()
+void LoudnessHistory::seriesLoaded (const juce::StringArray* summaryOfAll)
 {
     clearView();
     viewFirstIndex = viewLastIndex = 0;
     buildZoomLevels();
+
+    if (summaryOfAll != nullptr)
+        summary = *summaryOfAll;
+    else
+        updateRangeSummary (0, getNumPoints() - 1);
+
+    startMarkerIndex = 0;
+    endMarkerIndex = juce::jmax ((juce::int64) 0, getNumPoints() - 1);
 
     if (getNumPoints() > 0)
         zoomToFit();
@@ -129,10 +143,6 @@ void LoudnessHistory::buildZoomLevels()
         const float count = points > 0 ? (float) points / f : 0.0f;
         entryCounts.push_back ((juce::int64) std::ceil ((double) count));
     }
-
-    updateRangeSummary (0, points - 1);
-    startMarkerIndex = 0;
-    endMarkerIndex = juce::jmax ((juce::int64) 0, points - 1);
 }
 
 float LoudnessHistory::getZoomFactor (int level) const
@@ -284,20 +294,21 @@ void LoudnessHistory::endMarkerMovedTo (int x)
 }
 
 //==============================================================================
-juce::String LoudnessHistory::positionText (juce::int64 point) const
-{
-    return series.dateAt ((size_t) point) + " " + series.timeAt ((size_t) point);
-}
-
 void LoudnessHistory::updateRangeSummary (juce::int64 from, juce::int64 to)
 {
-    const auto points = getNumPoints();
+    summary = summarise (series, from, to, momentaryHistogram, shortTermHistogram);
+}
+
+juce::StringArray LoudnessHistory::summarise (const LoudnessSeries& series, juce::int64 from, juce::int64 to,
+                                              OVEXLoudnessHistogram& momentaryHistogram,
+                                              OVEXLoudnessHistogram& shortTermHistogram)
+{
+    const auto points = (juce::int64) series.size();
 
     if (points == 0)
     {
         const juce::String none;
-        summary = { formatOneDecimal (noLoudnessValue), formatOneDecimal (noLoudnessValue), none, "-", none, "-", none, none, none };
-        return;
+        return { formatOneDecimal (noLoudnessValue), formatOneDecimal (noLoudnessValue), none, "-", none, "-", none, none, none };
     }
 
     const auto first = juce::jlimit ((juce::int64) 0, points - 1, from);
@@ -335,13 +346,16 @@ void LoudnessHistory::updateRangeSummary (juce::int64 from, juce::int64 to)
     const auto seconds = secondsOfDay (series.timeAt ((size_t) last)) - secondsOfDay (series.timeAt ((size_t) first))
                        + (startDate != endDate ? 86400.0 : 0.0);
 
-    summary = { formatOneDecimal (momentaryHistogram.getIntegratedLoudness()),
-                formatOneDecimal (shortTermHistogram.getLoudnessRange().range),
-                durationText (seconds),
-                maximumText (shortTermMax),
-                positionText (shortTermMaxPoint),
-                maximumText (momentaryMax),
-                positionText (momentaryMaxPoint),
-                positionText (first),
-                positionText (last) };
+    const auto positionText = [&series] (juce::int64 point)
+    { return series.dateAt ((size_t) point) + " " + series.timeAt ((size_t) point); };
+
+    return { formatOneDecimal (momentaryHistogram.getIntegratedLoudness()),
+             formatOneDecimal (shortTermHistogram.getLoudnessRange().range),
+             durationText (seconds),
+             maximumText (shortTermMax),
+             positionText (shortTermMaxPoint),
+             maximumText (momentaryMax),
+             positionText (momentaryMaxPoint),
+             positionText (first),
+             positionText (last) };
 }

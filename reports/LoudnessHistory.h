@@ -46,6 +46,11 @@ public:
     void loadCsvLog (juce::InputStream& csv);
     void loadDynamicMeasurements (const juce::XmlElement& element);
 
+    /** Loads points read elsewhere with the summary of all of them as summarise() gives it, so
+        that no work here grows with the report; the points shown before are left in points, for
+        the caller to free where it likes. */
+    void loadSeries (LoudnessSeries& points, const juce::StringArray& summaryOfAll);
+
     /** Forgets the report: no points, no view, the summary of nothing. */
     void clear();
 
@@ -122,6 +127,11 @@ public:
     /** Summarises the points from..to (brought into range) into the nine texts. */
     void updateRangeSummary (juce::int64 from, juce::int64 to);
 
+    /** The nine texts of a series' points from..to (brought into range), counted into the given
+        histograms; what updateRangeSummary shows. Any thread. */
+    static juce::StringArray summarise (const LoudnessSeries& series, juce::int64 from, juce::int64 to,
+                                        OVEXLoudnessHistogram& momentaryHistogram, OVEXLoudnessHistogram& shortTermHistogram);
+
     /** The nine texts in SummaryText order; loudness texts have one decimal, a missing maximum is "-",
         positions, start and end read date, blank, time. */
     const juce::StringArray& getRangeSummary() const noexcept { return summary; }
@@ -130,13 +140,12 @@ public:
     OVEXLoudnessHistogram& getShortTermHistogram() noexcept { return shortTermHistogram; }
 
 private:
-    void seriesLoaded();
+    void seriesLoaded (const juce::StringArray* summaryOfAll = nullptr);
     void buildZoomLevels();
     void zoomTo (int newLevel, int column);
     void setMarkerRange (juce::int64 start, int level);
     int markerXFor (juce::int64 index, bool isEndMarker) const;
     juce::int64 pointAtMarkerX (int x) const;
-    juce::String positionText (juce::int64 point) const;
 
     const int plotWidth, plotHeight;
     LoudnessSeries series;

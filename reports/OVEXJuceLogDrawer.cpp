@@ -105,6 +105,12 @@ void OVEXJuceLogDrawer::loadDynamicMeasurements (const juce::XmlElement& element
     reportLoaded();
 }
 
+void OVEXJuceLogDrawer::loadSeries (LoudnessSeries& points, const juce::StringArray& summaryOfAll)
+{
+    history.loadSeries (points, summaryOfAll);
+    reportLoaded();
+}
+
 void OVEXJuceLogDrawer::clearReport()
 {
     history.clear();

@@ -30,6 +30,10 @@ public:
     /** Loads the short-term history kept in a report's "DynamicMeasurements" element. */
     void loadDynamicMeasurements (const juce::XmlElement& element);
 
+    /** Shows a history read elsewhere with the summary of all of it (see LoudnessHistory::loadSeries);
+        the history shown before is left in points. */
+    void loadSeries (LoudnessSeries& points, const juce::StringArray& summaryOfAll);
+
     /** Shows no report. Sends no change message: there is no summary to read. */
     void clearReport();
 

@@ -1,14 +1,9 @@
 #include "OVEXReport.h"
 
 #include "DefaultLogLocations.h"
-#include "LevelHelpers.h"
 #include "NolvColours.h"
 #include "NolvResources.h"
 #include "NolvWidgets.h"
-#include "ReportText.h"
-#include "ReportXmlNames.h"
-
-#include <cmath>
 
 namespace
 {
@@ -21,7 +16,7 @@ struct Placement
 };
 
 constexpr Placement pageLayout[] = {
-    { "fileTree", 12, 25, 230, 270 },
+    { "reportList", 12, 25, 230, 270 },
     { "folderField", 270, 27, 221, 30 },
     { "browse", 491, 27, 82, 30 },
     { "nameField", 626, 27, 221, 30 },
@@ -63,29 +58,6 @@ constexpr Placement pageLayout[] = {
 
 constexpr int graphWidth = 1000, graphHeight = 370;
 constexpr float graphLimit = -10.0f;
-
-/** The number a level attribute holds; text that is no number counts as 0.0. */
-float levelOf (const juce::String& text)
-{
-    const auto level = (float) text.getDoubleValue();
-    return std::isfinite (level) ? level : 0.0f;
-}
-
-/** A level attribute as the summary shows it: one decimal, or "-" while it is still empty (an unset
-    level would otherwise read 0.0, the loudest level there is). */
-juce::String levelText (const juce::XmlElement& element)
-{
-    const auto text = element.getStringAttribute (reportXml::value);
-    return text.isEmpty() ? juce::String ("-") : formatOneDecimal (levelOf (text));
-}
-
-/** A true peak that never rose above the floor has no value to show. */
-juce::String truePeakText (const juce::XmlElement& element)
-{
-    const auto text = element.getStringAttribute (reportXml::value);
-    const auto level = levelOf (text);
-    return text.isNotEmpty() && level > noLoudnessValue ? formatOneDecimal (level) : juce::String ("-");
-}
 
 std::unique_ptr<juce::DrawableButton> makeFaceButton (NolvImageId normal, NolvImageId pressed, bool isToggle)
 {
@@ -163,14 +135,14 @@ OVEXReport::OVEXReport (const juce::Font& labelFont)
     addAndMakeVisible (*resolutionToggle);
     showActiveCaption (highResolutionCaption, lowResolutionCaption);
 
-    // Set on the tree itself: in a shared colour table they would also reach the folder chooser.
-    fileTree.setColour (juce::TreeView::backgroundColourId, juce::Colours::black);
-    fileTree.setColour (juce::DirectoryContentsDisplayComponent::textColourId, juce::Colours::white);
-    fileTree.setColour (juce::DirectoryContentsDisplayComponent::highlightColourId, nolvColours::frame);
-    fileTree.setColour (juce::DirectoryContentsDisplayComponent::highlightedTextColourId, juce::Colours::white);
-    fileTree.setComponentID ("fileTree");
-    fileTree.addListener (this);
-    addAndMakeVisible (fileTree);
+    // Set on the list itself: in a shared colour table they would also reach the folder chooser.
+    folderList.setColour (juce::ListBox::backgroundColourId, juce::Colours::black);
+    folderList.setColour (juce::DirectoryContentsDisplayComponent::textColourId, juce::Colours::white);
+    folderList.setColour (juce::DirectoryContentsDisplayComponent::highlightColourId, nolvColours::frame);
+    folderList.setColour (juce::DirectoryContentsDisplayComponent::highlightedTextColourId, juce::Colours::white);
+    folderList.setComponentID ("reportList");
+    folderList.onSelect = [this] (const juce::File& report) { readXmlReport (report); };
+    addAndMakeVisible (folderList);
 
     graph.setComponentID ("graph");
     graph.addChangeListener (this);
@@ -207,9 +179,8 @@ OVEXReport::OVEXReport (const juce::Font& labelFont)
     addAndMakeVisible (*seriesToggle);
     showActiveCaption (shortTermCaption, momentaryCaption);
 
-    directoryList.setDirectory (juce::File::getSpecialLocation (juce::File::userHomeDirectory), true, true);
+    folderList.setFolder (juce::File::getSpecialLocation (juce::File::userHomeDirectory));
     setSize (864, 768);
-    scanThread.startThread();
 }
 
 OVEXReport::~OVEXReport()
@@ -217,7 +188,6 @@ OVEXReport::~OVEXReport()
     limitSlider.setLookAndFeel (nullptr);
     tooltipWindow.setLookAndFeel (nullptr);
     graph.removeChangeListener (this);
-    fileTree.removeListener (this);
 }
 
 void OVEXReport::addLabel (juce::Label& label, const char* id, const juce::String& text, float fontHeight)
@@ -244,7 +214,7 @@ void OVEXReport::setLogFolder (const juce::String& folderText)
 
     currentLogFolder = folderText;
     folderField.setText (folderText, juce::dontSendNotification);
-    directoryList.setDirectory (reportFolderFor (folderText), true, true);
+    folderList.setFolder (reportFolderFor (folderText));
 }
 
 void OVEXReport::setLogName (const juce::String& nameText)
@@ -264,7 +234,12 @@ void OVEXReport::setLimitSliderColours (juce::Colour background, juce::Colour th
 
 void OVEXReport::refreshFileList()
 {
-    directoryList.refresh();
+    folderList.visit();
+}
+
+void OVEXReport::reportWritten (const juce::File& report)
+{
+    folderList.reportWritten (report);
 }
 
 void OVEXReport::applyFieldTexts()
@@ -275,101 +250,55 @@ void OVEXReport::applyFieldTexts()
 }
 
 //==============================================================================
-void OVEXReport::selectionChanged()
-{
-    const auto file = fileTree.getSelectedFile (0);
-
-    // The list's wildcard ignores case; reports are only ever written as ".xml".
-    if (file.getFileExtension() == ".xml")
-        readXmlReport (file);
-}
-
 void OVEXReport::readXmlReport (const juce::File& report)
 {
-    reportFile = report;
-    const auto root = juce::parseXML (report);
-
-    if (root == nullptr)
-        return;
-
-    const auto show = [] (juce::Label& label, const juce::String& text) { label.setText (text, juce::dontSendNotification); };
-
-    if (root->getChildByName (reportXml::title) != nullptr)
-        show (title, report.getFileNameWithoutExtension());
-
-    // Each group is a chain: an element missing stops its group, and the labels after it keep their texts.
-    if (auto* interval = root->getChildByName (reportXml::interval))
-    {
-        if (auto* startTime = interval->getChildByName (reportXml::startTime))
-        {
-            show (start, startTime->getStringAttribute (reportXml::value));
-
-            if (auto* stopTime = startTime->getNextElementWithTagName (reportXml::stopTime))
-            {
-                show (end, stopTime->getStringAttribute (reportXml::value));
-
-                if (auto* upTime = stopTime->getNextElementWithTagName (reportXml::upTime))
-                {
-                    show (firstDuration, upTime->getStringAttribute (reportXml::value));
-                    show (secondDuration, upTime->getStringAttribute (reportXml::value));
-                }
-            }
-        }
-    }
-
-    if (auto* measurements = root->getChildByName (reportXml::measurements))
-    {
-        if (auto* integrated = measurements->getChildByName (reportXml::integratedLoudness))
-        {
-            show (integratedValue, levelText (*integrated));
-            show (integratedUnit, integrated->getStringAttribute (reportXml::unit));
-            show (limitUnit, integratedUnit.getText());
-
-            if (auto* range = integrated->getNextElementWithTagName (reportXml::loudnessRange))
-            {
-                show (rangeValue, levelText (*range));
-                show (rangeUnit, range->getStringAttribute (reportXml::unit));
-
-                if (auto* maxShortTerm = range->getNextElementWithTagName (reportXml::maxShortTerm))
-                {
-                    show (maxShortTermValue, levelText (*maxShortTerm));
-                    show (maxShortTermUnit, maxShortTerm->getStringAttribute (reportXml::unit));
-                    show (maxShortTermPosition, maxShortTerm->getStringAttribute (reportXml::maxTime));
-
-                    if (auto* maxMomentary = maxShortTerm->getNextElementWithTagName (reportXml::maxMomentary))
-                    {
-                        show (maxMomentaryValue, levelText (*maxMomentary));
-                        show (maxMomentaryUnit, maxMomentary->getStringAttribute (reportXml::unit, "-"));
-                        show (maxMomentaryPosition, maxMomentary->getStringAttribute (reportXml::maxTime));
-
-                        if (auto* maxTruePeak = maxMomentary->getNextElementWithTagName (reportXml::maxTruePeak))
-                        {
-                            const auto peak = truePeakText (*maxTruePeak);
-                            juce::Logger::writeToLog (peak);
-                            show (maxTruePeakValue, peak);
-                            show (maxTruePeakUnit, maxTruePeak->getStringAttribute (reportXml::unit));
-                            show (maxTruePeakPosition, maxTruePeak->getStringAttribute (reportXml::maxTime));
-                        }
-                    }
-                }
-            }
-        }
-    }
-
-    if (auto* dynamicMeasurements = root->getChildByName (LoudnessSeries::dynamicMeasurementsTag))
-        graph.loadDynamicMeasurements (*dynamicMeasurements);
-    else
-        readCsvCompanion();
+    loader.load (report, { graph.getMomentaryHistogram().isGating(), graph.getShortTermHistogram().isGating() });
 }
 
-void OVEXReport::readCsvCompanion()
+void OVEXReport::showReading (ReportReading& reading)
 {
-    const auto csv = csvCompanionOf (reportFile);
+    using R = ReportReading;
+    const std::pair<R::Text, juce::Label*> shownIn[] = {
+        { R::title, &title },
+        { R::start, &start },
+        { R::end, &end },
+        { R::duration, &firstDuration },
+        { R::duration, &secondDuration },
+        { R::integratedValue, &integratedValue },
+        { R::integratedUnit, &integratedUnit },
+        { R::integratedUnit, &limitUnit },
+        { R::rangeValue, &rangeValue },
+        { R::rangeUnit, &rangeUnit },
+        { R::maxShortTermValue, &maxShortTermValue },
+        { R::maxShortTermUnit, &maxShortTermUnit },
+        { R::maxShortTermPosition, &maxShortTermPosition },
+        { R::maxMomentaryValue, &maxMomentaryValue },
+        { R::maxMomentaryUnit, &maxMomentaryUnit },
+        { R::maxMomentaryPosition, &maxMomentaryPosition },
+        { R::maxTruePeakValue, &maxTruePeakValue },
+        { R::maxTruePeakUnit, &maxTruePeakUnit },
+        { R::maxTruePeakPosition, &maxTruePeakPosition },
+    };
 
-    if (csv.existsAsFile())
-        graph.loadCsvLines (csv);
-    else
+    // Another report's values must never stand under this one's name.
+    if (reading.refusal.isNotEmpty())
+    {
+        for (const auto& [text, label] : shownIn)
+            label->setText ({}, juce::dontSendNotification);
+
+        title.setText (reading.report.getFileName() + ": cannot be read (" + reading.refusal + ")", juce::dontSendNotification);
         graph.clearReport();
+        return;
+    }
+
+    for (const auto& [text, label] : shownIn)
+        if (const auto& value = reading.texts[(size_t) text])
+            label->setText (*value, juce::dontSendNotification);
+
+    if (const auto& peak = reading.texts[R::maxTruePeakValue])
+        juce::Logger::writeToLog (*peak);
+
+    graph.loadSeries (reading.series, reading.summaryOfAll);
 }
 
 void OVEXReport::changeListenerCallback (juce::ChangeBroadcaster* source)

@@ -2,6 +2,8 @@
 
 #include "NolvLookAndFeel.h"
 #include "OVEXJuceLogDrawer.h"
+#include "ReportFolderList.h"
+#include "ReportLoader.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -12,10 +14,9 @@
     loudness history, and lets the user choose the folder and base name of new reports. It reads
     reports and writes nothing; a folder or name the user applies leaves it as a change message,
     after which the owner reads getLogFolderText() and getLogNameText(). Message thread only; the
-    folder is scanned on the previewer's own "NOLV file previewer" thread. */
+    folder is listed and reports are read on threads of their own, so no file holds the window. */
 class OVEXReport : public juce::Component,
                    public juce::Button::Listener,
-                   public juce::FileBrowserListener,
                    public juce::Slider::Listener,
                    public juce::TextEditor::Listener,
                    public juce::SettableTooltipClient,
@@ -41,21 +42,21 @@ public:
     const juce::String& getLogFolderText() const noexcept { return logFolderText; }
     const juce::String& getLogNameText() const noexcept { return logNameText; }
 
-    /** Scans the folder again, so that reports written since the last scan are listed. */
+    /** Lists the folder again if another program changed it since it was last listed. */
     void refreshFileList();
 
+    /** Tells the page of a report the program wrote or wrote again, which is listed without
+        listing the folder again. */
+    void reportWritten (const juce::File& report);
+
     OVEXJuceLogDrawer& getLogDrawer() noexcept { return graph; }
+    ReportFolderList& getFolderList() noexcept { return folderList; }
+    ReportLoader& getLoader() noexcept { return loader; }
 
-    /** The folder's list of reports; its scan runs as a client of the previewer's thread. */
-    juce::DirectoryContentsList& getDirectoryList() noexcept { return directoryList; }
-
-    /** Shows a report's summary, then its history: from its "DynamicMeasurements" when it holds
-        them, else from its CSV log. A file that does not parse changes nothing. */
+    /** Reads a report on the loader's thread, as selecting its row does. Once read, its summary
+        and its history (from its "DynamicMeasurements" when it holds them, else from its CSV log)
+        are shown; a report that cannot be read clears them and says why in the title. */
     void readXmlReport (const juce::File& report);
-
-    /** Loads the CSV log of the last report read into the graph, or clears the graph when there is
-        none, so that no report is ever shown with another's history. */
-    void readCsvCompanion();
 
     /** Takes the folder and name fields as the applied texts and announces them. */
     void applyFieldTexts();
@@ -64,10 +65,6 @@ public:
     void paint (juce::Graphics&) override;
     void resized() override;
     void buttonClicked (juce::Button*) override;
-    void selectionChanged() override;
-    void fileClicked (const juce::File&, const juce::MouseEvent&) override {}
-    void fileDoubleClicked (const juce::File&) override {}
-    void browserRootChanged (const juce::File&) override {}
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
     void sliderValueChanged (juce::Slider*) override;
     void textEditorReturnKeyPressed (juce::TextEditor&) override;
@@ -77,6 +74,7 @@ private:
     void attachLabel (juce::Label& label, const char* id, const juce::String& text, juce::Label& owner);
     void browseForFolder();
     void showActiveCaption (juce::Label& active, juce::Label& inactive);
+    void showReading (ReportReading& reading);
 
     // First, so that it outlives the slider and the tooltip window it is attached to.
     NolvLookAndFeel lookAndFeel;
@@ -98,15 +96,8 @@ private:
     juce::Label highResolutionCaption, lowResolutionCaption;
     std::unique_ptr<juce::DrawableButton> resolutionToggle;
 
-    // The filter is declared before the list and the thread: the scan calls it until both are gone.
-    // The thread is declared before the list and the tree, so it stops after them.
-    juce::WildcardFileFilter fileFilter { "*.xml", juce::String(), "QIT reports" };
-    juce::TimeSliceThread scanThread { "NOLV file previewer" };
-    juce::DirectoryContentsList directoryList { &fileFilter, scanThread };
-    juce::FileTreeComponent fileTree { directoryList };
-
+    ReportFolderList folderList;
     OVEXJuceLogDrawer graph;
-    juce::File reportFile;
 
     juce::TextEditor folderField;
     std::unique_ptr<juce::FileChooser> folderChooser;
@@ -119,6 +110,9 @@ private:
 
     juce::Label shortTermCaption, momentaryCaption;
     std::unique_ptr<juce::DrawableButton> seriesToggle;
+
+    // Last, so that its thread stops before the labels and the graph it reports to go.
+    ReportLoader loader { [this] (ReportReading& reading) { showReading (reading); } };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OVEXReport)
 };

@@ -399,6 +399,17 @@ void OvexjuceLoudnessAudioProcessorEditor::timerCallback()
 
     if (overloadHold.tick (snapshot.truePeakAlarm == 1))
         processor.clearAlarms();
+
+    // The log page lists the program's own report, and takes its rewrites, without rescanning
+    // the folder: told when a report starts and about once a second while it runs.
+    if (const auto report = processor.getOpenReport(); report != reportTold || (report != juce::File() && ++ticksSinceReportTold >= 20))
+    {
+        if (report != juce::File())
+            previewer.reportWritten (report);
+
+        reportTold = report;
+        ticksSinceReportTold = 0;
+    }
 }
 
 void OvexjuceLoudnessAudioProcessorEditor::showValueLabels()

@@ -117,6 +117,8 @@ private:
     int currentPage = noPage;
     int handlerDepth = 0; // handlers that a handler sets off leave the synchronisation to it
     juce::uint32 parametersSynced = 0;
+    juce::File reportTold;
+    int ticksSinceReportTold = 0;
     int pageSynced = noPage;
     double lastSampleRate = 0.0;
     bool momentarySource = false;

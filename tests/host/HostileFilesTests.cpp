@@ -1,4 +1,6 @@
 #include "LoudnessSeries.h"
+#include "NolvResources.h"
+#include "OVEXReport.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "SettingsFile.h"
 
@@ -82,6 +84,59 @@ juce::String keptAsideWithDefaults (const juce::File&)
                : "the program did not start from default settings";
 }
 
+// A report as the log page meets it: listed in its folder, selected, read on the page's own thread.
+const char* const reportText = "<QIT5.1Log><UserSelectedTitle value=\"QIT51Log\"/></QIT5.1Log>\n";
+
+std::function<void (const juce::File&)> reportOf (const std::function<std::string()>& text)
+{
+    return [text] (const juce::File& folder)
+    {
+        const auto bytes = text();
+        folder.getChildFile ("r.xml").replaceWithData (bytes.data(), bytes.size());
+    };
+}
+
+std::function<void (const juce::File&)> reportWithCsvAt (const char* target)
+{
+    return [target] (const juce::File& folder)
+    {
+        folder.getChildFile ("r.xml").replaceWithText (reportText);
+        const auto csv = folder.getChildFile ("r.csv").getFullPathName().toRawUTF8();
+
+        if (target == nullptr)
+            ::mkfifo (csv, 0600);
+        else
+            ::symlink (target, csv);
+    };
+}
+
+/** Selects the folder's report "r.xml" in the log page and checks the title it comes to show,
+    and that no history is drawn. */
+std::function<juce::String (const juce::File&)> pageShows (const juce::String& expectedTitle)
+{
+    return [expectedTitle] (const juce::File& folder) -> juce::String
+    {
+        OVEXReport page (nolvFont (15.0f));
+        page.setLogFolder (folder.getFullPathName());
+        auto& list = page.getFolderList();
+        const auto& title = *dynamic_cast<juce::Label*> (page.findChildWithID ("title"));
+
+        // The row's time limit ends a page that never gets there.
+        while (list.getNumRows() == 0)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+
+        list.selectRow (0);
+
+        while (title.getText().isEmpty())
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+
+        if (title.getText() != expectedTitle)
+            return "the title reads \"" + title.getText() + "\"";
+
+        return page.getLogDrawer().getHistory().getNumPoints() == 0 ? "" : "a history is drawn";
+    };
+}
+
 const HostileFileRow rows[] = {
     { "settings file nesting 100,000 levels under the size limit",
       settingsOf ([] { return settingsHead + repeated ("<a>", 100000) + repeated ("</a>", 100000) + "</PROPERTIES>\n"; }),
@@ -146,6 +201,28 @@ const HostileFileRow rows[] = {
 
           return {};
       } },
+    { "report nesting 1,000,000 levels",
+      reportOf ([] { return "<QIT5.1Log>" + repeated ("<a>", 1000000) + repeated ("</a>", 1000000) + "</QIT5.1Log>"; }),
+      pageShows ("r.xml: cannot be read (malformed)") },
+    { "report whose document type names /dev/zero, with one undeclared entity",
+      reportOf ([]
+      {
+          return std::string ("<?xml version=\"1.0\"?>\n<!DOCTYPE QIT5.1Log SYSTEM \"/dev/zero\">\n"
+                              "<QIT5.1Log><UserSelectedTitle value=\"&x;\"/></QIT5.1Log>\n");
+      }),
+      pageShows ("r.xml: cannot be read (malformed)") },
+    { "report that is a link to /dev/zero",
+      [] (const juce::File& folder) { ::symlink ("/dev/zero", folder.getChildFile ("r.xml").getFullPathName().toRawUTF8()); },
+      pageShows ("r.xml: cannot be read (not a regular file)") },
+    { "report that is a FIFO",
+      [] (const juce::File& folder) { ::mkfifo (folder.getChildFile ("r.xml").getFullPathName().toRawUTF8(), 0600); },
+      pageShows ("r.xml: cannot be read (not a regular file)") },
+    { "report whose CSV log is a FIFO", reportWithCsvAt (nullptr), pageShows ("r") },
+    { "report whose CSV log is a link to /dev/zero", reportWithCsvAt ("/dev/zero"), pageShows ("r") },
+    { "report whose CSV log is a link to /dev/urandom", reportWithCsvAt ("/dev/urandom"), pageShows ("r") },
+    { "report with a 100 MB attribute",
+      reportOf ([] { return "<QIT5.1Log><UserSelectedTitle value=\"" + std::string (100000000, 'x') + "\"/></QIT5.1Log>"; }),
+      pageShows ("r.xml: cannot be read (too large)") },
     { "saved state nesting 9,000 levels behind a quote in a comment",
       [] (const juce::File&) {},
       [] (const juce::File&) -> juce::String

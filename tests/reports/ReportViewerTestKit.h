@@ -1,9 +1,11 @@
 #pragma once
 
 #include "ReportFiles.h"
+#include "WaitUntil.h"
 
 #include <juce_events/juce_events.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +26,32 @@ struct ChangeCounter : public juce::ChangeListener
 
     int count = 0;
 };
+
+/** Turns every client of a stopped time-slice thread once, as the thread would. */
+inline void turnClients (juce::TimeSliceThread& thread)
+{
+    for (int i = thread.getNumClients(); --i >= 0;)
+        thread.getClient (i)->useTimeSlice();
+}
+
+/** Runs the message loop until the condition holds or a generous time-out passes. */
+inline bool turnMessageLoopUntil (const std::function<bool()>& condition)
+{
+    return testsupport::waitUntil ([&condition]
+    {
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
+        return condition();
+    }, 20000);
+}
+
+/** Turns the message loop until every message posted so far is delivered (the queue is first in,
+    first out), and with them whatever they post meanwhile. */
+inline bool deliverPostedMessages()
+{
+    const auto delivered = std::make_shared<bool> (false);
+    juce::MessageManager::callAsync ([delivered] { *delivered = true; });
+    return turnMessageLoopUntil ([delivered] { return *delivered; });
+}
 
 inline const std::string csvHeader = "Type, Value, Date, Time\r\n";
 

@@ -590,6 +590,25 @@ TEST_F (Editor, ReportFolderAndNameGoBothWaysAndTheGraphGatesAsTheMeter)
     }
 }
 
+TEST_F (Editor, TheLogPageListsTheReportThatIsRunningWithoutListingTheFolderAgain)
+{
+    testsupport::ScopedTemporaryFolder reports;
+    auto& e = open();
+    processor.setStringParameter (logFilePathIndex, reports.getFolder().getFullPathName());
+    e.timerCallback();
+    click (*e.topBar.log);
+    auto& list = e.previewer.getFolderList();
+    ASSERT_TRUE (testsupport::waitUntil ([&] { pump(); return list.getNumListings() > 0; }));
+    const int listings = list.getNumListings();
+
+    processor.setParameterValue (runFlagIndex, 1.0f);
+    e.timerCallback();
+    EXPECT_TRUE (testsupport::waitUntil ([&] { pump(); return list.getNumRows() == 1; }));
+    EXPECT_EQ (list.getFile (0), processor.getOpenReport());
+    EXPECT_EQ (list.getNumListings(), listings);
+    processor.setParameterValue (runFlagIndex, 0.0f);
+}
+
 TEST (EditorWithoutDevices, HasNoDevicePageAndStillSwitchesToItsEmptyPage)
 {
     OvexjuceLoudnessAudioProcessor processor (nullptr);
