@@ -73,13 +73,15 @@ protected:
         if (truePeakRose)
             xmlWriter.setMaxTruePeak ("dBTP", reportMoment (4), -0.8f);
 
+        // A running report holds its results so far and no stop time.
+        xmlWriter.setUpTime (finished ? 3900.0 : 10.0);
+        xmlWriter.setIntegratedLoudness ("LUFS", finished ? -23.04f : -22.46f);
+        xmlWriter.setLoudnessRange ("LU", finished ? 6.25f : 3.0f);
+
         if (finished)
         {
             xmlWriter.setMaxMomentary ("LUFS", reportMoment (8), -21.0f);
             xmlWriter.setStopTime (reportMoment (3900));
-            xmlWriter.setUpTime (3900.0);
-            xmlWriter.setIntegratedLoudness ("LUFS", -23.04f);
-            xmlWriter.setLoudnessRange ("LU", 6.25f);
         }
 
         return xml;
@@ -139,8 +141,8 @@ TEST_F (ReportPreviewer, RunningReportShowsWhatItsXmlHoldsThenTheGraphsValues)
 {
     show (write ("running", { -23.0f, -23.0f, -20.0f, -23.0f }, false));
 
-    // Integrated loudness and range stay empty while the run goes; 0.0 would read as the loudest level.
-    EXPECT_EQ (summary(), juce::StringArray ({ "-", "-", "", "", "-22.5", "5 Dec 2026 9:07:10", "-", "", "5 Dec 2026 9:07:03", "" }));
+    // The results so far, with no stop time: the run goes on.
+    EXPECT_EQ (summary(), juce::StringArray ({ "-22.5", "3.0", "10 secs", "10 secs", "-22.5", "5 Dec 2026 9:07:10", "-", "", "5 Dec 2026 9:07:03", "" }));
     EXPECT_EQ (text ("title"), "running");
     EXPECT_EQ (text ("maxShortTermUnit"), "LUFS");
     EXPECT_EQ (text ("maxMomentaryUnit"), "") << "there, still empty";
