@@ -5,6 +5,11 @@
 #include "NolvResources.h"
 #include "NolvWidgets.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
 namespace
 {
 /** Where each child of the page stands, by component ID; the value and duration labels that are
@@ -246,7 +251,30 @@ void OVEXReport::applyFieldTexts()
 {
     logFolderText = folderField.getText();
     logNameText = nameField.getText();
+
+    // Said where the user looks now, not first when a report should be written there.
+    if (const auto problem = whyFolderCannotBeWritten (reportFolderFor (logFolderText)); problem.isNotEmpty())
+        title.setText ("Folder cannot be written: " + problem, juce::dontSendNotification);
+
     sendChangeMessage();
+}
+
+/** Empty when reports can be written into the folder, or into the folder the program would make
+    there; otherwise the system's words for why not. */
+juce::String OVEXReport::whyFolderCannotBeWritten (const juce::File& folder)
+{
+    auto existing = folder;
+
+    while (! existing.exists() && existing.getParentDirectory() != existing)
+        existing = existing.getParentDirectory();
+
+    if (! existing.isDirectory())
+        return juce::String (std::strerror (ENOTDIR));
+
+    if (::access (existing.getFullPathName().toRawUTF8(), W_OK | X_OK) != 0)
+        return juce::String (std::strerror (errno));
+
+    return {};
 }
 
 //==============================================================================

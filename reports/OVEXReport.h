@@ -73,6 +73,7 @@ private:
     void addLabel (juce::Label& label, const char* id, const juce::String& text, float fontHeight = 15.0f);
     void attachLabel (juce::Label& label, const char* id, const juce::String& text, juce::Label& owner);
     void browseForFolder();
+    static juce::String whyFolderCannotBeWritten (const juce::File& folder);
     void showActiveCaption (juce::Label& active, juce::Label& inactive);
     void showReading (ReportReading& reading);
 

@@ -375,6 +375,16 @@ TEST_F (ReportPreviewer, ApplyAndReturnAnnounceTheFieldTextsTypingDoesNot)
     previewer.textEditorReturnKeyPressed (nameField);
     EXPECT_EQ (broadcasts.take (previewer), 1);
     EXPECT_EQ (previewer.getLogNameText(), "Hall");
+
+    // A folder no report can be written to is said at once, in the title line.
+    const auto notAFolder = writeText ("plain", "x");
+
+    for (const auto& folder : { notAFolder.getFullPathName(), notAFolder.getFullPathName() + "/below", juce::String ("/dev/full") })
+    {
+        folderField.setText (folder, juce::sendNotification);
+        previewer.buttonClicked (&child<juce::Button> ("apply"));
+        EXPECT_EQ (text ("title"), "Folder cannot be written: Not a directory") << folder;
+    }
 }
 
 TEST_F (ReportPreviewer, TogglesAndLimitDriveTheGraphAndLightTheActiveCaption)
