@@ -87,38 +87,51 @@ OVEXReport::OVEXReport (const juce::Font& labelFont)
     lookAndFeel.setColour (juce::TooltipWindow::backgroundColourId, juce::Colours::black);
     lookAndFeel.setColour (juce::TooltipWindow::outlineColourId, juce::Colours::black);
     lookAndFeel.setColour (juce::TooltipWindow::textColourId, juce::Colours::white);
-    tooltipWindow.setLookAndFeel (&lookAndFeel);
+
+    // The summary's labels, by component ID; a value or duration caption sits to the left of the
+    // label it is attached to.
+    using Field = juce::Label OVEXReport::*;
+    const struct { Field label; const char* id; const char* text; Field attachedTo; } summaryLabels[] = {
+        { &OVEXReport::programLoudnessCaption, "programLoudnessCaption", "Program Loudness:", nullptr },
+        { &OVEXReport::integratedUnit, "integratedUnit", "", nullptr },
+        { &OVEXReport::integratedValue, "integratedValue", "", &OVEXReport::integratedUnit },
+        { &OVEXReport::firstDuration, "firstDuration", "", nullptr },
+        { &OVEXReport::firstDurationCaption, "firstDurationCaption", "Duration:", &OVEXReport::firstDuration },
+        { &OVEXReport::loudnessRangeCaption, "loudnessRangeCaption", "Loudness Range:", nullptr },
+        { &OVEXReport::rangeUnit, "rangeUnit", "", nullptr },
+        { &OVEXReport::rangeValue, "rangeValue", "", &OVEXReport::rangeUnit },
+        { &OVEXReport::secondDuration, "secondDuration", "", nullptr },
+        { &OVEXReport::secondDurationCaption, "secondDurationCaption", "Duration:", &OVEXReport::secondDuration },
+        { &OVEXReport::maxShortTermCaption, "maxShortTermCaption", "Max. Short Term Loudness:", nullptr },
+        { &OVEXReport::maxShortTermUnit, "maxShortTermUnit", "", nullptr },
+        { &OVEXReport::maxShortTermValue, "maxShortTermValue", "", &OVEXReport::maxShortTermUnit },
+        { &OVEXReport::maxShortTermPositionCaption, "maxShortTermPositionCaption", "Position:", nullptr },
+        { &OVEXReport::maxShortTermPosition, "maxShortTermPosition", "", nullptr },
+        { &OVEXReport::maxMomentaryCaption, "maxMomentaryCaption", "Max. Momentary Loudness:", nullptr },
+        { &OVEXReport::maxMomentaryUnit, "maxMomentaryUnit", "", nullptr },
+        { &OVEXReport::maxMomentaryValue, "maxMomentaryValue", "", &OVEXReport::maxMomentaryUnit },
+        { &OVEXReport::maxMomentaryPositionCaption, "maxMomentaryPositionCaption", "Position:", nullptr },
+        { &OVEXReport::maxMomentaryPosition, "maxMomentaryPosition", "", nullptr },
+        { &OVEXReport::maxTruePeakCaption, "maxTruePeakCaption", "Max. True Peak:", nullptr },
+        { &OVEXReport::maxTruePeakUnit, "maxTruePeakUnit", "", nullptr },
+        { &OVEXReport::maxTruePeakValue, "maxTruePeakValue", "", &OVEXReport::maxTruePeakUnit },
+        { &OVEXReport::maxTruePeakPositionCaption, "maxTruePeakPositionCaption", "Position:", nullptr },
+        { &OVEXReport::maxTruePeakPosition, "maxTruePeakPosition", "", nullptr },
+        { &OVEXReport::startCaption, "startCaption", "Start Time:", nullptr },
+        { &OVEXReport::start, "start", "", nullptr },
+        { &OVEXReport::endCaption, "endCaption", "End Time:", nullptr },
+        { &OVEXReport::end, "end", "", nullptr },
+    };
 
     addLabel (title, "title", {}, 17.0f);
-    addLabel (programLoudnessCaption, "programLoudnessCaption", "Program Loudness:");
-    addLabel (integratedUnit, "integratedUnit", {});
-    attachLabel (integratedValue, "integratedValue", {}, integratedUnit);
-    addLabel (firstDuration, "firstDuration", {});
-    attachLabel (firstDurationCaption, "firstDurationCaption", "Duration:", firstDuration);
-    addLabel (loudnessRangeCaption, "loudnessRangeCaption", "Loudness Range:");
-    addLabel (rangeUnit, "rangeUnit", {});
-    attachLabel (rangeValue, "rangeValue", {}, rangeUnit);
-    addLabel (secondDuration, "secondDuration", {});
-    attachLabel (secondDurationCaption, "secondDurationCaption", "Duration:", secondDuration);
-    addLabel (maxShortTermCaption, "maxShortTermCaption", "Max. Short Term Loudness:");
-    addLabel (maxShortTermUnit, "maxShortTermUnit", {});
-    attachLabel (maxShortTermValue, "maxShortTermValue", {}, maxShortTermUnit);
-    addLabel (maxShortTermPositionCaption, "maxShortTermPositionCaption", "Position:");
-    addLabel (maxShortTermPosition, "maxShortTermPosition", {});
-    addLabel (maxMomentaryCaption, "maxMomentaryCaption", "Max. Momentary Loudness:");
-    addLabel (maxMomentaryUnit, "maxMomentaryUnit", {});
-    attachLabel (maxMomentaryValue, "maxMomentaryValue", {}, maxMomentaryUnit);
-    addLabel (maxMomentaryPositionCaption, "maxMomentaryPositionCaption", "Position:");
-    addLabel (maxMomentaryPosition, "maxMomentaryPosition", {});
-    addLabel (maxTruePeakCaption, "maxTruePeakCaption", "Max. True Peak:");
-    addLabel (maxTruePeakUnit, "maxTruePeakUnit", {});
-    attachLabel (maxTruePeakValue, "maxTruePeakValue", {}, maxTruePeakUnit);
-    addLabel (maxTruePeakPositionCaption, "maxTruePeakPositionCaption", "Position:");
-    addLabel (maxTruePeakPosition, "maxTruePeakPosition", {});
-    addLabel (startCaption, "startCaption", "Start Time:");
-    addLabel (start, "start", {});
-    addLabel (endCaption, "endCaption", "End Time:");
-    addLabel (end, "end", {});
+
+    for (const auto& entry : summaryLabels)
+    {
+        addLabel (this->*entry.label, entry.id, entry.text);
+
+        if (entry.attachedTo != nullptr)
+            (this->*entry.label).attachToComponent (&(this->*entry.attachedTo), true);
+    }
 
     addLabel (limitCaption, "limitCaption", "Short Term Limit:");
     styleBarSlider (limitSlider, lookAndFeel, true);
@@ -191,7 +204,8 @@ OVEXReport::OVEXReport (const juce::Font& labelFont)
 OVEXReport::~OVEXReport()
 {
     limitSlider.setLookAndFeel (nullptr);
-    tooltipWindow.setLookAndFeel (nullptr);
+    if (tooltipWindow != nullptr)
+        tooltipWindow->setLookAndFeel (nullptr);
     graph.removeChangeListener (this);
 }
 
@@ -205,10 +219,19 @@ void OVEXReport::addLabel (juce::Label& label, const char* id, const juce::Strin
     addAndMakeVisible (label);
 }
 
-void OVEXReport::attachLabel (juce::Label& label, const char* id, const juce::String& text, juce::Label& owner)
+void OVEXReport::visibilityChanged()
 {
-    addLabel (label, id, text);
-    label.attachToComponent (&owner, true);
+    // A tooltip window only while the page shows: its timer runs as long as it lives.
+    if (isVisible() && tooltipWindow == nullptr)
+    {
+        tooltipWindow = std::make_unique<juce::TooltipWindow> (this, 500);
+        tooltipWindow->setLookAndFeel (&lookAndFeel);
+    }
+    else if (! isVisible() && tooltipWindow != nullptr)
+    {
+        tooltipWindow->setLookAndFeel (nullptr);
+        tooltipWindow.reset();
+    }
 }
 
 //==============================================================================

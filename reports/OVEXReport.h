@@ -64,6 +64,7 @@ public:
     //==============================================================================
     void paint (juce::Graphics&) override;
     void resized() override;
+    void visibilityChanged() override;
     void buttonClicked (juce::Button*) override;
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
     void sliderValueChanged (juce::Slider*) override;
@@ -71,7 +72,7 @@ public:
 
 private:
     void addLabel (juce::Label& label, const char* id, const juce::String& text, float fontHeight = 15.0f);
-    void attachLabel (juce::Label& label, const char* id, const juce::String& text, juce::Label& owner);
+
     void browseForFolder();
     static juce::String whyFolderCannotBeWritten (const juce::File& folder);
     void showActiveCaption (juce::Label& active, juce::Label& inactive);
@@ -80,7 +81,7 @@ private:
     // First, so that it outlives the slider and the tooltip window it is attached to.
     NolvLookAndFeel lookAndFeel;
     const juce::Font font;
-    juce::TooltipWindow tooltipWindow { this, 500 };
+    std::unique_ptr<juce::TooltipWindow> tooltipWindow; // while the page shows
 
     juce::Label title;
     juce::Label programLoudnessCaption, integratedValue, integratedUnit, firstDurationCaption, firstDuration;

@@ -33,9 +33,8 @@ public:
     juce::Label connectionCaption, ipCaption, ownAddress, portCaption, passwordCaption;
     juce::TextEditor portField, passwordField;
 
-    std::unique_ptr<juce::TooltipWindow> tooltips; // while the page shows
-
 private:
+    std::unique_ptr<juce::TooltipWindow> tooltips; // while the page shows
     juce::LookAndFeel& tooltipLook;
     const ButtonFaces lufsFaces, lkfsFaces;
     bool showsLkfs = false;

@@ -429,17 +429,28 @@ TEST_F (Editor, FiveOneAndDownmixNeedEveryRoleOfTheSurroundRouted)
     EXPECT_GT (differing, 0);
 }
 
-TEST_F (Editor, TheSettingsPageHasItsOwnTooltipsOnlyWhileItShows)
+TEST_F (Editor, TheSettingsAndLogPagesHaveTooltipsOfTheirOwnOnlyWhileTheyShow)
 {
     auto& e = open();
-    EXPECT_EQ (e.settings.tooltips, nullptr);
+    const auto tooltipWindowsIn = [] (juce::Component& page)
+    {
+        int found = 0;
 
-    click (*e.topBar.settings);
-    ASSERT_NE (e.settings.tooltips, nullptr);
-    EXPECT_EQ (e.settings.tooltips->getParentComponent(), &e.settings) << "hints show over the settings page";
+        for (auto* child : page.getChildren())
+            found += dynamic_cast<juce::TooltipWindow*> (child) != nullptr ? 1 : 0;
 
-    click (*e.topBar.settings);
-    EXPECT_EQ (e.settings.tooltips, nullptr);
+        return found;
+    };
+
+    for (auto [pageButton, page] : { std::pair<juce::Button*, juce::Component*> { e.topBar.settings.get(), &e.settings },
+                                     std::pair<juce::Button*, juce::Component*> { e.topBar.log.get(), &e.previewer } })
+    {
+        EXPECT_EQ (tooltipWindowsIn (*page), 0) << page->getName();
+        click (*pageButton);
+        EXPECT_EQ (tooltipWindowsIn (*page), 1) << "hints show over the page";
+        click (*pageButton);
+        EXPECT_EQ (tooltipWindowsIn (*page), 0) << "and no timer runs for them while it is hidden";
+    }
 }
 
 TEST_F (Editor, StartStreamsToALoopbackClientAndARefusedPortSwitchesBackOff)
