@@ -101,3 +101,36 @@ TEST (LoudnessHistogramGating, RelativeGatesDropValuesTenBelowTheMeanForIntegrat
     EXPECT_NEAR (quiet.getIntegratedLoudness(), 10.0 * std::log10 ((std::pow (10.0, -6.5) + std::pow (10.0, -6.9)) / 2.0), 1e-3);
     EXPECT_FLOAT_EQ (quiet.getLoudnessRange().range, 4.0f);
 }
+
+// The gates sit 10 LU (integrated) and 20 LU (range) below the energy mean of everything above
+// -70, the quiet values included: a value a little inside each gate counts, one a little outside
+// does not.
+TEST (LoudnessHistogramGating, TheIntegratedGateLiesTenAndTheRangeGateTwentyLoudnessUnitsBelowTheMean)
+{
+    const auto energyMean = [] (std::vector<std::pair<float, int>> values)
+    {
+        double energy = 0.0, count = 0.0;
+
+        for (auto [value, n] : values)
+            energy += n * std::pow (10.0, value / 10.0), count += n;
+
+        return 10.0 * std::log10 (energy / count);
+    };
+
+    for (const float quiet : { -29.5f, -30.5f }) // 9.5 and 10.5 LU below a mean of -20.0x
+    {
+        OVEXLoudnessHistogram integrated (true);
+        addMany (integrated, -20.0f, 99);
+        integrated.addValue (quiet);
+        EXPECT_NEAR (integrated.getIntegratedLoudness(), quiet == -29.5f ? energyMean ({ { -20.0f, 99 }, { quiet, 1 } }) : -20.0, 1e-4)
+            << quiet;
+    }
+
+    for (const float quiet : { -40.0f, -42.0f }) // 19 and 21 LU below a mean of -21.0
+    {
+        OVEXLoudnessHistogram range (true);
+        addMany (range, -20.0f, 80);
+        addMany (range, quiet, 20);
+        EXPECT_FLOAT_EQ (range.getLoudnessRange().range, quiet == -40.0f ? 20.0f : 0.0f) << quiet;
+    }
+}

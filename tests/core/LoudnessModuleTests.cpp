@@ -52,11 +52,15 @@ protected:
 };
 
 /** The momentary loudness after a second of the source. */
-float momentaryOf (SineSource&& source, double sampleRate = rate)
+float momentaryOf (SineSource&& source, double sampleRate = rate, std::array<float, 6>* perChannel = nullptr)
 {
     OVEXLoudnessModule module (false);
     module.prepare (blockSize, sampleRate);
     testsupport::play (source, sampleRate, 1.0, [&] (auto& block) { module.pushBlock (block); });
+
+    if (perChannel != nullptr)
+        module.takeNewValues ([perChannel] (const LoudnessValue& value) { *perChannel = value.channelMomentary; });
+
     LoudnessResult r;
     module.getSnapshot (r);
     return r.momentary;
@@ -90,8 +94,13 @@ TEST (LoudnessModuleLevels, ChannelsAreWeightedByTheirRolesFullScaleNeverReadsAb
     EXPECT_NEAR (momentaryOf (SineSource (rate, 997.0, { silent, -20.0 })), left, 0.001);
     EXPECT_NEAR (momentaryOf (SineSource (rate, 997.0, { silent, silent, -20.0 })), left, 0.001);
     EXPECT_EQ (momentaryOf (SineSource (rate, 997.0, { silent, silent, silent, 0.0 })), -70.0f);
-    EXPECT_NEAR (momentaryOf (SineSource (rate, 997.0, { silent, silent, silent, silent, -20.0 })) - left, 1.5f, 0.11f); // 10 log10 1.41
-    EXPECT_NEAR (momentaryOf (SineSource (rate, 997.0, { silent, silent, silent, silent, silent, -20.0 })) - left, 1.5f, 0.11f);
+
+    // The surround channels weigh 1.41: 10 log10 1.41 = 1.4922 dB above a front channel, unrounded.
+    std::array<float, 6> front {}, surround {};
+    momentaryOf (SineSource (rate, 997.0, { -20.0 }), rate, &front);
+    momentaryOf (SineSource (rate, 997.0, { silent, silent, silent, silent, -20.0, -20.0 }), rate, &surround);
+    EXPECT_NEAR (surround[4] - front[0], 1.4922f, 0.01f);
+    EXPECT_NEAR (surround[5] - front[0], 1.4922f, 0.01f);
 
     // A full-scale sine on one front channel is -3.0 LUFS by BS.1770's calibration; on two, 0.0.
     EXPECT_EQ (momentaryOf (SineSource (rate, 997.0, { 0.0 })), -3.0f);
