@@ -56,3 +56,21 @@ TEST (ChannelCorrelations, EveryPairReadsBitForBitWhatItReadsMeasuredAloneWithTh
         }
     }
 }
+
+TEST (ChannelCorrelations, TheSixSlotsAreLeftRightLeftCentreRightCentreSurroundsLeftSurroundLeftAndRightSurroundRight)
+{
+    // Sines of one frequency and amplitude correlate by the cosine of their phase difference.
+    constexpr double degrees = juce::MathConstants<double>::pi / 180.0;
+    const double phases[6] = { 0.0, 60.0, 90.0, 0.0, 180.0, 225.0 }; // L, R, C, LFE, LS, RS
+    juce::AudioSampleBuffer channels (6, 480);
+
+    for (int c = 0; c < 6; ++c)
+        for (int i = 0; i < 480; ++i)
+            channels.setSample (c, i, (float) std::sin (2.0 * juce::MathConstants<double>::pi * i / 48.0 + phases[c] * degrees));
+
+    const float expected[6] = { 0.5f, 0.0f, 0.866f, 0.707f, -1.0f, -0.966f }; // L-R, L-C, R-C, LS-RS, L-LS, R-RS
+    const auto measured = ChannelCorrelations::measure (channels.getArrayOfReadPointers(), 480);
+
+    for (size_t slot = 0; slot < 6; ++slot)
+        EXPECT_NEAR (measured[slot], expected[slot], 0.002f) << "slot " << slot;
+}
