@@ -298,6 +298,10 @@ void OvexjuceLoudnessAudioProcessor::carryOutRequests()
         meters = MeterSnapshot {};
         reportSession.resetMaxima();
         loudnessModule.resetAll();
+
+        // The interpolator's last samples would otherwise carry the passage before RESET into
+        // the first true peak after it.
+        truePeakMeter.resetHistory();
     }
 
     if (const auto clears = alarmClearRequests.load (std::memory_order_acquire); clears != alarmClearsCarriedOut)

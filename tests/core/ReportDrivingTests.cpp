@@ -173,6 +173,27 @@ TEST_F (ReportDriving, ADeviceStoppedAndRestartedKeepsTheIntegratedLoudnessAndLo
     EXPECT_EQ (afterRestart, 5) << "one a 100 ms after the restart, none from before it";
 }
 
+TEST_F (ReportDriving, ResetDuringAMeasurementRestartsTheReportsMaxima)
+{
+    startRun (processor, 512);
+    testsupport::SineSource source (rate, 1000.0, { -10.0, -10.0 });
+    const auto play = [&] (double seconds)
+    {
+        testsupport::play (source, rate, seconds, [&] (auto& block) { ProcessorTestAccess::process (processor, block); });
+    };
+
+    play (3.5);
+    processor.resetMeters();
+    source.setLevel (0, -30.0);
+    source.setLevel (1, -30.0);
+    play (4.0);
+    processor.setParameterValue (runFlagIndex, 0.0f);
+
+    // The louder passage before RESET is no maximum of the measurement after it.
+    for (const char* maximum : { "MaxMomentary", "MaxShortTerm", "MaxTruePeak" })
+        EXPECT_NEAR (valueIn (reports()[0], maximum).getDoubleValue(), -30.0, 0.2) << maximum;
+}
+
 TEST_F (ReportDriving, AReportThatCannotBeWrittenIsToldOnceWithItsPathAndReasonAndOnceMoreWhenItIsWrittenAgain)
 {
     std::vector<std::pair<juce::String, juce::String>> told;
