@@ -67,7 +67,7 @@ public:
         startThread();
     }
 
-    /** Message thread. */
+    /** The sending thread. */
     void send (const juce::MemoryBlock& frame)
     {
         if (! isDead() && writer.write (frame.getData(), frame.getSize()) == ClientSocketWriter::Result::failed)
@@ -105,8 +105,11 @@ private:
         // A real message is under 100 bytes; nothing is reserved for a length it never sends.
         if (length > maximumFrameBytes)
         {
-            juce::Logger::writeToLog ("Remote client " + juce::String (connectionId) + " announced a frame of "
-                                      + juce::String (length) + " bytes; its connection is closed");
+            owner.printer.print ([&]
+            {
+                juce::Logger::writeToLog ("Remote client " + juce::String (connectionId) + " announced a frame of "
+                                          + juce::String (length) + " bytes; its connection is closed");
+            });
             return false;
         }
 
@@ -209,7 +212,10 @@ private:
 };
 
 //==============================================================================
-OVEXSocketConnectionWrapper::OVEXSocketConnectionWrapper() = default;
+OVEXSocketConnectionWrapper::OVEXSocketConnectionWrapper (Clock clockMs)
+    : printer (std::move (clockMs))
+{
+}
 
 OVEXSocketConnectionWrapper::~OVEXSocketConnectionWrapper()
 {
@@ -265,6 +271,7 @@ void OVEXSocketConnectionWrapper::deleteDeadConnections()
 
 void OVEXSocketConnectionWrapper::sendToAll()
 {
+    printer.tick();
     const auto packet = getPacketData();
     const juce::ScopedLock lock (connections.getLock());
     deleteDeadConnections();

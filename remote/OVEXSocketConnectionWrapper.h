@@ -1,10 +1,12 @@
 #pragma once
 
 #include "ClientSocketWriter.h"
+#include "RemotePrintLimiter.h"
 
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 /** The remote server's transport: a TCP listener and the list of its clients, each framed as the
@@ -17,8 +19,8 @@
     a failing accept backs off. A lost client is deleted once it is found dead, at the next send or
     accept, so nothing a client does can make the server grow.
 
-    The message thread starts, stops and sends; the listener thread calls connectionMade, and each
-    client's reader thread calls messageReceived and connectionLost. */
+    The message thread starts and stops, the feed's thread sends; the listener thread calls
+    connectionMade, and each client's reader thread calls messageReceived and connectionLost. */
 class OVEXSocketConnectionWrapper
 {
 public:
@@ -26,7 +28,10 @@ public:
     static constexpr juce::uint32 maximumFrameBytes = 64 * 1024;
     static constexpr int maximumClients = 32;
 
-    OVEXSocketConnectionWrapper();
+    /** A steady clock in milliseconds: the printed lines' seconds. */
+    using Clock = std::function<double()>;
+
+    explicit OVEXSocketConnectionWrapper (Clock clockMs = &juce::Time::getMillisecondCounterHiRes);
     virtual ~OVEXSocketConnectionWrapper();
 
     OVEXSocketConnectionWrapper (const OVEXSocketConnectionWrapper&) = delete;
@@ -54,6 +59,10 @@ public:
     virtual void messageReceived (const juce::MemoryBlock& message, int connectionId) = 0;
     virtual void connectionMade (int connectionId) = 0;
     virtual void connectionLost (int connectionId) = 0;
+
+protected:
+    /** Every line the server prints goes through this one limiter. */
+    RemotePrintLimiter printer;
 
 private:
     class Connection;
