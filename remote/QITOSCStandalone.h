@@ -20,7 +20,7 @@ class QITOSCStandalone : public OVEXOSCWrapper
 public:
     QITOSCStandalone();
 
-    /** With a clock of the caller's for the printed lines' seconds. */
+    /** With a clock of the caller's for the stall time and the printed lines' seconds. */
     explicit QITOSCStandalone (Clock clockMs);
     ~QITOSCStandalone() override;
 

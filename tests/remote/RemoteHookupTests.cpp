@@ -8,7 +8,6 @@
 #include <atomic>
 #include <limits>
 #include <map>
-#include <memory>
 #include <thread>
 #include <vector>
 

@@ -80,8 +80,8 @@ struct FramedTestClient
     juce::StreamingSocket socket;
 };
 
-/** A clock for the server that stands still until the test moves it, so each second of printed
-    lines begins when the test says. */
+/** A clock for the server that stands still until the test moves it, so stalls last as long as
+    the test says and each second of printed lines begins when it says. */
 struct ManualClock
 {
     std::function<double()> reader() { return [this] { return nowMs.load(); }; }
