@@ -240,7 +240,7 @@ private:
             if (readiness == Readiness::timedOut)
                 continue;
 
-            std::unique_ptr<juce::StreamingSocket> client (readiness == Readiness::ready ? socket->waitForNextConnection() : nullptr);
+            auto client = readiness == Readiness::ready ? owner.acceptNextClient (*socket) : nullptr;
 
             if (client == nullptr)
                 wait (acceptBackOffMs);
@@ -290,6 +290,11 @@ void OVEXSocketConnectionWrapper::stop()
 
     const juce::ScopedLock lock (connections.getLock());
     connections.clear();
+}
+
+std::unique_ptr<juce::StreamingSocket> OVEXSocketConnectionWrapper::acceptNextClient (juce::StreamingSocket& listeningSocket)
+{
+    return std::unique_ptr<juce::StreamingSocket> (listeningSocket.waitForNextConnection());
 }
 
 void OVEXSocketConnectionWrapper::accept (std::unique_ptr<juce::StreamingSocket> socket)

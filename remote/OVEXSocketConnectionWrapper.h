@@ -65,6 +65,10 @@ public:
     virtual void connectionLost (int connectionId) = 0;
 
 protected:
+    /** Listener thread: one accept on the listening socket, null when it failed. Virtual so that
+        the attempts can be counted from outside. */
+    virtual std::unique_ptr<juce::StreamingSocket> acceptNextClient (juce::StreamingSocket& listeningSocket);
+
     /** Every line the server prints goes through this one limiter. */
     RemotePrintLimiter printer;
 

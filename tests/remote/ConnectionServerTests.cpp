@@ -1,6 +1,8 @@
 #include "QITOSCStandalone.h"
 #include "CapturingLogger.h"
+#include "ProgramUnderTest.h"
 #include "RemoteTestKit.h"
+#include "ScopedTemporaryFolder.h"
 #include "StdoutCapture.h"
 #include "WaitUntil.h"
 
@@ -314,4 +316,17 @@ TEST (ConnectionServer, TwentyThousandClientsComingAndGoingLeaveNothingBehind)
 #if ! (defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)) // their own allocators hold on to memory
     EXPECT_LT (residentBytes() - before, 4.0e6) << "about 1 KB a client would be 19 MB";
 #endif
+}
+
+// Were the listener to retry a failing accept at once, it would spin a core for as long as the
+// descriptors stay used up.
+TEST (ConnectionServer, AnAcceptThatFailsForLackOfDescriptorsIsRetriedAfterAPause)
+{
+    const testsupport::ScopedTemporaryFolder folder;
+    const auto log = folder.getChildFile ("probe.log");
+    ASSERT_TRUE (testsupport::runsToSuccess ({ NOLV_ACCEPT_PROBE }, log)) << log.loadFileAsString();
+
+    const int accepts = log.loadFileAsString().fromLastOccurrenceOf ("accepts ", false, false).getIntValue();
+    EXPECT_GE (accepts, 2) << "it keeps trying";
+    EXPECT_LE (accepts, 30) << "in two seconds";
 }
