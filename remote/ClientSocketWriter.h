@@ -4,8 +4,8 @@
 
 /** Writes whole frames to one accepted client socket without ever blocking or raising SIGPIPE.
     It keeps its own duplicate of the socket's handle, so the handle stays valid whenever the
-    framework's reader thread closes its copy. Attached on the listener thread, then used on the
-    message thread only. */
+    framework's reader thread closes its copy. Attached on the listener thread, then used by the
+    sending thread only. */
 class ClientSocketWriter
 {
 public:

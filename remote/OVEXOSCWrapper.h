@@ -13,6 +13,8 @@ class OVEXOSCWrapper : public OVEXSocketConnectionWrapper, public NoEndpointOscP
 public:
     static constexpr int packetBufferSize = 4096;
 
+    using OVEXSocketConnectionWrapper::OVEXSocketConnectionWrapper;
+
     /** An empty block when the packet did not fit, so that nothing is sent. */
     juce::MemoryBlock getPacketData() override;
 

@@ -1,7 +1,10 @@
 #include "OVEXSocketConnectionWrapper.h"
 
 #include <cerrno>
+#include <optional>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -12,6 +15,17 @@ namespace
 constexpr int pollIntervalMs = 100;  // how soon a reader or the listener notices it should end
 constexpr int acceptBackOffMs = 100; // after an accept that failed, for instance for lack of descriptors
 constexpr int threadStopTimeoutMs = 4000;
+
+/** A peer that vanished without closing (a tablet off the network) is found within about a
+    minute even while nothing is sent to it. Should an option fail, a stall still ends the client. */
+void enableKeepAlive (int handle)
+{
+    const int on = 1, idleSeconds = 30, intervalSeconds = 10, probes = 3;
+    ::setsockopt (handle, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof (on));
+    ::setsockopt (handle, IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, sizeof (idleSeconds));
+    ::setsockopt (handle, IPPROTO_TCP, TCP_KEEPINTVL, &intervalSeconds, sizeof (intervalSeconds));
+    ::setsockopt (handle, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof (probes));
+}
 
 /** The frame header and payload, little-endian as the framework writes them. */
 juce::MemoryBlock frameForPacket (const juce::MemoryBlock& packet)
@@ -50,6 +64,7 @@ public:
         : juce::Thread ("NOLV remote client"), owner (ownerToUse), connectionId (id), socket (std::move (s))
     {
         writer.attach (socket->getRawSocketHandle());
+        enableKeepAlive (socket->getRawSocketHandle());
     }
 
     ~Connection() override
@@ -67,14 +82,42 @@ public:
         startThread();
     }
 
-    /** Message thread. */
-    void send (const juce::MemoryBlock& frame)
+    /** The sending thread, with the list's lock held; nowMs from the server's clock. */
+    void send (const juce::MemoryBlock& frame, double nowMs)
     {
-        if (! isDead() && writer.write (frame.getData(), frame.getSize()) == ClientSocketWriter::Result::failed)
-            reportLoss();
+        if (isDead())
+            return;
+
+        switch (writer.write (frame.getData(), frame.getSize()))
+        {
+            case ClientSocketWriter::Result::written:
+                stalledSinceMs.reset();
+                break;
+
+            case ClientSocketWriter::Result::busy:
+                if (! stalledSinceMs)
+                    stalledSinceMs = nowMs;
+                else if (nowMs - *stalledSinceMs >= stallLimitMs)
+                    close();
+                break;
+
+            case ClientSocketWriter::Result::failed:
+                reportLoss();
+                break;
+        }
+    }
+
+    /** The client sees the end at once, though the connection is deleted only at the next send or accept. */
+    void close()
+    {
+        ::shutdown (socket->getRawSocketHandle(), SHUT_RDWR);
+        reportLoss();
     }
 
     bool isDead() const noexcept { return dead.load(); }
+
+    /** When the client last stopped taking data; none while it takes it. Read with the list's lock held. */
+    std::optional<double> stalledSince() const { return stalledSinceMs; }
 
 private:
     void run() override
@@ -83,9 +126,7 @@ private:
         {
         }
 
-        // The client sees the end at once, though the connection is deleted only at the next send or accept.
-        ::shutdown (socket->getRawSocketHandle(), SHUT_RDWR);
-        reportLoss();
+        close();
     }
 
     /** False when the client is gone or its stream can no longer be trusted. */
@@ -105,8 +146,11 @@ private:
         // A real message is under 100 bytes; nothing is reserved for a length it never sends.
         if (length > maximumFrameBytes)
         {
-            juce::Logger::writeToLog ("Remote client " + juce::String (connectionId) + " announced a frame of "
-                                      + juce::String (length) + " bytes; its connection is closed");
+            owner.printer.print ([&]
+            {
+                juce::Logger::writeToLog ("Remote client " + juce::String (connectionId) + " announced a frame of "
+                                          + juce::String (length) + " bytes; its connection is closed");
+            });
             return false;
         }
 
@@ -165,6 +209,7 @@ private:
     ClientSocketWriter writer;
     juce::MemoryBlock payload;
     std::atomic<bool> lost { false }, dead { false };
+    std::optional<double> stalledSinceMs; // written by the sending thread, under the list's lock
 };
 
 //==============================================================================
@@ -195,7 +240,7 @@ private:
             if (readiness == Readiness::timedOut)
                 continue;
 
-            std::unique_ptr<juce::StreamingSocket> client (readiness == Readiness::ready ? socket->waitForNextConnection() : nullptr);
+            auto client = readiness == Readiness::ready ? owner.acceptNextClient (*socket) : nullptr;
 
             if (client == nullptr)
                 wait (acceptBackOffMs);
@@ -209,7 +254,10 @@ private:
 };
 
 //==============================================================================
-OVEXSocketConnectionWrapper::OVEXSocketConnectionWrapper() = default;
+OVEXSocketConnectionWrapper::OVEXSocketConnectionWrapper (Clock clockMs)
+    : printer (clockMs), clock (std::move (clockMs))
+{
+}
 
 OVEXSocketConnectionWrapper::~OVEXSocketConnectionWrapper()
 {
@@ -244,16 +292,42 @@ void OVEXSocketConnectionWrapper::stop()
     connections.clear();
 }
 
+std::unique_ptr<juce::StreamingSocket> OVEXSocketConnectionWrapper::acceptNextClient (juce::StreamingSocket& listeningSocket)
+{
+    return std::unique_ptr<juce::StreamingSocket> (listeningSocket.waitForNextConnection());
+}
+
 void OVEXSocketConnectionWrapper::accept (std::unique_ptr<juce::StreamingSocket> socket)
 {
     const juce::ScopedLock lock (connections.getLock());
     deleteDeadConnections();
 
-    // A client over the limit is closed at once: each costs a thread and two descriptors.
+    // Each client costs a thread and two descriptors, so a full server closes one to take another;
+    // a stalled one cannot take the bundles anyway.
     if (connections.size() >= maximumClients)
-        return;
+    {
+        auto* stalled = longestStalledConnection();
+
+        if (stalled == nullptr)
+            return;
+
+        stalled->close();
+        connections.removeObject (stalled);
+    }
 
     connections.add (new Connection (*this, ++nextConnectionId, std::move (socket)))->begin();
+}
+
+OVEXSocketConnectionWrapper::Connection* OVEXSocketConnectionWrapper::longestStalledConnection() const
+{
+    Connection* longest = nullptr;
+
+    for (auto* connection : connections)
+        if (const auto since = connection->stalledSince())
+            if (longest == nullptr || *since < *longest->stalledSince())
+                longest = connection;
+
+    return longest;
 }
 
 void OVEXSocketConnectionWrapper::deleteDeadConnections()
@@ -265,6 +339,7 @@ void OVEXSocketConnectionWrapper::deleteDeadConnections()
 
 void OVEXSocketConnectionWrapper::sendToAll()
 {
+    printer.tick();
     const auto packet = getPacketData();
     const juce::ScopedLock lock (connections.getLock());
     deleteDeadConnections();
@@ -273,10 +348,11 @@ void OVEXSocketConnectionWrapper::sendToAll()
         return;
 
     const auto frame = frameForPacket (packet);
+    const auto now = clock();
 
     // Sends never wait, so the lock is held only briefly.
     for (int i = connections.size(); --i >= 0;)
-        connections.getUnchecked (i)->send (frame);
+        connections.getUnchecked (i)->send (frame, now);
 }
 
 int OVEXSocketConnectionWrapper::getNumConnections() const

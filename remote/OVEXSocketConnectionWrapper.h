@@ -1,10 +1,12 @@
 #pragma once
 
 #include "ClientSocketWriter.h"
+#include "RemotePrintLimiter.h"
 
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 /** The remote server's transport: a TCP listener and the list of its clients, each framed as the
@@ -14,19 +16,25 @@
     It reads and accepts on its own threads rather than through the framework's connection classes,
     which reserve whatever length a header announces and retry a failing accept without pause: a
     frame over maximumFrameBytes closes its client, at most maximumClients are served at once, and
-    a failing accept backs off. A lost client is deleted once it is found dead, at the next send or
-    accept, so nothing a client does can make the server grow.
+    a failing accept backs off. A client whose socket stays unwritable for stallLimitMs is closed,
+    and so is the longest-stalled one when a newcomer finds the server full; keep-alive probes find
+    peers that vanished without closing. A lost client is deleted once it is found dead, at the
+    next send or accept, so nothing a client does can make the server grow.
 
-    The message thread starts, stops and sends; the listener thread calls connectionMade, and each
-    client's reader thread calls messageReceived and connectionLost. */
+    The message thread starts and stops, the feed's thread sends; the listener thread calls
+    connectionMade, and each client's reader thread calls messageReceived and connectionLost. */
 class OVEXSocketConnectionWrapper
 {
 public:
     static constexpr juce::uint32 magicNumber = 0xF2B49E2C;
     static constexpr juce::uint32 maximumFrameBytes = 64 * 1024;
     static constexpr int maximumClients = 32;
+    static constexpr double stallLimitMs = 5000.0;
 
-    OVEXSocketConnectionWrapper();
+    /** A steady clock in milliseconds: when a client stalled, and the printed lines' seconds. */
+    using Clock = std::function<double()>;
+
+    explicit OVEXSocketConnectionWrapper (Clock clockMs = &juce::Time::getMillisecondCounterHiRes);
     virtual ~OVEXSocketConnectionWrapper();
 
     OVEXSocketConnectionWrapper (const OVEXSocketConnectionWrapper&) = delete;
@@ -44,7 +52,8 @@ public:
 
     /** Sends the current packet to every client that can take it now. A client whose reader has
         ended, or whose write fails, is deleted here; one that cannot take data is skipped this
-        time, since the next packet supersedes this one. */
+        time, since the next packet supersedes this one, and closed once it has not taken any for
+        stallLimitMs. */
     virtual void sendToAll();
 
     /** Clients listed now: those connected, and lost ones not yet deleted. */
@@ -55,16 +64,29 @@ public:
     virtual void connectionMade (int connectionId) = 0;
     virtual void connectionLost (int connectionId) = 0;
 
+protected:
+    /** Listener thread: one accept on the listening socket, null when it failed. Virtual so that
+        the attempts can be counted from outside. */
+    virtual std::unique_ptr<juce::StreamingSocket> acceptNextClient (juce::StreamingSocket& listeningSocket);
+
+    /** Every line the server prints goes through this one limiter. */
+    RemotePrintLimiter printer;
+
 private:
     class Connection;
     class Listener;
 
-    /** Listener thread: takes a new client on, or closes it at once when the server is full. */
+    /** Listener thread: takes a new client on. When the server is full, the longest-stalled client
+        makes room for it; with none stalled, the newcomer is closed at once. */
     void accept (std::unique_ptr<juce::StreamingSocket> socket);
+
+    /** The stalled connection that has waited longest, or null. Called with the list's lock held. */
+    Connection* longestStalledConnection() const;
 
     /** Deletes the connections found dead. Called with the list's lock held. */
     void deleteDeadConnections();
 
+    const Clock clock;
     juce::OwnedArray<Connection, juce::CriticalSection> connections;
     std::unique_ptr<Listener> listener;
 

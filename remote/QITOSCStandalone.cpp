@@ -23,6 +23,11 @@ QITOSCStandalone::QITOSCStandalone()
     initMeterAddresses();
 }
 
+QITOSCStandalone::QITOSCStandalone (Clock clockMs) : OVEXOSCWrapper (std::move (clockMs))
+{
+    initMeterAddresses();
+}
+
 QITOSCStandalone::~QITOSCStandalone()
 {
     // Before the address tables and this object's overrides go: connection threads may still be
@@ -87,12 +92,12 @@ void QITOSCStandalone::setParameters (const ParameterBlock& values)
 
 void QITOSCStandalone::connectionMade (int)
 {
-    std::cout << "Connected to server" << std::flush;
+    printer.print ([] { std::cout << "Connected to server" << std::flush; });
 }
 
 void QITOSCStandalone::connectionLost (int)
 {
-    std::cout << "Disconnected from server" << std::flush;
+    printer.print ([] { std::cout << "Disconnected from server" << std::flush; });
 }
 
 void QITOSCStandalone::buildPacket (osc::OutboundPacketStream& stream)
@@ -182,13 +187,14 @@ void QITOSCStandalone::ProcessMessage (const osc::ReceivedMessage& message)
             }
 
             if (parameter.printedWhenSet)
-                std::cout << "\n" << (double) value << std::flush;
+                printer.print ([value] { std::cout << "\n" << (double) value << std::flush; });
 
             return;
         }
     }
     catch (const osc::Exception& e)
     {
-        std::cout << "error while parsing message: " << address << ": " << e.what() << "\n" << std::flush;
+        printer.print ([&]
+        { std::cout << "error while parsing message: " << address << ": " << e.what() << "\n" << std::flush; });
     }
 }

@@ -1,6 +1,8 @@
 #include "QITOSCStandalone.h"
 #include "CapturingLogger.h"
+#include "ProgramUnderTest.h"
 #include "RemoteTestKit.h"
+#include "ScopedTemporaryFolder.h"
 #include "StdoutCapture.h"
 #include "WaitUntil.h"
 
@@ -10,11 +12,67 @@
 #include <memory>
 #include <vector>
 
+#include <arpa/inet.h>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <unistd.h>
 
 using remotetest::FramedTestClient;
 using remotetest::message;
 using testsupport::waitUntil;
+
+namespace
+{
+/** A loopback client that never reads, with a receive buffer so small that the server's sends to
+    it stall after a few dozen bundles. */
+struct SilentClient
+{
+    explicit SilentClient (int port) : handle (::socket (AF_INET, SOCK_STREAM, 0))
+    {
+        // Before connecting, so that the window offered to the server is small from the start.
+        const int receiveBytes = 2048;
+        ::setsockopt (handle, SOL_SOCKET, SO_RCVBUF, &receiveBytes, sizeof (receiveBytes));
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons ((uint16_t) port);
+        address.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
+        ::connect (handle, reinterpret_cast<sockaddr*> (&address), sizeof (address));
+    }
+
+    ~SilentClient() { ::close (handle); }
+
+    /** Drops what is still on its way; true when the server then ends the stream within 5 s. */
+    bool waitForEndOfStream() const
+    {
+        char scratch[4096];
+        pollfd entry { handle, POLLIN, 0 };
+
+        while (::poll (&entry, 1, 5000) > 0)
+            if (::recv (handle, scratch, sizeof (scratch), 0) <= 0)
+                return true;
+
+        return false;
+    }
+
+    const int handle;
+};
+
+/** The server's end of a loopback client's connection, found among this process's descriptors. */
+int serverEndOf (const juce::StreamingSocket& client)
+{
+    sockaddr_in own {}, peer {};
+    socklen_t size = sizeof (own);
+    ::getsockname (client.getRawSocketHandle(), reinterpret_cast<sockaddr*> (&own), &size);
+
+    for (int handle = 0; handle < 4096; ++handle)
+        if (handle != client.getRawSocketHandle()
+            && ::getpeername (handle, reinterpret_cast<sockaddr*> (&peer), &(size = sizeof (peer))) == 0
+            && peer.sin_family == AF_INET && peer.sin_port == own.sin_port)
+            return handle;
+
+    return -1;
+}
+} // namespace
 
 // Each hostile client is followed by a send that must reach the good client whole, and one that
 // ends its connection must have that reported exactly once. What malformed packets do once framed
@@ -23,15 +81,18 @@ using testsupport::waitUntil;
 TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
 {
     testsupport::StdoutCapture out;
-    QITOSCStandalone server;
+    remotetest::ManualClock clock;
+    QITOSCStandalone server (clock.reader());
     ASSERT_TRUE (server.start (0));
 
     const auto isWholeBundleFrame = [] (const std::optional<juce::MemoryBlock>& payload)
     { return payload && payload->getSize() == 1900 && remotetest::decodeBundle (*payload).size() == 52; };
 
-    // The server prints its text once it has taken a client on.
+    // The server prints its text once it has taken a client on. Each client begins a second of its
+    // own, which holds all the lines it causes; the clock stands still otherwise, so no client stalls.
     const auto connect = [&] (FramedTestClient& client)
     {
+        clock.advance (1000.0);
         const int before = out.occurrences ("Connected to server");
         return client.connect (server.getBoundPort())
                && waitUntil ([&] { return out.occurrences ("Connected to server") > before; });
@@ -127,9 +188,8 @@ TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
     EXPECT_LT (received, sends);
 }
 
-TEST (ConnectionServer, ServesAtMost32ClientsAtOnceAndClosesTheRestAtOnce)
+TEST (ConnectionServer, ServesAtMost32ClientsAtOnceAndClosesTheRestAtOnceWhileNoneStalls)
 {
-    testsupport::StdoutCapture out;
     QITOSCStandalone server;
     ASSERT_TRUE (server.start (0));
     std::vector<std::unique_ptr<FramedTestClient>> clients;
@@ -140,24 +200,86 @@ TEST (ConnectionServer, ServesAtMost32ClientsAtOnceAndClosesTheRestAtOnce)
         ASSERT_TRUE (clients.back()->connect (server.getBoundPort()));
     }
 
-    // The last eight were closed as they came; the first 32 each get the next bundle.
+    // The last eight were closed as they came (in the order they came); the first 32 each get the
+    // next bundle.
     for (int i = 32; i < 40; ++i)
         EXPECT_TRUE (clients[(size_t) i]->waitForEndOfStream()) << i;
 
-    EXPECT_TRUE (waitUntil ([&] { return out.occurrences ("Connected to server") == 32; }));
+    EXPECT_EQ (server.getNumConnections(), 32);
     server.sendToAll();
 
     for (int i = 0; i < 32; ++i)
         EXPECT_TRUE (clients[(size_t) i]->readFrame().has_value()) << i;
+}
 
-    EXPECT_EQ (out.occurrences ("Connected to server"), 32);
+TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiveSecondsAndIdleOnesAreProbed)
+{
+    remotetest::ManualClock clock;
+    QITOSCStandalone server (clock.reader());
+    ASSERT_TRUE (server.start (0));
+    std::vector<std::unique_ptr<SilentClient>> silent;
+
+    // Sends enough to fill whatever buffers the small receive windows let grow.
+    const auto connectSilentClientsAndStallThem = [&] (size_t count)
+    {
+        while (silent.size() < count)
+            silent.push_back (std::make_unique<SilentClient> (server.getBoundPort()));
+
+        ASSERT_TRUE (waitUntil ([&] { return server.getNumConnections() == (int) count; }));
+
+        for (int send = 0; send < 200; ++send)
+            server.sendToAll();
+    };
+
+    // The first stalls at 0 ms, 31 more at 1000 ms.
+    connectSilentClientsAndStallThem (1);
+    clock.advance (1000.0);
+    connectSilentClientsAndStallThem (32);
+
+    FramedTestClient newcomer;
+    ASSERT_TRUE (newcomer.connect (server.getBoundPort()));
+    EXPECT_TRUE (silent[0]->waitForEndOfStream());
+    server.sendToAll();
+    EXPECT_TRUE (newcomer.readFrame().has_value());
+
+    // Probed while idle: after 30 s, then every 10 s, three times.
+    const int serverEnd = serverEndOf (newcomer.socket);
+    ASSERT_GE (serverEnd, 0);
+
+    const struct { int level, option, expected; } keepAlive[] = {
+        { SOL_SOCKET, SO_KEEPALIVE, 1 }, { IPPROTO_TCP, TCP_KEEPIDLE, 30 },
+        { IPPROTO_TCP, TCP_KEEPINTVL, 10 }, { IPPROTO_TCP, TCP_KEEPCNT, 3 } };
+
+    for (const auto& [level, option, expected] : keepAlive)
+    {
+        int value = -1;
+        socklen_t size = sizeof (value);
+        EXPECT_EQ (::getsockopt (serverEnd, level, option, &value, &size), 0);
+        EXPECT_EQ (value, expected) << "option " << option;
+    }
+
+    // The other 31 stay until they have stalled for 5 s; the newcomer, which reads, stays on.
+    clock.advance (4999.0);
+    server.sendToAll();
     EXPECT_EQ (server.getNumConnections(), 32);
+    clock.advance (1.0);
+    server.sendToAll(); // closes them
+    server.sendToAll(); // deletes them
+    EXPECT_EQ (server.getNumConnections(), 1);
+
+    for (int frame = 0; frame < 3; ++frame)
+        EXPECT_TRUE (newcomer.readFrame().has_value()) << frame;
+
+    for (size_t i = 1; i < silent.size(); ++i)
+        EXPECT_TRUE (silent[i]->waitForEndOfStream()) << i;
 }
 
 TEST (ConnectionServer, TwentyThousandClientsComingAndGoingLeaveNothingBehind)
 {
     testsupport::StdoutCapture out;
-    QITOSCStandalone server;
+    // Every reading is a second later than the one before, so that every line is printed.
+    std::atomic<juce::int64> seconds { 0 };
+    QITOSCStandalone server ([&] { return 1000.0 * (double) ++seconds; });
     ASSERT_TRUE (server.start (0));
     const auto residentBytes = []
     {
@@ -194,4 +316,17 @@ TEST (ConnectionServer, TwentyThousandClientsComingAndGoingLeaveNothingBehind)
 #if ! (defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)) // their own allocators hold on to memory
     EXPECT_LT (residentBytes() - before, 4.0e6) << "about 1 KB a client would be 19 MB";
 #endif
+}
+
+// Were the listener to retry a failing accept at once, it would spin a core for as long as the
+// descriptors stay used up.
+TEST (ConnectionServer, AnAcceptThatFailsForLackOfDescriptorsIsRetriedAfterAPause)
+{
+    const testsupport::ScopedTemporaryFolder folder;
+    const auto log = folder.getChildFile ("probe.log");
+    ASSERT_TRUE (testsupport::runsToSuccess ({ NOLV_ACCEPT_PROBE }, log)) << log.loadFileAsString();
+
+    const int accepts = log.loadFileAsString().fromLastOccurrenceOf ("accepts ", false, false).getIntValue();
+    EXPECT_GE (accepts, 2) << "it keeps trying";
+    EXPECT_LE (accepts, 30) << "in two seconds";
 }

@@ -16,13 +16,15 @@ TEST (FuzzCorpusReplay, EveryCorpusInputPrintsOnlyTheServersLinesAndLeavesItsBun
 
     const std::regex serverLines (R"(((\n-?[0-9.e+]+)|(error while parsing message: [^\n]*: (missing argument|too many arguments|wrong argument type)\n))*)");
     testsupport::StdoutCapture out;
-    QITOSCStandalone server;
+    remotetest::ManualClock clock;
+    QITOSCStandalone server (clock.reader());
     std::string printed;
 
     for (const auto& input : inputs)
     {
         juce::MemoryBlock bytes;
         ASSERT_TRUE (input.loadFileAsData (bytes));
+        clock.advance (1000.0); // a second of printed lines for each input
         out.clear();
         server.messageReceived (bytes, 1);
         EXPECT_TRUE (std::regex_match (out.text(), serverLines)) << input.getFileName() << ": " << out.text();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using remotetest::bundle;
 using remotetest::message;
 
@@ -75,7 +77,8 @@ TEST (IncomingMessages, EachPacketStoresOnlyWhatItsAddressAndArgumentsAllowAndPr
     };
 
     testsupport::StdoutCapture out;
-    QITOSCStandalone server;
+    remotetest::ManualClock clock;
+    QITOSCStandalone server (clock.reader());
 
     for (size_t i = 0; i < std::size (cases); ++i)
     {
@@ -85,6 +88,8 @@ TEST (IncomingMessages, EachPacketStoresOnlyWhatItsAddressAndArgumentsAllowAndPr
         if (cases[i].storedAt != nullptr)
             expected[cases[i].storedAt] = cases[i].stored;
 
+        // A second of printed lines of its own.
+        clock.advance (1000.0);
         out.clear();
         server.messageReceived (cases[i].packet, (int) i + 1);
         EXPECT_EQ (out.text(), cases[i].printed);
@@ -93,4 +98,36 @@ TEST (IncomingMessages, EachPacketStoresOnlyWhatItsAddressAndArgumentsAllowAndPr
 
     // A size beyond what oscpack accepts is refused before a byte is read.
     EXPECT_THROW (server.ProcessPacket ("/ab", 0x7FFFFFFD), osc::MalformedPacketException);
+}
+
+// Every line a client causes counts against one budget for all connections together; the lines
+// left out are told once their second has passed, whether or not anything else is printed then.
+TEST (IncomingMessages, AtMostFiveLinesASecondArePrintedAndTheRestCountedOnceASecond)
+{
+    testsupport::StdoutCapture out;
+    remotetest::ManualClock clock;
+    QITOSCStandalone server (clock.reader());
+    server.messageReceived (message ("/adminPassword"), 1);
+    const std::vector<juce::MemoryBlock> values (100, message ("/measurementStandardParam", 1.0f));
+
+    for (int connection = 1; connection <= 3; ++connection)
+    {
+        server.connectionMade (connection);
+        server.messageReceived (bundle (values), connection);
+        server.messageReceived (message ("/measurementStandardParam", (osc::int32) 1), connection);
+    }
+
+    const std::string firstSecond = "Connected to server\n1\n1\n1\n1";
+    EXPECT_EQ (out.text(), firstSecond);
+
+    clock.advance (999.0);
+    server.sendToAll();
+    EXPECT_EQ (out.text(), firstSecond);
+
+    clock.advance (1.0);
+    server.sendToAll();
+    server.connectionLost (2);
+    clock.advance (1000.0);
+    server.sendToAll();
+    EXPECT_EQ (out.text(), firstSecond + "\nremote server: 301 messages not printed" + "Disconnected from server");
 }

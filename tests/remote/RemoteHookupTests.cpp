@@ -9,6 +9,7 @@
 #include <limits>
 #include <map>
 #include <thread>
+#include <vector>
 
 // A port that cannot be used leaves the feed running with nobody to feed, as the next start may
 // still find a client.
@@ -113,4 +114,57 @@ TEST (RemoteHookup, AStoredStateOfNonFiniteParametersSendsOnlyFiniteValuesAndSti
         EXPECT_TRUE (std::isfinite (value)) << address;
 
     processor.stopRemoteServer();
+}
+
+// Values and parse errors as fast as a client can send them, and clients that connect and close as
+// fast as they can: a few lines a second and a count of the rest, about 430 bytes.
+TEST (RemoteHookup, FloodsAndChurnPrintAFewLinesASecondWhileAReadingClientIsStillFed)
+{
+    testsupport::StdoutCapture out;
+    OvexjuceLoudnessAudioProcessor processor (nullptr);
+    const int port = remotetest::freePort();
+    ASSERT_GT (port, 0);
+    ASSERT_TRUE (processor.startRemoteServer ((float) port));
+
+    remotetest::FramedTestClient reading;
+    ASSERT_TRUE (reading.connect (port));
+    std::atomic<int> bundles { 0 };
+    std::thread reader ([&] { while (reading.readFrame().has_value()) ++bundles; });
+
+    std::vector<juce::MemoryBlock> flood;
+
+    for (int i = 0; i < 50; ++i)
+        for (auto value : { remotetest::message ("/measurementStandardParam", 1.0f), remotetest::message ("/measurementStandardParam", (osc::int32) 1) })
+            flood.push_back (value);
+
+    const auto floodPacket = remotetest::bundle (flood);
+    std::atomic<bool> stop { false };
+    std::thread flooder ([&]
+    {
+        remotetest::FramedTestClient client;
+
+        if (client.connect (port) && client.sendFrame (remotetest::message ("/adminPassword")))
+            while (! stop && client.sendFrame (floodPacket))
+            {
+            }
+    });
+    std::thread churner ([&]
+    {
+        while (! stop)
+            juce::StreamingSocket().connect ("127.0.0.1", port, 2000);
+    });
+
+    // The span measured.
+    juce::Thread::sleep (3000);
+    const int counted = bundles.load();
+    const auto printedBytes = out.text().size();
+    stop = true;
+    flooder.join();
+    churner.join();
+    processor.stopRemoteServer();
+    reader.join();
+
+    EXPECT_GE (counted, 20) << "a bundle each 100 ms";
+    EXPECT_LT (printedBytes, 2000u) << out.text();
+    EXPECT_GT (out.occurrences ("messages not printed"), 0) << "the flood reached the server";
 }

@@ -7,7 +7,9 @@
 #include <oscpack/osc/OscOutboundPacketStream.h>
 #include <oscpack/osc/OscReceivedElements.h>
 
+#include <atomic>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -76,6 +78,16 @@ struct FramedTestClient
     }
 
     juce::StreamingSocket socket;
+};
+
+/** A clock for the server that stands still until the test moves it, so stalls last as long as
+    the test says and each second of printed lines begins when it says. */
+struct ManualClock
+{
+    std::function<double()> reader() { return [this] { return nowMs.load(); }; }
+    void advance (double ms) { nowMs = nowMs + ms; } // the test's thread alone moves it
+
+    std::atomic<double> nowMs { 0.0 };
 };
 
 /** A loopback port that is free now, or -1. */
