@@ -307,22 +307,31 @@ TEST_F (ReportDriving, WhileFollowingTheTransportPlayAndStopStillStartAndFinishR
 
     processor.setPlayHead (&head);
     ProcessorTestAccess::prepare (processor, rate, 512);
-    processor.setParameterValue (runFlagIndex, 1.0f);
-    ASSERT_EQ (reports().size(), 1);
-
     juce::AudioSampleBuffer block (6, 512);
     block.clear();
     const auto& m = ProcessorTestAccess::meters (processor);
-
-    for (int i = 0; i < 10; ++i)
+    const auto playMoving = [&] (int blocks)
     {
-        head.samples += 512;
-        ProcessorTestAccess::process (processor, block);
-    }
+        for (int i = 0; i < blocks; ++i)
+        {
+            head.samples += 512;
+            ProcessorTestAccess::process (processor, block);
+        }
+    };
 
+    // A moving play head runs the clock and the integration, and never opens a report itself.
+    playMoving (10);
     EXPECT_EQ (m.processedSamples, 10.0 * 512);
+    EXPECT_TRUE (ProcessorTestAccess::loudnessModule (processor).isRunning());
+    EXPECT_TRUE (reports().isEmpty());
+
+    processor.setParameterValue (runFlagIndex, 1.0f);
+    ASSERT_EQ (reports().size(), 1);
+    playMoving (10);
+    EXPECT_EQ (m.processedSamples, 20.0 * 512);
     ProcessorTestAccess::process (processor, block);
-    EXPECT_EQ (m.processedSamples, 10.0 * 512) << "the play head stood still";
+    EXPECT_EQ (m.processedSamples, 20.0 * 512) << "the play head stood still";
+    EXPECT_FALSE (ProcessorTestAccess::loudnessModule (processor).isRunning());
     EXPECT_EQ (processor.params.runFlag, 1.0f) << "PLAY stays lit, so that the next press is STOP";
 
     processor.setParameterValue (runFlagIndex, 0.0f);

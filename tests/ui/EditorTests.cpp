@@ -405,12 +405,18 @@ TEST_F (Editor, FiveOneAndDownmixNeedEveryRoleOfTheSurroundRouted)
                  && e.displaysPanel.fiveOne->getToggleState());
     EXPECT_FALSE (processor.params.stereoState);
 
-    auto layout = processor.inputLayout;
-    layout[roleLS] = -1;
-    processor.setInputLayout (layout);
-    e.timerCallback();
-    EXPECT_FALSE (e.displaysPanel.downmix->isEnabled());
-    EXPECT_TRUE (processor.params.stereoState);
+    // Each of the four surround roles is needed.
+    for (const auto role : { roleC, roleLFE, roleLS, roleRS })
+    {
+        processor.setDefaultInputRouting();
+        e.timerCallback();
+        auto layout = processor.inputLayout;
+        layout[(size_t) role] = -1;
+        processor.setInputLayout (layout);
+        e.timerCallback();
+        EXPECT_FALSE (e.displaysPanel.fiveOne->isEnabled() || e.displaysPanel.downmix->isEnabled()) << role;
+        EXPECT_TRUE (processor.params.stereoState) << role;
+    }
 
     // Disabled, the button still shows whether downmix is on: the processor still applies it.
     auto& downmix = *e.displaysPanel.downmix;
