@@ -25,16 +25,22 @@ Type* findDescendant (juce::Component& parent)
     return nullptr;
 }
 
-// JUCE's own folder dialog, a modal window; with zenity or kdialog installed the chooser runs that
-// program instead, which a test cannot answer.
+// JUCE's own folder dialog, a modal window. With zenity or kdialog installed the chooser runs that
+// program instead, which a test cannot answer; JUCE looks for them once a process with `which`, so
+// before anything asks, the search path holds `which` alone.
 class FolderChooser : public testing::Test
 {
 protected:
+    static void SetUpTestSuite()
+    {
+        static const testsupport::ScopedTemporaryFolder onlyWhich;
+        onlyWhich.getFolder().getChildFile ("which").createSymbolicLink (juce::File ("/usr/bin/which"), true);
+        ::setenv ("PATH", onlyWhich.getFolder().getFullPathName().toRawUTF8(), 1);
+        ASSERT_FALSE (juce::FileChooser::isPlatformDialogAvailable());
+    }
+
     void SetUp() override
     {
-        if (juce::FileChooser::isPlatformDialogAvailable())
-            GTEST_SKIP() << "a desktop folder dialog is installed";
-
         previewer = std::make_unique<OVEXReport> (nolvFont (20.0f));
         previewer->addChangeListener (&broadcasts);
         field ("folderField").setText ("/typed/folder", juce::dontSendNotification);
