@@ -411,7 +411,7 @@ TEST_F (ReportPreviewer, TogglesAndLimitDriveTheGraphAndLightTheActiveCaption)
     EXPECT_EQ (graph.getViewLevel(), graph.getNumLevels() - 1) << "a new limit shows the whole report";
 }
 
-TEST (ReportPreviewerLifetime, GoesWhileItsFolderIsListedAndAReportIsRead)
+TEST (ReportPreviewerLifetime, GoesWhileItsFolderIsListedAndAReportIsReadAsTheSanitizersJudge)
 {
     testsupport::ScopedTemporaryFolder temp;
 
@@ -430,6 +430,4 @@ TEST (ReportPreviewerLifetime, GoesWhileItsFolderIsListedAndAReportIsRead)
         previewer.refreshFileList();
         previewer.readXmlReport (report);
     }
-
-    EXPECT_EQ (temp.getFolder().getNumberOfChildFiles (juce::File::findFiles), 2002) << "the previewer writes nothing";
 }
