@@ -15,8 +15,9 @@
 /** The program's only window. Owns everything that runs: the settings file, the audio device
     manager, the processor and the player that connects the two, and the command target that
     holds the editor. Restores processor state, audio device and position from the settings file
-    when built and saves them back when destroyed. Lives on the message thread; the audio device
-    thread reaches the processor only through the player. */
+    when built, keeps the state and the device set-up in it while it runs, and saves everything
+    back when destroyed. Lives on the message thread; the audio device thread reaches the processor
+    only through the player. */
 class OVEXStandaloneFilterWindow : public juce::DocumentWindow,
                                    public juce::AsyncUpdater,
                                    private juce::ChangeListener,
@@ -41,6 +42,12 @@ public:
     void closeButtonPressed() override;
     void handleAsyncUpdate() override;
 
+    /** Once a second: puts a changed processor state or device set-up into the settings and saves
+        them three quiet seconds after the last change (a killed run keeps what the user chose), and
+        every other second tries to reopen a lost device (see below). Public so that tests can
+        drive it. */
+    void timerCallback() override;
+
     OvexjuceLoudnessAudioProcessor* getProcessor() const noexcept { return processor.get(); }
     juce::AudioDeviceManager* getDeviceManager() const noexcept { return deviceManager.get(); }
     CommandsListener* getCommandTarget() const noexcept { return commandTarget.get(); }
@@ -50,16 +57,23 @@ private:
     void restoreAudioSetup();
     void restorePosition();
 
+    /** Puts the processor state and the device set-up into the settings; whether either changed. */
+    bool storeSettings();
+    bool storeIfChanged (const juce::String& key, const juce::String& value);
+    void keepSettings();
+
     /** A device the back-end stopped on its own (for JACK, the server's shut-down) is reopened with
         its set-up every two seconds until that works, at whatever rate the back-end now runs, or
         until a device is opened otherwise. A set-up the user applies, working or not, is never
         itself reopened. */
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
-    void timerCallback() override;
+    void startReopening (const juce::String& what);
+    void tryToReopen();
     void stopReopening (const juce::String& why);
 
     std::optional<juce::AudioDeviceManager::AudioDeviceSetup> lostSetup;
     juce::String lostDeviceName, lostDeviceType;
+    int ticksSinceLoss = 0, quietTicks = 0;
 
     std::unique_ptr<juce::PropertiesFile> settings;
     std::unique_ptr<OvexjuceLoudnessAudioProcessor> processor;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <initializer_list>
 #include <tuple>
 #include <utility>
@@ -104,6 +106,62 @@ TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRole
     openWindow();
     EXPECT_EQ (window->getProcessor()->inputLayout, unassignedLayout);
     EXPECT_EQ (window->getProcessor()->outputLayout, (ChannelLayout { 1, 0, -1, -1, -1, -1 }));
+}
+
+TEST_F (MainWindowTest, ChangesDuringARunReachTheSettingsFileAfterThreeQuietSecondsUnlessItIsReadOnly)
+{
+    const auto file = getSettingsFile();
+    const ChannelLayout inputs { 5, 4, 3, 2, 1, 0 }, outputs { 1, 0, -1, -1, -1, -1 };
+    struct stat before {}, after {};
+
+    for (const mode_t mode : { 0644, 0444 })
+    {
+        window = nullptr;
+        file.deleteFile();
+        storeSettings ({ { "windowX", "5" } });
+        ASSERT_EQ (::chmod (file.getFullPathName().toRawUTF8(), mode), 0);
+        ASSERT_EQ (::stat (file.getFullPathName().toRawUTF8(), &before), 0);
+        const auto stored = file.loadFileAsString();
+
+        auto& processor = *openWindow ({ "Fake", "Other" }).getProcessor();
+        processor.setParameterValue (measurementStandardIndex, 1.0f);
+        processor.setParameterValue (measurementScaleIndex, 1.0f);
+        processor.setParameterValue (gatingOffFlagIndex, 1.0f);
+        processor.setInputLayout (inputs);
+        processor.setOutputLayout (outputs);
+        processor.setStringParameter (logFileNameIndex, "Evening");
+        auto setup = window->getDeviceManager()->getAudioDeviceSetup();
+        setup.inputDeviceName = setup.outputDeviceName = "Other";
+        ASSERT_EQ (window->getDeviceManager()->setAudioDeviceSetup (setup, true), "");
+
+        for (int tick = 0; tick < 3; ++tick)
+            window->timerCallback();
+
+        EXPECT_EQ (file.loadFileAsString(), stored) << "not before three quiet seconds";
+        window->timerCallback();
+        ASSERT_EQ (::stat (file.getFullPathName().toRawUTF8(), &after), 0);
+
+        if (mode == 0444)
+        {
+            EXPECT_EQ (file.loadFileAsString(), stored);
+            EXPECT_EQ (after.st_ino, before.st_ino) << "not replaced";
+            EXPECT_EQ (after.st_mode & 0777, 0444u);
+            continue;
+        }
+
+        // What a run killed now leaves on disk is what the next run starts from.
+        const auto leftByAKill = file.loadFileAsString();
+        window = nullptr;
+        ASSERT_TRUE (file.replaceWithText (leftByAKill));
+        const auto& restored = *openWindow ({ "Fake", "Other" }).getProcessor();
+        EXPECT_EQ (restored.params.measurementStandard, 1.0f);
+        EXPECT_EQ (restored.params.measurementScale, 1.0f);
+        EXPECT_EQ (restored.params.gatingOffFlag, 1.0f);
+        EXPECT_EQ (restored.params.logFileName, "Evening");
+        EXPECT_EQ (restored.inputLayout, inputs);
+        EXPECT_EQ (restored.outputLayout, outputs);
+        EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice()->getName(), "Other");
+    }
 }
 
 TEST_F (MainWindowTest, StoredPositionsPlaceOrCentreTheWindow)
