@@ -14,6 +14,7 @@ constexpr int numChannelsPlayed = 6;
 
 // In ticks of the window's one-second timer.
 constexpr int quietTicksBeforeSaving = 3;
+constexpr int silentTicksBeforeLoss = 3;
 constexpr int ticksBetweenReopenings = 2;
 
 /** The stored top-left corner moved as little as needed for the whole window to lie on the
@@ -52,7 +53,7 @@ OVEXStandaloneFilterWindow::OVEXStandaloneFilterWindow (const juce::String& titl
     if (deviceManager == nullptr)
         deviceManager = std::make_unique<juce::AudioDeviceManager>();
 
-    deviceManager->addAudioCallback (&player);
+    deviceManager->addAudioCallback (&countingCallback);
     deviceManager->addMidiInputDeviceCallback ({}, &player);
 
     createFilter();
@@ -109,7 +110,7 @@ OVEXStandaloneFilterWindow::~OVEXStandaloneFilterWindow()
     }
 
     deviceManager->removeMidiInputDeviceCallback ({}, &player);
-    deviceManager->removeAudioCallback (&player);
+    deviceManager->removeAudioCallback (&countingCallback);
 
     if (processor != nullptr)
         processor->editorBeingDeleted (processor->getActiveEditor());
@@ -238,6 +239,7 @@ void OVEXStandaloneFilterWindow::keepSettings()
 void OVEXStandaloneFilterWindow::timerCallback()
 {
     keepSettings();
+    watchForSilentDevice();
 
     if (lostSetup.has_value() && ++ticksSinceLoss % ticksBetweenReopenings == 0)
         tryToReopen();
@@ -254,6 +256,29 @@ void OVEXStandaloneFilterWindow::changeListenerCallback (juce::ChangeBroadcaster
     // client threads about its vanishing ports for a while, and they call into the device, which
     // must still exist. It is deleted at the first attempt to reopen.
     startReopening ("was lost");
+}
+
+void OVEXStandaloneFilterWindow::watchForSilentDevice()
+{
+    auto* device = deviceManager->getCurrentAudioDevice();
+    const auto blocks = countingCallback.getBlockCount();
+
+    if (lostSetup.has_value() || device == nullptr || reportsItsOwnStop (*device) || ! device->isPlaying() || blocks != lastBlockCount)
+    {
+        lastBlockCount = blocks;
+        silentTicks = 0;
+        return;
+    }
+
+    if (++silentTicks < silentTicksBeforeLoss)
+        return;
+
+    silentTicks = 0;
+    startReopening ("stopped calling back");
+
+    // Its back-end's thread has ended, so nothing calls into it any more; closed, it is no longer
+    // taken for a device that plays.
+    deviceManager->closeAudioDevice();
 }
 
 void OVEXStandaloneFilterWindow::startReopening (const juce::String& what)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandsListener.h"
+#include "CountingAudioCallback.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
@@ -43,9 +44,9 @@ public:
     void handleAsyncUpdate() override;
 
     /** Once a second: puts a changed processor state or device set-up into the settings and saves
-        them three quiet seconds after the last change (a killed run keeps what the user chose), and
-        every other second tries to reopen a lost device (see below). Public so that tests can
-        drive it. */
+        them three quiet seconds after the last change (a killed run keeps what the user chose),
+        watches the device (see below) and every other second tries to reopen a lost one. Public
+        so that tests can drive it. */
     void timerCallback() override;
 
     OvexjuceLoudnessAudioProcessor* getProcessor() const noexcept { return processor.get(); }
@@ -62,24 +63,29 @@ private:
     bool storeIfChanged (const juce::String& key, const juce::String& value);
     void keepSettings();
 
-    /** A device the back-end stopped on its own (for JACK, the server's shut-down) is reopened with
-        its set-up every two seconds until that works, at whatever rate the back-end now runs, or
-        until a device is opened otherwise. A set-up the user applies, working or not, is never
-        itself reopened. */
+    /** A device the back-end stopped on its own (for JACK, the server's shut-down), or one of a
+        back-end that does not tell its own stop (ALSA) that says it plays but has not called back
+        for three seconds, is reopened with its set-up every two seconds until that works, at
+        whatever rate the back-end now runs, or until a device is opened otherwise. A set-up the
+        user applies, working or not, is never itself reopened. JACK's stalls are no loss: reopening
+        would drop its connections. */
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
+    void watchForSilentDevice();
     void startReopening (const juce::String& what);
     void tryToReopen();
     void stopReopening (const juce::String& why);
 
     std::optional<juce::AudioDeviceManager::AudioDeviceSetup> lostSetup;
     juce::String lostDeviceName, lostDeviceType;
-    int ticksSinceLoss = 0, quietTicks = 0;
+    int ticksSinceLoss = 0, silentTicks = 0, quietTicks = 0;
+    juce::uint32 lastBlockCount = 0;
 
     std::unique_ptr<juce::PropertiesFile> settings;
     std::unique_ptr<OvexjuceLoudnessAudioProcessor> processor;
     std::unique_ptr<juce::AudioDeviceManager> deviceManager;
     std::unique_ptr<CommandsListener> commandTarget;
     juce::AudioProcessorPlayer player;
+    CountingAudioCallback countingCallback { player };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OVEXStandaloneFilterWindow)
 };

@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <tuple>
 #include <utility>
@@ -21,11 +22,13 @@ namespace
 class MainWindowTest : public testing::Test
 {
 protected:
-    OVEXStandaloneFilterWindow& openWindow (const juce::StringArray& deviceNames = { "Fake" })
+    OVEXStandaloneFilterWindow& openWindow (const juce::StringArray& deviceNames = { "Fake" }, const juce::String& typeName = "Fake type")
     {
-        window = std::make_unique<OVEXStandaloneFilterWindow> ("NOLv 5.1", juce::Colours::black, openSettingsFile(), [deviceNames]
+        window = std::make_unique<OVEXStandaloneFilterWindow> ("NOLv 5.1", juce::Colours::black, openSettingsFile(), [&]
         {
-            return testsupport::makeDeviceManagerWith (std::make_unique<testsupport::FakeAudioIODeviceType> ("Fake type", deviceNames, deviceNames));
+            auto type = std::make_unique<testsupport::FakeAudioIODeviceType> (typeName, deviceNames, deviceNames);
+            fakeType = type.get();
+            return testsupport::makeDeviceManagerWith (std::move (type));
         });
         return *window;
     }
@@ -50,6 +53,7 @@ protected:
     testsupport::ScopedTemporaryFolder configFolder;
     testsupport::ScopedEnvironmentVariable configHome { "XDG_CONFIG_HOME", configFolder.getFolder().getFullPathName().toStdString() };
     std::unique_ptr<OVEXStandaloneFilterWindow> window;
+    testsupport::FakeAudioIODeviceType* fakeType = nullptr; // the window's device manager owns it
 };
 } // namespace
 
@@ -161,6 +165,50 @@ TEST_F (MainWindowTest, ChangesDuringARunReachTheSettingsFileAfterThreeQuietSeco
         EXPECT_EQ (restored.inputLayout, inputs);
         EXPECT_EQ (restored.outputLayout, outputs);
         EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice()->getName(), "Other");
+    }
+}
+
+TEST_F (MainWindowTest, ADeviceThatSaysItPlaysButNoLongerCallsBackIsClosedAndReopenedUnlessItsBackEndTellsItsStop)
+{
+    for (const juce::String typeName : { "ALSA", "JACK" })
+    {
+        SCOPED_TRACE (typeName);
+        const testsupport::CapturingLogger log;
+        openWindow ({ "Card" }, typeName);
+        auto* playing = window->getDeviceManager()->getCurrentAudioDevice();
+
+        for (int tick = 0; tick < 4; ++tick)
+        {
+            ASSERT_TRUE (fakeType->callBackOnce());
+            window->timerCallback();
+        }
+
+        // Three silent seconds, then two failed attempts two seconds apart.
+        fakeType->setOpenError ("unplugged");
+
+        for (int tick = 0; tick < 7; ++tick)
+            window->timerCallback();
+
+        const auto lines = log.lines();
+        const auto stalls = std::count (lines.begin(), lines.end(), "Audio device Card stopped calling back; trying to open it again every 2 seconds");
+
+        if (typeName == "JACK")
+        {
+            EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), playing);
+            EXPECT_EQ (stalls, 0);
+            EXPECT_EQ (fakeType->getOpenCount(), 1);
+            continue;
+        }
+
+        EXPECT_EQ (stalls, 1);
+        EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), nullptr) << "closed";
+        EXPECT_EQ (fakeType->getOpenCount(), 3);
+
+        fakeType->setOpenError ({});
+        window->timerCallback();
+        ASSERT_NE (window->getDeviceManager()->getCurrentAudioDevice(), nullptr);
+        EXPECT_TRUE (window->getDeviceManager()->getCurrentAudioDevice()->isPlaying());
+        EXPECT_TRUE (log.lines().contains ("Audio device Card: reopened at 44100 Hz")) << log.lines().joinIntoString ("\n");
     }
 }
 
