@@ -1,10 +1,13 @@
 #include "JackToneProbe.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "PrivateJackServer.h"
+#include "ProductInfo.h"
 #include "ProgramUnderTest.h"
+#include "ReportFiles.h"
 #include "ScopedEnvironmentVariable.h"
 #include "ScopedTemporaryFolder.h"
 #include "SettingsFile.h"
+#include "WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +20,9 @@
 #include <string>
 
 // The real program, run against a private JACK server with the dummy driver, judged from outside:
-// the audio it passes through, the settings file it leaves, and how it takes up its device again
-// when the server goes and comes back. Its window is judged by the acceptance test.
+// the audio it passes through, the settings file it leaves, how it takes up its device again
+// when the server goes and comes back, and the reports a stored state lets it write. Its window is
+// judged by the acceptance test.
 
 namespace
 {
@@ -155,4 +159,48 @@ TEST_F (StandaloneProgram, OpensItsDeviceAgainWhenTheServerComesBackAtAnotherRat
     program.terminate();
     EXPECT_TRUE (program.succeeds (5000)) << programLog.loadFileAsString();
     EXPECT_TRUE (again.stop());
+}
+
+TEST_F (StandaloneProgram, WithAStoredFollowTransportFlagSpaceStartsAReportAndSpaceAgainFinishesIt)
+{
+    const auto reportFolder = work.getFolder().getChildFile ("reports");
+
+    {
+        OvexjuceLoudnessAudioProcessor processor (nullptr);
+        processor.setParameterValue (followTransportFlagIndex, 1.0f);
+        processor.setStringParameter (logFilePathIndex, reportFolder.getFullPathName());
+        juce::MemoryBlock state;
+        processor.getStateInformation (state);
+        ASSERT_NE (std::string (static_cast<const char*> (state.getData()), state.getSize()).find ("followTransportFlag=\"1\""), std::string::npos);
+        auto settings = openSettingsFile();
+        settings->setValue ("filterState", state.toBase64Encoding());
+        ASSERT_TRUE (settings->save());
+    }
+
+    const auto programLog = logFile ("program");
+    testsupport::ProgramUnderTest program ({ NOLV_PROGRAM_PATH }, programLog);
+    const auto xdotool = [this] (std::vector<std::string> arguments)
+    {
+        arguments.insert (arguments.begin(), "xdotool");
+        return testsupport::runsToSuccess (std::move (arguments), logFile ("xdotool"), 60000);
+    };
+
+    // Once the window shows, a click gives it the keyboard.
+    ASSERT_TRUE (xdotool ({ "search", "--sync", "--onlyvisible", "--name", productInfo::productTitle, "mousemove", "--window", "%1", "900", "120", "click", "1" }))
+        << programLog.loadFileAsString();
+
+    const auto stopTime = [&]() -> juce::String
+    {
+        const auto reports = reportFolder.findChildFiles (juce::File::findFiles, false, "*.xml");
+        const auto xml = reports.size() == 1 ? juce::parseXML (reports[0]) : nullptr;
+        return xml != nullptr ? reporttest::reportAttribute (*xml, "StopTime", "value") : "(no report)";
+    };
+
+    ASSERT_TRUE (xdotool ({ "key", "space" }));
+    ASSERT_TRUE (testsupport::waitUntil ([&] { return stopTime().isEmpty(); }, 10000)) << stopTime() << "\n" << programLog.loadFileAsString();
+    ASSERT_TRUE (xdotool ({ "key", "space" }));
+    EXPECT_TRUE (testsupport::waitUntil ([&] { return stopTime().isNotEmpty() && stopTime() != "(no report)"; }, 10000)) << stopTime();
+
+    program.terminate();
+    EXPECT_TRUE (program.succeeds (5000)) << programLog.loadFileAsString();
 }
