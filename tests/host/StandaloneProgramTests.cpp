@@ -1,3 +1,4 @@
+#include "FilterStateText.h"
 #include "JackToneProbe.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "PrivateJackServer.h"
@@ -161,7 +162,7 @@ TEST_F (StandaloneProgram, OpensItsDeviceAgainWhenTheServerComesBackAtAnotherRat
     EXPECT_TRUE (again.stop());
 }
 
-TEST_F (StandaloneProgram, WithAStoredFollowTransportFlagSpaceStartsAReportAndSpaceAgainFinishesIt)
+TEST_F (StandaloneProgram, WithAStoredFollowTransportFlagSpaceStartsAndFinishesAReportAndAStandardChosenThenOutlivesAKill)
 {
     const auto reportFolder = work.getFolder().getChildFile ("reports");
 
@@ -185,9 +186,19 @@ TEST_F (StandaloneProgram, WithAStoredFollowTransportFlagSpaceStartsAReportAndSp
         return testsupport::runsToSuccess (std::move (arguments), logFile ("xdotool"), 60000);
     };
 
-    // Once the window shows, a click gives it the keyboard.
-    ASSERT_TRUE (xdotool ({ "search", "--sync", "--onlyvisible", "--name", productInfo::productTitle, "mousemove", "--window", "%1", "900", "120", "click", "1" }))
-        << programLog.loadFileAsString();
+    // Once the window shows, with the editor in its middle, a click gives it the keyboard.
+    const auto geometry = logFile ("geometry");
+    ASSERT_TRUE (testsupport::runsToSuccess ({ "xdotool", "search", "--sync", "--onlyvisible", "--name", productInfo::productTitle, "getwindowgeometry" },
+                                             geometry, 60000)) << programLog.loadFileAsString();
+    const auto size = geometry.loadFileAsString().fromFirstOccurrenceOf ("Geometry: ", false, false);
+    const juce::Point<int> editorOrigin { (size.getIntValue() - 1024) / 2, (size.fromFirstOccurrenceOf ("x", false, false).getIntValue() - 768) / 2 };
+    const auto clickAt = [&] (int x, int y)
+    {
+        return xdotool ({ "search", "--onlyvisible", "--name", productInfo::productTitle, "mousemove", "--window", "%1",
+                          std::to_string (editorOrigin.x + x), std::to_string (editorOrigin.y + y), "click", "1" });
+    };
+
+    ASSERT_TRUE (clickAt (900, 120));
 
     const auto stopTime = [&]() -> juce::String
     {
@@ -201,6 +212,15 @@ TEST_F (StandaloneProgram, WithAStoredFollowTransportFlagSpaceStartsAReportAndSp
     ASSERT_TRUE (xdotool ({ "key", "space" }));
     EXPECT_TRUE (testsupport::waitUntil ([&] { return stopTime().isNotEmpty() && stopTime() != "(no report)"; }, 10000)) << stopTime();
 
-    program.terminate();
-    EXPECT_TRUE (program.succeeds (5000)) << programLog.loadFileAsString();
+    // ATSC on the settings page reaches the settings file while the program runs, before any exit
+    // (the program is killed when the test ends).
+    const auto storedState = []
+    {
+        juce::MemoryBlock state;
+        decodeFilterStateText (openSettingsFile()->getValue ("filterState"), state);
+        return std::string (static_cast<const char*> (state.getData()), state.getSize());
+    };
+
+    ASSERT_TRUE (clickAt (510, 50) && clickAt (192, 227));
+    EXPECT_TRUE (testsupport::waitUntil ([&] { return storedState().find ("measurementStandard=\"1\"") != std::string::npos; }, 10000)) << storedState();
 }
