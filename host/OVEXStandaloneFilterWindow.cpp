@@ -12,6 +12,11 @@ juce::ApplicationCommandManager* commandManager = nullptr;
 constexpr int centredPosition = -100;
 constexpr int numChannelsPlayed = 6;
 
+// In ticks of the window's one-second timer.
+constexpr int quietTicksBeforeSaving = 3;
+constexpr int silentTicksBeforeLoss = 3;
+constexpr int ticksBetweenReopenings = 2;
+
 /** The stored top-left corner moved as little as needed for the whole window to lie on the
     display it overlaps most (or the nearest one); a window larger than the display keeps its
     title bar on screen. */
@@ -48,7 +53,7 @@ OVEXStandaloneFilterWindow::OVEXStandaloneFilterWindow (const juce::String& titl
     if (deviceManager == nullptr)
         deviceManager = std::make_unique<juce::AudioDeviceManager>();
 
-    deviceManager->addAudioCallback (&player);
+    deviceManager->addAudioCallback (&countingCallback);
     deviceManager->addMidiInputDeviceCallback ({}, &player);
 
     createFilter();
@@ -80,6 +85,7 @@ OVEXStandaloneFilterWindow::OVEXStandaloneFilterWindow (const juce::String& titl
     player.setProcessor (processor.get());
     deviceManager->addChangeListener (this);
     triggerAsyncUpdate();
+    startTimer (1000);
 }
 
 OVEXStandaloneFilterWindow::~OVEXStandaloneFilterWindow()
@@ -100,18 +106,11 @@ OVEXStandaloneFilterWindow::~OVEXStandaloneFilterWindow()
     {
         settings->setValue ("windowX", getX());
         settings->setValue ("windowY", getY());
-        settings->setValue ("audioSetup", deviceManager->createStateXml().get());
+        storeSettings();
     }
 
     deviceManager->removeMidiInputDeviceCallback ({}, &player);
-    deviceManager->removeAudioCallback (&player);
-
-    if (settings != nullptr && processor != nullptr)
-    {
-        juce::MemoryBlock state;
-        processor->getStateInformation (state);
-        settings->setValue ("filterState", state.toBase64Encoding());
-    }
+    deviceManager->removeAudioCallback (&countingCallback);
 
     if (processor != nullptr)
         processor->editorBeingDeleted (processor->getActiveEditor());
@@ -201,6 +200,51 @@ void OVEXStandaloneFilterWindow::restorePosition()
     setBoundsConstrained ({ position.x, position.y, getWidth(), getHeight() });
 }
 
+bool OVEXStandaloneFilterWindow::storeSettings()
+{
+    const auto setup = deviceManager->createStateXml();
+    bool changed = storeIfChanged ("audioSetup", setup != nullptr ? setup->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader())
+                                                                  : juce::String());
+
+    if (processor != nullptr)
+    {
+        juce::MemoryBlock state;
+        processor->getStateInformation (state);
+        changed = storeIfChanged ("filterState", state.toBase64Encoding()) || changed;
+    }
+
+    return changed;
+}
+
+bool OVEXStandaloneFilterWindow::storeIfChanged (const juce::String& key, const juce::String& value)
+{
+    if (settings->containsKey (key) && settings->getValue (key) == value)
+        return false;
+
+    settings->setValue (key, value);
+    return true;
+}
+
+void OVEXStandaloneFilterWindow::keepSettings()
+{
+    if (settings == nullptr)
+        return;
+
+    if (storeSettings())
+        quietTicks = 0;
+    else if (settings->needsToBeSaved() && ++quietTicks >= quietTicksBeforeSaving)
+        saveSettingsFile (*settings);
+}
+
+void OVEXStandaloneFilterWindow::timerCallback()
+{
+    keepSettings();
+    watchForSilentDevice();
+
+    if (lostSetup.has_value() && ++ticksSinceLoss % ticksBetweenReopenings == 0)
+        tryToReopen();
+}
+
 void OVEXStandaloneFilterWindow::changeListenerCallback (juce::ChangeBroadcaster*)
 {
     // A stopped device is told by its callback, which goes before the broadcast, rather than by
@@ -208,28 +252,47 @@ void OVEXStandaloneFilterWindow::changeListenerCallback (juce::ChangeBroadcaster
     if (lostSetup.has_value() || ! hasLostItsDevice (*deviceManager))
         return;
 
-    auto* device = deviceManager->getCurrentAudioDevice();
-    const auto setup = deviceManager->getAudioDeviceSetup();
-
-    juce::Logger::writeToLog ("Audio device " + device->getName() + " was lost; trying to open it again every 2 seconds");
-    lostSetup = setup;
-    lostDeviceName = device->getName();
-    lostDeviceType = deviceManager->getCurrentAudioDeviceType();
-
     // Not closed here: a JACK server that shuts down in good order goes on telling the device's
     // client threads about its vanishing ports for a while, and they call into the device, which
     // must still exist. It is deleted at the first attempt to reopen.
-    startTimer (2000);
+    startReopening ("was lost");
 }
 
-void OVEXStandaloneFilterWindow::timerCallback()
+void OVEXStandaloneFilterWindow::watchForSilentDevice()
 {
-    if (! lostSetup.has_value())
+    auto* device = deviceManager->getCurrentAudioDevice();
+    const auto blocks = countingCallback.getBlockCount();
+
+    if (lostSetup.has_value() || device == nullptr || reportsItsOwnStop (*device) || ! device->isPlaying() || blocks != lastBlockCount)
     {
-        stopTimer();
+        lastBlockCount = blocks;
+        silentTicks = 0;
         return;
     }
 
+    if (++silentTicks < silentTicksBeforeLoss)
+        return;
+
+    silentTicks = 0;
+    startReopening ("stopped calling back");
+
+    // Its back-end's thread has ended, so nothing calls into it any more; closed, it is no longer
+    // taken for a device that plays.
+    deviceManager->closeAudioDevice();
+}
+
+void OVEXStandaloneFilterWindow::startReopening (const juce::String& what)
+{
+    auto* device = deviceManager->getCurrentAudioDevice();
+    juce::Logger::writeToLog ("Audio device " + device->getName() + " " + what + "; trying to open it again every 2 seconds");
+    lostSetup = deviceManager->getAudioDeviceSetup();
+    lostDeviceName = device->getName();
+    lostDeviceType = deviceManager->getCurrentAudioDeviceType();
+    ticksSinceLoss = 0;
+}
+
+void OVEXStandaloneFilterWindow::tryToReopen()
+{
     // A device that plays, or another device, was chosen on the device page meanwhile.
     if (auto* current = deviceManager->getCurrentAudioDevice())
     {
@@ -259,7 +322,6 @@ void OVEXStandaloneFilterWindow::stopReopening (const juce::String& why)
 {
     juce::Logger::writeToLog ("Audio device " + lostDeviceName + ": " + why);
     lostSetup.reset();
-    stopTimer();
 }
 
 juce::ApplicationCommandManager* OVEXStandaloneFilterWindow::getCommandManager()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandsListener.h"
+#include "CountingAudioCallback.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
@@ -15,8 +16,9 @@
 /** The program's only window. Owns everything that runs: the settings file, the audio device
     manager, the processor and the player that connects the two, and the command target that
     holds the editor. Restores processor state, audio device and position from the settings file
-    when built and saves them back when destroyed. Lives on the message thread; the audio device
-    thread reaches the processor only through the player. */
+    when built, keeps the state and the device set-up in it while it runs, and saves everything
+    back when destroyed. Lives on the message thread; the audio device thread reaches the processor
+    only through the player. */
 class OVEXStandaloneFilterWindow : public juce::DocumentWindow,
                                    public juce::AsyncUpdater,
                                    private juce::ChangeListener,
@@ -41,6 +43,12 @@ public:
     void closeButtonPressed() override;
     void handleAsyncUpdate() override;
 
+    /** Once a second: puts a changed processor state or device set-up into the settings and saves
+        them three quiet seconds after the last change (a killed run keeps what the user chose),
+        watches the device (see below) and every other second tries to reopen a lost one. Public
+        so that tests can drive it. */
+    void timerCallback() override;
+
     OvexjuceLoudnessAudioProcessor* getProcessor() const noexcept { return processor.get(); }
     juce::AudioDeviceManager* getDeviceManager() const noexcept { return deviceManager.get(); }
     CommandsListener* getCommandTarget() const noexcept { return commandTarget.get(); }
@@ -50,22 +58,34 @@ private:
     void restoreAudioSetup();
     void restorePosition();
 
-    /** A device the back-end stopped on its own (for JACK, the server's shut-down) is reopened with
-        its set-up every two seconds until that works, at whatever rate the back-end now runs, or
-        until a device is opened otherwise. A set-up the user applies, working or not, is never
-        itself reopened. */
+    /** Puts the processor state and the device set-up into the settings; whether either changed. */
+    bool storeSettings();
+    bool storeIfChanged (const juce::String& key, const juce::String& value);
+    void keepSettings();
+
+    /** A device the back-end stopped on its own (for JACK, the server's shut-down), or one of a
+        back-end that does not tell its own stop (ALSA) that says it plays but has not called back
+        for three seconds, is reopened with its set-up every two seconds until that works, at
+        whatever rate the back-end now runs, or until a device is opened otherwise. A set-up the
+        user applies, working or not, is never itself reopened. JACK's stalls are no loss: reopening
+        would drop its connections. */
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
-    void timerCallback() override;
+    void watchForSilentDevice();
+    void startReopening (const juce::String& what);
+    void tryToReopen();
     void stopReopening (const juce::String& why);
 
     std::optional<juce::AudioDeviceManager::AudioDeviceSetup> lostSetup;
     juce::String lostDeviceName, lostDeviceType;
+    int ticksSinceLoss = 0, silentTicks = 0, quietTicks = 0;
+    juce::uint32 lastBlockCount = 0;
 
     std::unique_ptr<juce::PropertiesFile> settings;
     std::unique_ptr<OvexjuceLoudnessAudioProcessor> processor;
     std::unique_ptr<juce::AudioDeviceManager> deviceManager;
     std::unique_ptr<CommandsListener> commandTarget;
     juce::AudioProcessorPlayer player;
+    CountingAudioCallback countingCallback { player };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OVEXStandaloneFilterWindow)
 };

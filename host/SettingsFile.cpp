@@ -3,10 +3,14 @@
 #include "GuardedXml.h"
 #include "PlatformPaths.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 juce::String getSharedFolderPath()
 {
@@ -25,7 +29,8 @@ juce::PropertiesFile::Options getSettingsFileOptions()
     options.commonToAllUsers = true;
     options.ignoreCaseOfKeyNames = true;
     options.doNotSave = false;
-    options.millisecondsBeforeSaving = 3000;
+    // Every save goes through saveSettingsFile, whose checks the framework's timed save would bypass.
+    options.millisecondsBeforeSaving = -1;
     options.storageFormat = juce::PropertiesFile::storeAsXML;
     options.processLock = nullptr;
     return options;
@@ -112,6 +117,104 @@ bool isMarkedReadOnly (const juce::File& file)
     return ::stat (file.getFullPathName().toRawUTF8(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
+/** The file at the end of a chain of symbolic links (a few at most), or the file itself: a save
+    replaces that file and leaves the links as they are. */
+juce::File fileLinkedTo (juce::File file)
+{
+    for (int i = 0; i < 8 && file.isSymbolicLink(); ++i)
+        file = file.getLinkedTarget();
+
+    return file;
+}
+
+/** The settings as the framework's own XML form holds them: a value that is an element is stored
+    as one. Values that are no XML of ours stay text. */
+juce::MemoryBlock settingsDocument (juce::PropertiesFile& settings)
+{
+    juce::XmlElement document ("PROPERTIES");
+    const juce::ScopedLock lock (settings.getLock());
+    const auto& properties = settings.getAllProperties();
+
+    for (int i = 0; i < properties.size(); ++i)
+    {
+        auto* element = document.createNewChildElement ("VALUE");
+        element->setAttribute ("name", properties.getAllKeys()[i]);
+        auto refusal = XmlRefusal::none;
+
+        if (auto child = parseGuardedXmlText (properties.getAllValues()[i], maximumXmlDepth, refusal))
+            element->addChildElement (child.release());
+        else
+            element->setAttribute ("val", properties.getAllValues()[i]);
+    }
+
+    juce::MemoryOutputStream stream;
+    document.writeTo (stream);
+    return stream.getMemoryBlock();
+}
+
+bool writeWhole (int fd, const juce::MemoryBlock& bytes)
+{
+    const auto* data = static_cast<const char*> (bytes.getData());
+
+    for (size_t done = 0; done < bytes.getSize();)
+    {
+        const auto written = ::write (fd, data + done, bytes.getSize() - done);
+
+        if (written < 0 && errno == EINTR)
+            continue;
+
+        if (written <= 0)
+            return false;
+
+        done += (size_t) written;
+    }
+
+    return true;
+}
+
+/** Writes the bytes to a new file beside the target, with the target's mode (a new target gets
+    the usual mode for a new file), and renames it onto the target, so that a reader never meets
+    half a file. The reason when that fails. */
+juce::String replaceKeepingMode (const juce::File& target, const juce::MemoryBlock& bytes)
+{
+    struct stat info {};
+    const bool exists = ::stat (target.getFullPathName().toRawUTF8(), &info) == 0;
+    const auto mode = exists ? info.st_mode & 07777 : 0666;
+    target.getParentDirectory().createDirectory();
+
+    juce::File temporary;
+    int fd = -1;
+
+    for (int attempt = 0; attempt < 8 && fd < 0 && (attempt == 0 || errno == EEXIST); ++attempt)
+    {
+        temporary = target.getSiblingFile ("." + target.getFileName() + "."
+                                           + juce::String::toHexString (juce::Random::getSystemRandom().nextInt()));
+        fd = ::open (temporary.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    }
+
+    if (fd < 0)
+        return std::strerror (errno);
+
+    // The process's mask would narrow the mode the file had.
+    bool written = (! exists || ::fchmod (fd, mode) == 0) && writeWhole (fd, bytes);
+    int error = errno;
+
+    if (::close (fd) != 0 && written)
+    {
+        written = false;
+        error = errno;
+    }
+
+    if (written && ::rename (temporary.getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) == 0)
+        return {};
+
+    if (written)
+        error = errno;
+
+    ::unlink (temporary.getFullPathName().toRawUTF8());
+    return std::strerror (error);
+}
+
 juce::String saveProblemOf (const juce::File& file)
 {
     if (file.isDirectory())
@@ -161,13 +264,18 @@ bool saveSettingsFile (juce::PropertiesFile& settings)
         return true;
 
     const auto file = settings.getFile();
-    auto problem = saveProblemOf (file);
-
-    if (problem.isEmpty() && ! settings.save())
-        problem = "the write failed";
+    const auto target = fileLinkedTo (file);
+    auto problem = saveProblemOf (target);
 
     if (problem.isEmpty())
+        if (const auto failure = replaceKeepingMode (target, settingsDocument (settings)); failure.isNotEmpty())
+            problem = "the write failed (" + failure + ")";
+
+    if (problem.isEmpty())
+    {
+        settings.setNeedsToBeSaved (false);
         return true;
+    }
 
     juce::Logger::writeToLog ("Settings could not be saved to " + file.getFullPathName() + ": " + problem);
 

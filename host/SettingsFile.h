@@ -28,6 +28,8 @@ std::unique_ptr<juce::PropertiesFile> openSettingsFile();
     it is refused. */
 std::unique_ptr<juce::XmlElement> readStoredAudioSetup (const juce::PropertiesFile& settings);
 
-/** Writes the settings when a value changed, without ever changing the file's permissions; a save
-    that fails is logged with the path and the reason. Returns whether the file holds the values. */
+/** Writes the settings when a value changed, into a new file renamed onto the old one, which keeps
+    its mode; a settings file that is a symbolic link stays one, and the file it points to is
+    replaced. A read-only file or folder is left alone. A save that fails is logged with the path and
+    the reason. Returns whether the file holds the values. */
 bool saveSettingsFile (juce::PropertiesFile& settings);

@@ -111,3 +111,32 @@ TEST_F (SettingsFileTest, ASaveThatCannotBeMadeIsLoggedAndLeavesTheFileAndItsPer
     EXPECT_TRUE (log.lines().isEmpty());
     EXPECT_TRUE (file.loadFileAsString().contains ("windowX"));
 }
+
+TEST_F (SettingsFileTest, ASaveKeepsTheFilesModeAndWritesTheFileALinkPointsTo)
+{
+    const auto elsewhere = configFolder.getFolder().getChildFile ("elsewhere/kept.prefs");
+    ASSERT_TRUE (file.getParentDirectory().createDirectory() && elsewhere.getParentDirectory().createDirectory());
+
+    for (const bool linked : { false, true })
+    {
+        SCOPED_TRACE (linked ? "linked" : "plain");
+        const auto written = linked ? elsewhere : file;
+        const mode_t mode = linked ? 0640 : 0600;
+        ASSERT_TRUE (file.deleteFile() && written.replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES/>\n"));
+        ASSERT_EQ (::chmod (written.getFullPathName().toRawUTF8(), mode), 0);
+        ASSERT_TRUE (! linked || elsewhere.createSymbolicLink (file, false));
+
+        const auto settings = openSettingsFile();
+        settings->setValue ("windowX", 7);
+        EXPECT_TRUE (saveSettingsFile (*settings));
+
+        struct stat info {};
+        ASSERT_EQ (::lstat (file.getFullPathName().toRawUTF8(), &info), 0);
+        EXPECT_EQ (S_ISLNK (info.st_mode), linked);
+        EXPECT_EQ (file.getLinkedTarget(), written);
+        ASSERT_EQ (::stat (written.getFullPathName().toRawUTF8(), &info), 0);
+        EXPECT_EQ (info.st_mode & 0777, mode);
+        EXPECT_EQ (openSettingsFile()->getIntValue ("windowX"), 7);
+        EXPECT_EQ (written.getParentDirectory().getNumberOfChildFiles (juce::File::findFiles), 1) << "no temporary file left";
+    }
+}

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <initializer_list>
 #include <tuple>
 #include <utility>
@@ -19,11 +22,13 @@ namespace
 class MainWindowTest : public testing::Test
 {
 protected:
-    OVEXStandaloneFilterWindow& openWindow (const juce::StringArray& deviceNames = { "Fake" })
+    OVEXStandaloneFilterWindow& openWindow (const juce::StringArray& deviceNames = { "Fake" }, const juce::String& typeName = "Fake type")
     {
-        window = std::make_unique<OVEXStandaloneFilterWindow> ("NOLv 5.1", juce::Colours::black, openSettingsFile(), [deviceNames]
+        window = std::make_unique<OVEXStandaloneFilterWindow> ("NOLv 5.1", juce::Colours::black, openSettingsFile(), [&]
         {
-            return testsupport::makeDeviceManagerWith (std::make_unique<testsupport::FakeAudioIODeviceType> ("Fake type", deviceNames, deviceNames));
+            auto type = std::make_unique<testsupport::FakeAudioIODeviceType> (typeName, deviceNames, deviceNames);
+            fakeType = type.get();
+            return testsupport::makeDeviceManagerWith (std::move (type));
         });
         return *window;
     }
@@ -48,6 +53,7 @@ protected:
     testsupport::ScopedTemporaryFolder configFolder;
     testsupport::ScopedEnvironmentVariable configHome { "XDG_CONFIG_HOME", configFolder.getFolder().getFullPathName().toStdString() };
     std::unique_ptr<OVEXStandaloneFilterWindow> window;
+    testsupport::FakeAudioIODeviceType* fakeType = nullptr; // the window's device manager owns it
 };
 } // namespace
 
@@ -104,6 +110,106 @@ TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRole
     openWindow();
     EXPECT_EQ (window->getProcessor()->inputLayout, unassignedLayout);
     EXPECT_EQ (window->getProcessor()->outputLayout, (ChannelLayout { 1, 0, -1, -1, -1, -1 }));
+}
+
+TEST_F (MainWindowTest, ChangesDuringARunReachTheSettingsFileAfterThreeQuietSecondsUnlessItIsReadOnly)
+{
+    const auto file = getSettingsFile();
+    const ChannelLayout inputs { 5, 4, 3, 2, 1, 0 }, outputs { 1, 0, -1, -1, -1, -1 };
+    struct stat before {}, after {};
+
+    for (const mode_t mode : { 0644, 0444 })
+    {
+        window = nullptr;
+        file.deleteFile();
+        storeSettings ({ { "windowX", "5" } });
+        ASSERT_EQ (::chmod (file.getFullPathName().toRawUTF8(), mode), 0);
+        ASSERT_EQ (::stat (file.getFullPathName().toRawUTF8(), &before), 0);
+        const auto stored = file.loadFileAsString();
+
+        auto& processor = *openWindow ({ "Fake", "Other" }).getProcessor();
+        processor.setParameterValue (measurementStandardIndex, 1.0f);
+        processor.setParameterValue (measurementScaleIndex, 1.0f);
+        processor.setParameterValue (gatingOffFlagIndex, 1.0f);
+        processor.setInputLayout (inputs);
+        processor.setOutputLayout (outputs);
+        processor.setStringParameter (logFileNameIndex, "Evening");
+        auto setup = window->getDeviceManager()->getAudioDeviceSetup();
+        setup.inputDeviceName = setup.outputDeviceName = "Other";
+        ASSERT_EQ (window->getDeviceManager()->setAudioDeviceSetup (setup, true), "");
+
+        for (int tick = 0; tick < 3; ++tick)
+            window->timerCallback();
+
+        EXPECT_EQ (file.loadFileAsString(), stored) << "not before three quiet seconds";
+        window->timerCallback();
+        ASSERT_EQ (::stat (file.getFullPathName().toRawUTF8(), &after), 0);
+
+        if (mode == 0444)
+        {
+            EXPECT_EQ (file.loadFileAsString(), stored);
+            EXPECT_EQ (after.st_ino, before.st_ino) << "not replaced";
+            EXPECT_EQ (after.st_mode & 0777, 0444u);
+            continue;
+        }
+
+        // What a run killed now leaves on disk is what the next run starts from.
+        const auto leftByAKill = file.loadFileAsString();
+        window = nullptr;
+        ASSERT_TRUE (file.replaceWithText (leftByAKill));
+        const auto& restored = *openWindow ({ "Fake", "Other" }).getProcessor();
+        EXPECT_EQ (restored.params.measurementStandard, 1.0f);
+        EXPECT_EQ (restored.params.measurementScale, 1.0f);
+        EXPECT_EQ (restored.params.gatingOffFlag, 1.0f);
+        EXPECT_EQ (restored.params.logFileName, "Evening");
+        EXPECT_EQ (restored.inputLayout, inputs);
+        EXPECT_EQ (restored.outputLayout, outputs);
+        EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice()->getName(), "Other");
+    }
+}
+
+TEST_F (MainWindowTest, ADeviceThatSaysItPlaysButNoLongerCallsBackIsClosedAndReopenedUnlessItsBackEndTellsItsStop)
+{
+    for (const juce::String typeName : { "ALSA", "JACK" })
+    {
+        SCOPED_TRACE (typeName);
+        const testsupport::CapturingLogger log;
+        openWindow ({ "Card" }, typeName);
+        auto* playing = window->getDeviceManager()->getCurrentAudioDevice();
+
+        for (int tick = 0; tick < 4; ++tick)
+        {
+            ASSERT_TRUE (fakeType->callBackOnce());
+            window->timerCallback();
+        }
+
+        // Three silent seconds, then two failed attempts two seconds apart.
+        fakeType->setOpenError ("unplugged");
+
+        for (int tick = 0; tick < 7; ++tick)
+            window->timerCallback();
+
+        const auto lines = log.lines();
+        const auto stalls = std::count (lines.begin(), lines.end(), "Audio device Card stopped calling back; trying to open it again every 2 seconds");
+
+        if (typeName == "JACK")
+        {
+            EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), playing);
+            EXPECT_EQ (stalls, 0);
+            EXPECT_EQ (fakeType->getOpenCount(), 1);
+            continue;
+        }
+
+        EXPECT_EQ (stalls, 1);
+        EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), nullptr) << "closed";
+        EXPECT_EQ (fakeType->getOpenCount(), 3);
+
+        fakeType->setOpenError ({});
+        window->timerCallback();
+        ASSERT_NE (window->getDeviceManager()->getCurrentAudioDevice(), nullptr);
+        EXPECT_TRUE (window->getDeviceManager()->getCurrentAudioDevice()->isPlaying());
+        EXPECT_TRUE (log.lines().contains ("Audio device Card: reopened at 44100 Hz")) << log.lines().joinIntoString ("\n");
+    }
 }
 
 TEST_F (MainWindowTest, StoredPositionsPlaceOrCentreTheWindow)

@@ -1,10 +1,14 @@
+#include "FilterStateText.h"
 #include "JackToneProbe.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "PrivateJackServer.h"
+#include "ProductInfo.h"
 #include "ProgramUnderTest.h"
+#include "ReportFiles.h"
 #include "ScopedEnvironmentVariable.h"
 #include "ScopedTemporaryFolder.h"
 #include "SettingsFile.h"
+#include "WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +21,9 @@
 #include <string>
 
 // The real program, run against a private JACK server with the dummy driver, judged from outside:
-// the audio it passes through, the settings file it leaves, and how it takes up its device again
-// when the server goes and comes back. Its window is judged by the acceptance test.
+// the audio it passes through, the settings file it leaves, how it takes up its device again
+// when the server goes and comes back, and the reports a stored state lets it write. Its window is
+// judged by the acceptance test.
 
 namespace
 {
@@ -155,4 +160,67 @@ TEST_F (StandaloneProgram, OpensItsDeviceAgainWhenTheServerComesBackAtAnotherRat
     program.terminate();
     EXPECT_TRUE (program.succeeds (5000)) << programLog.loadFileAsString();
     EXPECT_TRUE (again.stop());
+}
+
+TEST_F (StandaloneProgram, WithAStoredFollowTransportFlagSpaceStartsAndFinishesAReportAndAStandardChosenThenOutlivesAKill)
+{
+    const auto reportFolder = work.getFolder().getChildFile ("reports");
+
+    {
+        OvexjuceLoudnessAudioProcessor processor (nullptr);
+        processor.setParameterValue (followTransportFlagIndex, 1.0f);
+        processor.setStringParameter (logFilePathIndex, reportFolder.getFullPathName());
+        juce::MemoryBlock state;
+        processor.getStateInformation (state);
+        ASSERT_NE (std::string (static_cast<const char*> (state.getData()), state.getSize()).find ("followTransportFlag=\"1\""), std::string::npos);
+        auto settings = openSettingsFile();
+        settings->setValue ("filterState", state.toBase64Encoding());
+        ASSERT_TRUE (settings->save());
+    }
+
+    const auto programLog = logFile ("program");
+    testsupport::ProgramUnderTest program ({ NOLV_PROGRAM_PATH }, programLog);
+    const auto xdotool = [this] (std::vector<std::string> arguments)
+    {
+        arguments.insert (arguments.begin(), "xdotool");
+        return testsupport::runsToSuccess (std::move (arguments), logFile ("xdotool"), 60000);
+    };
+
+    // Once the window shows, with the editor in its middle, a click gives it the keyboard.
+    const auto geometry = logFile ("geometry");
+    ASSERT_TRUE (testsupport::runsToSuccess ({ "xdotool", "search", "--sync", "--onlyvisible", "--name", productInfo::productTitle, "getwindowgeometry" },
+                                             geometry, 60000)) << programLog.loadFileAsString();
+    const auto size = geometry.loadFileAsString().fromFirstOccurrenceOf ("Geometry: ", false, false);
+    const juce::Point<int> editorOrigin { (size.getIntValue() - 1024) / 2, (size.fromFirstOccurrenceOf ("x", false, false).getIntValue() - 768) / 2 };
+    const auto clickAt = [&] (int x, int y)
+    {
+        return xdotool ({ "search", "--onlyvisible", "--name", productInfo::productTitle, "mousemove", "--window", "%1",
+                          std::to_string (editorOrigin.x + x), std::to_string (editorOrigin.y + y), "click", "1" });
+    };
+
+    ASSERT_TRUE (clickAt (900, 120));
+
+    const auto stopTime = [&]() -> juce::String
+    {
+        const auto reports = reportFolder.findChildFiles (juce::File::findFiles, false, "*.xml");
+        const auto xml = reports.size() == 1 ? juce::parseXML (reports[0]) : nullptr;
+        return xml != nullptr ? reporttest::reportAttribute (*xml, "StopTime", "value") : "(no report)";
+    };
+
+    ASSERT_TRUE (xdotool ({ "key", "space" }));
+    ASSERT_TRUE (testsupport::waitUntil ([&] { return stopTime().isEmpty(); }, 10000)) << stopTime() << "\n" << programLog.loadFileAsString();
+    ASSERT_TRUE (xdotool ({ "key", "space" }));
+    EXPECT_TRUE (testsupport::waitUntil ([&] { return stopTime().isNotEmpty() && stopTime() != "(no report)"; }, 10000)) << stopTime();
+
+    // ATSC on the settings page reaches the settings file while the program runs, before any exit
+    // (the program is killed when the test ends).
+    const auto storedState = []
+    {
+        juce::MemoryBlock state;
+        decodeFilterStateText (openSettingsFile()->getValue ("filterState"), state);
+        return std::string (static_cast<const char*> (state.getData()), state.getSize());
+    };
+
+    ASSERT_TRUE (clickAt (510, 50) && clickAt (192, 227));
+    EXPECT_TRUE (testsupport::waitUntil ([&] { return storedState().find ("measurementStandard=\"1\"") != std::string::npos; }, 10000)) << storedState();
 }

@@ -105,6 +105,16 @@ public:
 
     void activateInput (int channel) { activeInputs.setBit (channel); }
 
+    void callBack()
+    {
+        juce::AudioBuffer<float> inputs (activeInputs.countNumberOfSetBits(), currentBufferSize);
+        juce::AudioBuffer<float> outputs (activeOutputs.countNumberOfSetBits(), currentBufferSize);
+        inputs.clear();
+        callback->audioDeviceIOCallbackWithContext (inputs.getArrayOfReadPointers(), inputs.getNumChannels(),
+                                                    outputs.getArrayOfWritePointers(), outputs.getNumChannels(),
+                                                    currentBufferSize, {});
+    }
+
     const juce::String inputDeviceName, outputDeviceName;
 
 private:
@@ -171,6 +181,15 @@ bool FakeAudioIODeviceType::activateInputFromOutside (int channel)
 
     state->playing->activateInput (channel);
     callDeviceChangeListeners();
+    return true;
+}
+
+bool FakeAudioIODeviceType::callBackOnce()
+{
+    if (state->playing == nullptr)
+        return false;
+
+    state->playing->callBack();
     return true;
 }
 } // namespace testsupport

@@ -18,8 +18,8 @@ struct FakeDeviceCapabilities
 };
 
 /** An audio device type whose devices have no hardware behind them: they open with the channels,
-    rate and buffer size asked for, as far as they offer them, and never call their callback. Used
-    on the test's own thread. */
+    rate and buffer size asked for, as far as they offer them, and call their callback only when
+    the test says so. Used on the test's own thread. */
 class FakeAudioIODeviceType : public juce::AudioIODeviceType
 {
 public:
@@ -56,6 +56,10 @@ public:
         playing device takes that channel up and the type announces a change. Returns false when
         no device of this type plays. */
     bool activateInputFromOutside (int channel);
+
+    /** What a device's thread does once: a block of silence through the playing device's callback,
+        on the caller's thread. Returns false when no device of this type plays. */
+    bool callBackOnce();
 
     struct SharedState;
 
