@@ -19,10 +19,15 @@
 
 namespace
 {
-/** Delivers what is queued on the message loop: clicks and async notifications. */
+/** Delivers what is queued on the message loop (clicks and async notifications), and nothing
+    more: a message posted now comes after all of them. */
 void pump()
 {
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    bool delivered = false;
+    juce::MessageManager::callAsync ([&delivered] { delivered = true; });
+
+    while (! delivered)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
 }
 
 void click (juce::Button& button)
