@@ -87,7 +87,7 @@ async function main() {
         const gaps = frames.slice(1).map((f, i) => f.arrivedMs - frames[i].arrivedMs);
         const mean = gaps.reduce((a, b) => a + b, 0) / gaps.length;
         assert.ok(mean > 60 && mean < 160, "mean spacing " + mean.toFixed(1) + " ms");
-        gaps.forEach((g) => assert.ok(g < 400, "spacing " + g.toFixed(1) + " ms"));
+        gaps.forEach((g) => assert.ok(g < 1000, "spacing " + g.toFixed(1) + " ms")); // a loaded machine may delay one, never stop them
 
         console.log(BUNDLES + " bundles decoded, mean spacing " + mean.toFixed(1) + " ms");
     } finally {
