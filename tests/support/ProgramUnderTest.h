@@ -38,6 +38,9 @@ public:
     /** The wait status once it has ended. */
     std::optional<int> getStatus() const { return status; }
 
+    /** Its process id; -1 when it could not be started. */
+    pid_t getPid() const { return pid; }
+
 private:
     bool reap();
 
