@@ -109,6 +109,7 @@ int main()
 
     VectorscopeSource source;
     OVEXVectroscope scope (&source, nolvColours::green, nolvColours::text, nolvColours::background, false);
+    scope.setActive (true);
     scope.setLeftChannel ("L");
     scope.setRightChannel ("R");
     scope.setBounds (9, 6, 283, 283);

@@ -1,4 +1,5 @@
 #include "ComponentRendering.h"
+#include "EditorRefreshControl.h"
 #include "NolvColours.h"
 #include "OVEXCorrelationMeter.h"
 #include "OVEXDrawVectorscope.h"
@@ -315,15 +316,20 @@ TEST (Vectroscope, SamplesMapOntoTheDiagonals)
         EXPECT_LT (vectorscopePoint (right, left, r, c).getDistanceFrom (expected), 1.0e-3f) << right << ", " << left;
 }
 
-TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewest)
+TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewestOnlyWhileChosen)
 {
     VectorscopeSource source;
     auto scope = makeScope (source);
     scope.setSize (283, 283);
     const auto pointFor = [] (float right, float left) { return vectorscopePoint (right, left, 141.5f, { 141.5f, 141.5f }); };
 
+    // Until the display choice is the vectorscope, a slice takes nothing and waits a refresh interval.
     pushRuns (source, 10, {});
-    EXPECT_EQ (scope.useTimeSlice(), 0);
+    EXPECT_EQ (scope.useTimeSlice(), editorRefreshIntervalMs);
+    EXPECT_EQ (std::make_pair (scope.getFrameCount(), source.getNumReady()), std::make_pair (0, 10 * 64));
+
+    scope.setActive (true);
+    EXPECT_EQ (scope.useTimeSlice(), editorRefreshIntervalMs) << "nothing left to wait for";
     EXPECT_EQ (scope.getFrameCount(), 10) << "every ready run in one call";
     for (int run = 1; run <= 17; ++run)
     {
@@ -336,7 +342,7 @@ TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewest)
                std::make_pair (pointFor (17.0f / 20.0f, 0.0f), pointFor (2.0f / 20.0f, 0.0f)));
 
     pushRuns (source, 100, {});
-    scope.useTimeSlice();
+    EXPECT_EQ (scope.useTimeSlice(), 0) << "called again at once while whole runs remain";
     EXPECT_EQ (source.getNumReady(), 36 * 64) << "at most 64 runs per call";
 
     // The chosen roles drive the axes: LS (channel 4) is the right input, L the left.
@@ -347,9 +353,15 @@ TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewest)
     juce::AudioSampleBuffer almost (6, 63);
     almost.clear();
     source.pushBlock (almost);
-    EXPECT_EQ (scope.useTimeSlice(), 0);
+    EXPECT_EQ (scope.useTimeSlice(), editorRefreshIntervalMs);
     EXPECT_EQ (scope.getFrame (0)[63], pointFor (0.5f, 0.1f));
     EXPECT_EQ (source.getNumReady(), 63) << "63 samples make no frame";
+
+    // Choosing the sound field drops the frames, so the vectorscope never comes back with old ones.
+    scope.setActive (false);
+    pushRuns (source, 1, {});
+    scope.useTimeSlice();
+    EXPECT_EQ (std::make_pair (scope.getFrameCount(), source.getNumReady()), std::make_pair (0, 127));
 }
 
 TEST (Vectroscope, RunsOnAnOwnersThreadWhileItIsPaintedAndResized)
@@ -357,6 +369,7 @@ TEST (Vectroscope, RunsOnAnOwnersThreadWhileItIsPaintedAndResized)
     VectorscopeSource source;
     auto scope = makeScope (source);
     scope.setSize (283, 283);
+    scope.setActive (true);
     juce::TimeSliceThread thread ("NOLV Editor Vector Thread");
     thread.addTimeSliceClient (&scope);
     thread.startThread();
@@ -506,6 +519,7 @@ TEST (DisplayRendering, VectorscopeTraceLiesOverItsAxes)
 {
     VectorscopeSource source;
     auto scope = makeScope (source);
+    scope.setActive (true);
     scope.setLeftChannel ("L");
     scope.setRightChannel ("R");
     scope.setBounds (9, 6, 283, 283);
@@ -542,6 +556,7 @@ TEST (DisplayRendering, EveryComponentSurvivesAnyInput)
     auto field = makeSoundField();
     VectorscopeSource source;
     auto scope = makeScope (source);
+    scope.setActive (true);
 
     for (const int n : { INT_MIN, -5, 0, INT_MAX })
     {
