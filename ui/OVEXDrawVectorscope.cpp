@@ -140,7 +140,6 @@ void OVEXDrawVectorscope::setLevel (int role, float fraction)
 {
     auto& level = levels[(size_t) role];
     auto& follower = followers[(size_t) role];
-    previousLevels[(size_t) role] = level;
 
     if (! std::isfinite (fraction))
         return;
@@ -154,11 +153,21 @@ void OVEXDrawVectorscope::setLevel (int role, float fraction)
 
 bool OVEXDrawVectorscope::needsRepaint() const
 {
-    for (size_t i = 0; i < levels.size(); ++i)
-        if (! (levels[i] == previousLevels[i]))
+    if (stereo != stereoShown)
+        return true;
+
+    // Every point drawn from a level lies on a unit direction at its radius (the LFE disc's edge
+    // at the radius itself), so it moves as far as the radius does. The true-peak levels differ in
+    // their last bits every tick, which moves nothing a pixel can show.
+    constexpr float edgeTableStep = 1.0f / 256.0f;
+    const auto r = radii();
+
+    for (size_t i = 0; i < r.size(); ++i)
+        if (std::abs (r[i] - radiiShown[i]) >= edgeTableStep)
             return true;
 
-    return stereo != stereoShown;
+    // The centre joins the polygon by whole-pixel heights, which a smaller move can still cross.
+    return soundFieldPolygon (r, stereo, centre).size() != cornersShown;
 }
 
 void OVEXDrawVectorscope::repaintIfChanged()
@@ -172,6 +181,8 @@ void OVEXDrawVectorscope::repaintIfChanged()
     repaint (juce::Rectangle<float> (centre - extent, centre - extent, 2.0f * extent, 2.0f * extent)
                  .getSmallestIntegerContainer());
 
+    radiiShown = radii();
+    cornersShown = soundFieldPolygon (radiiShown, stereo, centre).size();
     reachShown = newReach;
     stereoShown = stereo;
 }

@@ -68,7 +68,9 @@ public:
     void setLeftSurroundLevel (float fraction) { setLevel (roleLS, fraction); }
     void setRightSurroundLevel (float fraction) { setLevel (roleRS, fraction); }
 
-    /** True when a level moved in its latest update, or stereo differs from the picture last asked for. */
+    /** True when the picture last asked for would change: stereo differs, the centre joins or
+        leaves the polygon, or a corner, spoke end, overload mark or the LFE disc's edge moves by
+        at least 1/256 px, the finest step the renderer's edge tables take. */
     bool needsRepaint() const;
     void repaintIfChanged();
 
@@ -115,14 +117,15 @@ private:
     float overloadRadius = 95.0f;
 
     std::array<float, numChannelRoles> levels {};
-    std::array<float, numChannelRoles> previousLevels {};
     std::array<float, numChannelRoles> followers {};
 
     float attackTime = 0.0f;
     ReleaseTiming release;
 
-    // What the last repaint asked for, so the next one covers both pictures.
+    // What the last repaint asked for, so the next one covers both pictures: at rest, in stereo.
     bool stereoShown = true;
+    std::array<float, numChannelRoles> radiiShown {};
+    size_t cornersShown = 3;
     float reachShown = 0.0f;
 
     juce::Colour backgroundColour, textColour, spokeColour, overloadColour, lfeColour;

@@ -288,6 +288,15 @@ TEST (SoundField, RisesAreSmoothedFallsShowAtOnceAndOnlyChangesRepaint)
     still.setScale (4);
     still.setScale (4);
     EXPECT_EQ (repaints.count(), 2) << "a repeated level or scale changes nothing";
+
+    // Radii of 129 px times the level: moves short of 1/256 px from the picture shown change no
+    // pixel, however many come in a row; the one that adds up to more repaints.
+    for (const auto& [level, count] : { std::pair<float, int> { 0.50001f, 2 }, { 0.50002f, 2 }, { 0.50003f, 2 }, { 0.50004f, 3 } })
+    {
+        setLevels (still, level, level);
+        EXPECT_EQ (repaints.count(), count) << level;
+    }
+
     still.stereo = false;
     EXPECT_TRUE (still.needsRepaint()) << "the 5.1 picture must replace the stereo one";
 }
