@@ -140,6 +140,7 @@ int main()
         soundField.setLfeLevel (r.nextFloat());
         soundField.setLeftSurroundLevel (r.nextFloat());
         soundField.setRightSurroundLevel (r.nextFloat());
+        soundField.repaintIfChanged();
     };
     const auto updateScope = [&] (juce::Random& r)
     {

@@ -321,12 +321,15 @@ void OVEXDrawVectorscope::paint (juce::Graphics& g)
 {
     g.drawImageAt (backgroundImage, 0, 0);
 
-    const auto r = radii();
+    // The picture last asked for, not the levels as they stand: the renderer's rounding can turn a
+    // move too small to repaint for into a changed pixel, and a paint asked for by anything else
+    // would then show it.
+    const auto& r = radiiShown;
     const auto point = [&] (int role, float atRadius) { return soundFieldPoint (role, atRadius, centre); };
     const juce::Point<float> middle { centre, centre };
 
     juce::Path polygon;
-    const auto corners = soundFieldPolygon (r, stereo, centre);
+    const auto corners = soundFieldPolygon (r, stereoShown, centre);
     polygon.startNewSubPath (corners.front());
 
     for (size_t i = 1; i < corners.size(); ++i)
@@ -336,7 +339,7 @@ void OVEXDrawVectorscope::paint (juce::Graphics& g)
     g.setColour (nolvColours::soundFieldPolygon.withAlpha (0.5f));
     g.fillPath (polygon);
 
-    const auto& spokes = stereo ? stereoRoles : surroundSpokes;
+    const auto& spokes = stereoShown ? stereoRoles : surroundSpokes;
     g.setColour (spokeColour);
 
     for (const int role : spokes)
@@ -345,7 +348,7 @@ void OVEXDrawVectorscope::paint (juce::Graphics& g)
     if (! overloadDisplay)
         return;
 
-    if (! stereo)
+    if (! stereoShown)
     {
         const float lfe = r[roleLFE];
         g.setColour (lfeColour.withAlpha (0.5f));
@@ -354,7 +357,7 @@ void OVEXDrawVectorscope::paint (juce::Graphics& g)
 
     g.setColour (overloadColour);
 
-    for (const int role : stereo ? stereoRoles : surroundOverloads)
+    for (const int role : stereoShown ? stereoRoles : surroundOverloads)
         if (r[(size_t) role] > overloadRadius)
             g.drawLine ({ point (role, r[(size_t) role]), point (role, overloadRadius) }, 2.0f);
 }

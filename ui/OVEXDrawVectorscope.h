@@ -72,6 +72,9 @@ public:
         leaves the polygon, or a corner, spoke end, overload mark or the LFE disc's edge moves by
         at least 1/256 px, the finest step the renderer's edge tables take. */
     bool needsRepaint() const;
+
+    /** Asks for the picture of the levels and stereo as they stand when needsRepaint says so;
+        the component draws the picture last asked for. */
     void repaintIfChanged();
 
     /** 4 is the true-peak scale; 10 to 13 and 18 to 21 the loudness scales. Other codes are ignored. */
@@ -122,7 +125,8 @@ private:
     float attackTime = 0.0f;
     ReleaseTiming release;
 
-    // What the last repaint asked for, so the next one covers both pictures: at rest, in stereo.
+    // The picture the last repaint asked for, which paint draws and the next repaint also covers:
+    // at rest, in stereo.
     bool stereoShown = true;
     std::array<float, numChannelRoles> radiiShown {};
     size_t cornersShown = 3;
