@@ -481,6 +481,33 @@ TEST (DisplayRendering, RangeStripAndArrowClampKeepWhatIsShownForNonFiniteValues
     EXPECT_EQ (arrowRepaints.areas(), (Rects { { 0, 224, 24, 31 } }));
 }
 
+TEST (DisplayRendering, BarsAreOpaqueOnlyWhileTheirBackgroundCoversThemWithOpaquePixels)
+{
+    // Opaque, a bar is painted with nothing behind it: a background that leaves a pixel uncovered
+    // or see-through would show whatever was there before.
+    const auto covering = testsupport::solidImage (24, 483, bg);
+    auto seeThrough = testsupport::solidImage (24, 483, bg);
+    seeThrough.setPixelAt (3, 400, bg.withAlpha (0.5f));
+
+    for (const auto& [name, background, opaque] :
+         { std::tuple<const char*, juce::Image, bool> { "covering", covering, true },
+           { "four rows short", testsupport::solidImage (24, 479, bg), false }, { "see-through", seeThrough, false } })
+    {
+        OVEXJuceVU bar (background, background, false, 0, 0);
+        OVEXJuceLRVU range (background, background);
+        OVEXJuceArrowVU arrow (background, testsupport::solidImage (24, 26, green));
+
+        for (juce::Component* c : std::vector<juce::Component*> { &bar, &range, &arrow })
+        {
+            c->setBounds (0, 0, 24, 483);
+            EXPECT_EQ (c->isOpaque(), opaque) << name << " " << c->getName();
+        }
+
+        arrow.setBackground (covering);
+        EXPECT_TRUE (arrow.isOpaque()) << name << ": a background handed over later counts as well";
+    }
+}
+
 TEST (DisplayRendering, CorrelationMarkerTakesTheColourOfItsZone)
 {
     const auto yellow = nolvColours::yellow, pureRed = nolvColours::pureRed;
