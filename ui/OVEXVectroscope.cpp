@@ -80,7 +80,10 @@ void OVEXVectroscope::setActive (bool shouldBeActive)
 
 int OVEXVectroscope::useTimeSlice()
 {
-    if (source == nullptr || ! active.load())
+    if (! active.load())
+        return inactiveWaitMs;
+
+    if (source == nullptr)
         return editorRefreshIntervalMs;
 
     Geometry now;

@@ -27,6 +27,10 @@ public:
     static constexpr int samplesPerFrame = 64;
     static constexpr int maxFrames = 16;
 
+    /** The rest a slice asks for while the scope is not chosen; JUCE's time-slice thread waits no
+        longer than this at a time. */
+    static constexpr int inactiveWaitMs = 500;
+
     /** With useOwnTimer the component repaints itself every 50 ms; otherwise the owner calls refresh(). */
     OVEXVectroscope (VectorscopeSource* source, juce::Colour trace, juce::Colour frame, juce::Colour background,
                      bool useOwnTimer);
@@ -39,12 +43,14 @@ public:
     void refresh() { repaint(); }
 
     /** Message thread: whether the owner shows the vectorscope; off at construction. While it is
-        off the time slices do no work; a change drops the frames built, so that showing it again
-        never shows an old picture. */
+        off the time slices do no work and rest long; a change drops the frames built, so that
+        showing it again never shows an old picture. The owner that turns it on moves it to the
+        front of its thread's queue, so that its frames come at once. */
     void setActive (bool shouldBeActive);
 
     /** Vector thread: while active, turns every ready run into a frame, at most 64 per call. Asks
-        to be called again at once while whole runs remain queued, else after a refresh interval. */
+        to be called again at once while whole runs remain queued, else after a refresh interval;
+        while inactive, after inactiveWaitMs. */
     int useTimeSlice() override;
 
     int getFrameCount() const;

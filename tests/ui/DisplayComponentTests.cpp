@@ -332,9 +332,9 @@ TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewestOnlyWhil
     scope.setSize (283, 283);
     const auto pointFor = [] (float right, float left) { return vectorscopePoint (right, left, 141.5f, { 141.5f, 141.5f }); };
 
-    // Until the display choice is the vectorscope, a slice takes nothing and waits a refresh interval.
+    // Until the display choice is the vectorscope, a slice takes nothing and rests long.
     pushRuns (source, 10, {});
-    EXPECT_EQ (scope.useTimeSlice(), editorRefreshIntervalMs);
+    EXPECT_EQ (scope.useTimeSlice(), OVEXVectroscope::inactiveWaitMs);
     EXPECT_EQ (std::make_pair (scope.getFrameCount(), source.getNumReady()), std::make_pair (0, 10 * 64));
 
     scope.setActive (true);
