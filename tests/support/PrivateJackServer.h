@@ -84,7 +84,11 @@ public:
             if (jackd->isRunning())
                 note ("server " + name + " did not answer within " + std::to_string (timeoutSeconds) + " s");
             else
-                note ("jackd ended (wait status " + std::to_string (jackd->getStatus().value_or (-1)) + ") before server " + name + " ran");
+                note ("jackd ended (wait status " + std::to_string (jackd->getStatus().value_or (-1)) + ") before server " + name + " ran"
+                      + (outputOfThisStart().contains ("Too many servers")
+                             ? "; JACK's registry of eight servers is full, also of servers that died under names never used again "
+                               "(/dev/shm/jack-shm-registry, which may go while no JACK server runs)"
+                             : ""));
 
             return false;
         }
