@@ -109,6 +109,7 @@ int main()
 
     VectorscopeSource source;
     OVEXVectroscope scope (&source, nolvColours::green, nolvColours::text, nolvColours::background, false);
+    scope.setActive (true);
     scope.setLeftChannel ("L");
     scope.setRightChannel ("R");
     scope.setBounds (9, 6, 283, 283);
@@ -139,6 +140,7 @@ int main()
         soundField.setLfeLevel (r.nextFloat());
         soundField.setLeftSurroundLevel (r.nextFloat());
         soundField.setRightSurroundLevel (r.nextFloat());
+        soundField.repaintIfChanged();
     };
     const auto updateScope = [&] (juce::Random& r)
     {

@@ -24,3 +24,21 @@ void repaintChangedRows (juce::Component& component, juce::Range<int> rowsBefore
     repaintRows ({ juce::jmin (rowsBefore.getEnd(), rowsAfter.getEnd()),
                    juce::jmax (rowsBefore.getEnd(), rowsAfter.getEnd()) });
 }
+
+bool coversOpaquely (const juce::Image& image, juce::Rectangle<int> area)
+{
+    if (! image.isValid() || ! image.getBounds().contains (area))
+        return false;
+
+    if (! image.hasAlphaChannel() || area.isEmpty())
+        return true;
+
+    const juce::Image::BitmapData pixels (image, area.getX(), area.getY(), area.getWidth(), area.getHeight());
+
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x)
+            if (pixels.getPixelColour (x, y).getAlpha() != 0xff)
+                return false;
+
+    return true;
+}

@@ -24,5 +24,9 @@ public:
     OVEXJuceArrowVU arrow;
 
 private:
+    void handArrowItsBackground();
+
+    const juce::Image arrowScale;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LoudnessColumn)
 };

@@ -140,7 +140,6 @@ void OVEXDrawVectorscope::setLevel (int role, float fraction)
 {
     auto& level = levels[(size_t) role];
     auto& follower = followers[(size_t) role];
-    previousLevels[(size_t) role] = level;
 
     if (! std::isfinite (fraction))
         return;
@@ -154,11 +153,21 @@ void OVEXDrawVectorscope::setLevel (int role, float fraction)
 
 bool OVEXDrawVectorscope::needsRepaint() const
 {
-    for (size_t i = 0; i < levels.size(); ++i)
-        if (! (levels[i] == previousLevels[i]))
+    if (stereo != stereoShown)
+        return true;
+
+    // Every point drawn from a level lies on a unit direction at its radius (the LFE disc's edge
+    // at the radius itself), so it moves as far as the radius does. The true-peak levels differ in
+    // their last bits every tick, which moves nothing a pixel can show.
+    constexpr float edgeTableStep = 1.0f / 256.0f;
+    const auto r = radii();
+
+    for (size_t i = 0; i < r.size(); ++i)
+        if (std::abs (r[i] - radiiShown[i]) >= edgeTableStep)
             return true;
 
-    return stereo != stereoShown;
+    // The centre joins the polygon by whole-pixel heights, which a smaller move can still cross.
+    return soundFieldPolygon (r, stereo, centre).size() != cornersShown;
 }
 
 void OVEXDrawVectorscope::repaintIfChanged()
@@ -172,6 +181,8 @@ void OVEXDrawVectorscope::repaintIfChanged()
     repaint (juce::Rectangle<float> (centre - extent, centre - extent, 2.0f * extent, 2.0f * extent)
                  .getSmallestIntegerContainer());
 
+    radiiShown = radii();
+    cornersShown = soundFieldPolygon (radiiShown, stereo, centre).size();
     reachShown = newReach;
     stereoShown = stereo;
 }
@@ -310,12 +321,15 @@ void OVEXDrawVectorscope::paint (juce::Graphics& g)
 {
     g.drawImageAt (backgroundImage, 0, 0);
 
-    const auto r = radii();
+    // The picture last asked for, not the levels as they stand: the renderer's rounding can turn a
+    // move too small to repaint for into a changed pixel, and a paint asked for by anything else
+    // would then show it.
+    const auto& r = radiiShown;
     const auto point = [&] (int role, float atRadius) { return soundFieldPoint (role, atRadius, centre); };
     const juce::Point<float> middle { centre, centre };
 
     juce::Path polygon;
-    const auto corners = soundFieldPolygon (r, stereo, centre);
+    const auto corners = soundFieldPolygon (r, stereoShown, centre);
     polygon.startNewSubPath (corners.front());
 
     for (size_t i = 1; i < corners.size(); ++i)
@@ -325,7 +339,7 @@ void OVEXDrawVectorscope::paint (juce::Graphics& g)
     g.setColour (nolvColours::soundFieldPolygon.withAlpha (0.5f));
     g.fillPath (polygon);
 
-    const auto& spokes = stereo ? stereoRoles : surroundSpokes;
+    const auto& spokes = stereoShown ? stereoRoles : surroundSpokes;
     g.setColour (spokeColour);
 
     for (const int role : spokes)
@@ -334,7 +348,7 @@ void OVEXDrawVectorscope::paint (juce::Graphics& g)
     if (! overloadDisplay)
         return;
 
-    if (! stereo)
+    if (! stereoShown)
     {
         const float lfe = r[roleLFE];
         g.setColour (lfeColour.withAlpha (0.5f));
@@ -343,7 +357,7 @@ void OVEXDrawVectorscope::paint (juce::Graphics& g)
 
     g.setColour (overloadColour);
 
-    for (const int role : stereo ? stereoRoles : surroundOverloads)
+    for (const int role : stereoShown ? stereoRoles : surroundOverloads)
         if (r[(size_t) role] > overloadRadius)
             g.drawLine ({ point (role, r[(size_t) role]), point (role, overloadRadius) }, 2.0f);
 }

@@ -68,8 +68,13 @@ public:
     void setLeftSurroundLevel (float fraction) { setLevel (roleLS, fraction); }
     void setRightSurroundLevel (float fraction) { setLevel (roleRS, fraction); }
 
-    /** True when a level moved in its latest update, or stereo differs from the picture last asked for. */
+    /** True when the picture last asked for would change: stereo differs, the centre joins or
+        leaves the polygon, or a corner, spoke end, overload mark or the LFE disc's edge moves by
+        at least 1/256 px, the finest step the renderer's edge tables take. */
     bool needsRepaint() const;
+
+    /** Asks for the picture of the levels and stereo as they stand when needsRepaint says so;
+        the component draws the picture last asked for. */
     void repaintIfChanged();
 
     /** 4 is the true-peak scale; 10 to 13 and 18 to 21 the loudness scales. Other codes are ignored. */
@@ -115,14 +120,16 @@ private:
     float overloadRadius = 95.0f;
 
     std::array<float, numChannelRoles> levels {};
-    std::array<float, numChannelRoles> previousLevels {};
     std::array<float, numChannelRoles> followers {};
 
     float attackTime = 0.0f;
     ReleaseTiming release;
 
-    // What the last repaint asked for, so the next one covers both pictures.
+    // The picture the last repaint asked for, which paint draws and the next repaint also covers:
+    // at rest, in stereo.
     bool stereoShown = true;
+    std::array<float, numChannelRoles> radiiShown {};
+    size_t cornersShown = 3;
     float reachShown = 0.0f;
 
     juce::Colour backgroundColour, textColour, spokeColour, overloadColour, lfeColour;

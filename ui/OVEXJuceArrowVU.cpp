@@ -1,6 +1,7 @@
 #include "OVEXJuceArrowVU.h"
 
 #include "DisplayBallistics.h"
+#include "DisplayRepaint.h"
 
 #include <cmath>
 
@@ -29,6 +30,18 @@ void OVEXJuceArrowVU::setBoundsAndRepaint (juce::Rectangle<int> newBounds)
     repaint();
 }
 
+void OVEXJuceArrowVU::setBackground (const juce::Image& background)
+{
+    backgroundImage = background;
+    resized();
+    repaint();
+}
+
+void OVEXJuceArrowVU::resized()
+{
+    setOpaque (coversOpaquely (backgroundImage, getLocalBounds()));
+}
+
 juce::Rectangle<int> OVEXJuceArrowVU::arrowArea() const
 {
     const int h = getHeight();
@@ -38,11 +51,8 @@ juce::Rectangle<int> OVEXJuceArrowVU::arrowArea() const
 
 void OVEXJuceArrowVU::paint (juce::Graphics& g)
 {
-    const int w = getWidth();
-    const int h = getHeight();
-
     g.setOpacity (1.0f);
-    g.drawImage (backgroundImage, 0, 0, w, h, 0, 0, w, h);
+    g.drawImageAt (backgroundImage, 0, 0);
 
     const auto area = arrowArea();
     g.drawImageAt (arrowImage, area.getX(), area.getY());

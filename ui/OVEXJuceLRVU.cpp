@@ -42,13 +42,17 @@ juce::Range<int> OVEXJuceLRVU::stripRows() const
     return { h - hi, h - lo };
 }
 
+void OVEXJuceLRVU::resized()
+{
+    setOpaque (coversOpaquely (backgroundImage, getLocalBounds()));
+}
+
 void OVEXJuceLRVU::paint (juce::Graphics& g)
 {
     const int w = getWidth();
-    const int h = getHeight();
 
     g.setOpacity (1.0f);
-    g.drawImage (backgroundImage, 0, 0, w, h, 0, 0, w, h);
+    g.drawImageAt (backgroundImage, 0, 0);
 
     const auto rows = stripRows();
 

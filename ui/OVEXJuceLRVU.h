@@ -4,7 +4,7 @@
 
 /** The loudness-range bar: the foreground image shown only between a low and a high bar fraction,
     over the background image. The owner smooths the fractions; this only clamps and draws them.
-    Message thread only. */
+    Opaque when its background covers it with opaque pixels. Message thread only. */
 class OVEXJuceLRVU : public juce::Component
 {
 public:
@@ -20,6 +20,7 @@ public:
     float getHigh() const { return high; }
 
     void paint (juce::Graphics& g) override;
+    void resized() override;
 
 private:
     juce::Range<int> stripRows() const;

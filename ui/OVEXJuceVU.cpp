@@ -145,13 +145,17 @@ juce::Range<int> OVEXJuceVU::peakRows() const
     return juce::Range<int>::withStartAndLength (h - p, 2);
 }
 
+void OVEXJuceVU::resized()
+{
+    setOpaque (coversOpaquely (backgroundImage, getLocalBounds()));
+}
+
 void OVEXJuceVU::paint (juce::Graphics& g)
 {
     const int w = getWidth();
-    const int h = getHeight();
 
     g.setOpacity (1.0f);
-    g.drawImage (backgroundImage, 0, 0, w, h, 0, 0, w, h);
+    g.drawImageAt (backgroundImage, 0, 0);
 
     for (const auto rows : { levelRows(), peakRows() })
         if (! rows.isEmpty())

@@ -7,7 +7,8 @@
 /** A vertical bar meter: a background image with, over it, the foreground image from the bottom up
     to the level, and optionally a 2-pixel line at a held peak that falls after a hold time. The
     level is already a bar fraction (0 at the bottom, 1 at the top). The foreground is either given
-    or generated in two colours split at a fraction. Message thread only. */
+    or generated in two colours split at a fraction. Opaque when its background covers it with
+    opaque pixels. Message thread only. */
 class OVEXJuceVU : public juce::Component
 {
 public:
@@ -37,6 +38,7 @@ public:
     float getPeakLevel() const { return peakLevel; }
 
     void paint (juce::Graphics& g) override;
+    void resized() override;
 
     /** Where the generated foreground changes colour, as a fraction of its height from the bottom. */
     float split = 0.5f;

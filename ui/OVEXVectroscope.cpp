@@ -1,5 +1,6 @@
 #include "OVEXVectroscope.h"
 
+#include "EditorRefreshControl.h"
 #include "VectorscopeSource.h"
 
 #include <cmath>
@@ -66,10 +67,24 @@ void OVEXVectroscope::setRightChannel (const juce::String& roleName)
     renderBackground();
 }
 
+void OVEXVectroscope::setActive (bool shouldBeActive)
+{
+    if (active.exchange (shouldBeActive) == shouldBeActive)
+        return;
+
+    // Frames left from before the switch, or built by a slice that was running during it, would
+    // show an old picture once the scope is shown again.
+    const juce::ScopedLock lock (framesLock);
+    frames.clear();
+}
+
 int OVEXVectroscope::useTimeSlice()
 {
+    if (! active.load())
+        return inactiveWaitMs;
+
     if (source == nullptr)
-        return timeSliceWait;
+        return editorRefreshIntervalMs;
 
     Geometry now;
     {
@@ -97,7 +112,7 @@ int OVEXVectroscope::useTimeSlice()
         frames.push_front (std::move (frame));
     }
 
-    return timeSliceWait;
+    return source->getNumReady() >= samplesPerFrame ? 0 : editorRefreshIntervalMs;
 }
 
 int OVEXVectroscope::getFrameCount() const

@@ -1,6 +1,7 @@
 #include "QuitSignalWatcher.h"
 
 #include <gtest/gtest.h>
+#include <juce_events/juce_events.h>
 
 #include <csignal>
 
@@ -18,4 +19,15 @@ TEST (QuitSignalWatcher, EachTerminationSignalBecomesOneQuitRequest)
         watcher.handlePendingSignal();
         EXPECT_EQ (requests, 1) << signalNumber;
     }
+}
+
+TEST (QuitSignalWatcher, ASignalWakesTheMessageLoopAtOnce)
+{
+    int requests = 0;
+    QuitSignalWatcher watcher ([&] { ++requests; });
+    std::raise (SIGTERM);
+
+    // One pass over what is ready, no time for a timer to come round.
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (0);
+    EXPECT_EQ (requests, 1);
 }

@@ -25,9 +25,14 @@ ProgramUnderTest::ProgramUnderTest (std::vector<std::string> arguments, const ju
     if (logFd < 0)
         return;
 
+    const pid_t parent = getpid();
+
     if ((pid = fork()) == 0)
     {
-        prctl (PR_SET_PDEATHSIG, SIGKILL);
+        // The signal comes when the thread that forked ends; a parent already gone would send none.
+        if (prctl (PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent)
+            _exit (127);
+
         dup2 (logFd, STDOUT_FILENO);
         dup2 (logFd, STDERR_FILENO);
         signal (SIGPIPE, SIG_DFL);

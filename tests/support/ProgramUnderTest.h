@@ -12,7 +12,8 @@ namespace testsupport
 {
 /** A program started in its own process with its output in a log, for tests that judge a real
     program from outside. Still running when the object goes, it is killed by its pid; the kernel
-    kills it too if the test process dies first. */
+    kills it too if the thread that built it ends first, so a test's own thread builds it and a test
+    killed at its time limit leaves nothing running. */
 class ProgramUnderTest
 {
 public:
@@ -36,6 +37,9 @@ public:
 
     /** The wait status once it has ended. */
     std::optional<int> getStatus() const { return status; }
+
+    /** Its process id; -1 when it could not be started. */
+    pid_t getPid() const { return pid; }
 
 private:
     bool reap();

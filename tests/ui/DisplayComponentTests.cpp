@@ -1,4 +1,5 @@
 #include "ComponentRendering.h"
+#include "EditorRefreshControl.h"
 #include "NolvColours.h"
 #include "OVEXCorrelationMeter.h"
 #include "OVEXDrawVectorscope.h"
@@ -287,6 +288,15 @@ TEST (SoundField, RisesAreSmoothedFallsShowAtOnceAndOnlyChangesRepaint)
     still.setScale (4);
     still.setScale (4);
     EXPECT_EQ (repaints.count(), 2) << "a repeated level or scale changes nothing";
+
+    // Radii of 129 px times the level: moves short of 1/256 px from the picture shown change no
+    // pixel, however many come in a row; the one that adds up to more repaints.
+    for (const auto& [level, count] : { std::pair<float, int> { 0.50001f, 2 }, { 0.50002f, 2 }, { 0.50003f, 2 }, { 0.50004f, 3 } })
+    {
+        setLevels (still, level, level);
+        EXPECT_EQ (repaints.count(), count) << level;
+    }
+
     still.stereo = false;
     EXPECT_TRUE (still.needsRepaint()) << "the 5.1 picture must replace the stereo one";
 }
@@ -315,15 +325,20 @@ TEST (Vectroscope, SamplesMapOntoTheDiagonals)
         EXPECT_LT (vectorscopePoint (right, left, r, c).getDistanceFrom (expected), 1.0e-3f) << right << ", " << left;
 }
 
-TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewest)
+TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewestOnlyWhileChosen)
 {
     VectorscopeSource source;
     auto scope = makeScope (source);
     scope.setSize (283, 283);
     const auto pointFor = [] (float right, float left) { return vectorscopePoint (right, left, 141.5f, { 141.5f, 141.5f }); };
 
+    // Until the display choice is the vectorscope, a slice takes nothing and rests long.
     pushRuns (source, 10, {});
-    EXPECT_EQ (scope.useTimeSlice(), 0);
+    EXPECT_EQ (scope.useTimeSlice(), OVEXVectroscope::inactiveWaitMs);
+    EXPECT_EQ (std::make_pair (scope.getFrameCount(), source.getNumReady()), std::make_pair (0, 10 * 64));
+
+    scope.setActive (true);
+    EXPECT_EQ (scope.useTimeSlice(), editorRefreshIntervalMs) << "nothing left to wait for";
     EXPECT_EQ (scope.getFrameCount(), 10) << "every ready run in one call";
     for (int run = 1; run <= 17; ++run)
     {
@@ -336,7 +351,7 @@ TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewest)
                std::make_pair (pointFor (17.0f / 20.0f, 0.0f), pointFor (2.0f / 20.0f, 0.0f)));
 
     pushRuns (source, 100, {});
-    scope.useTimeSlice();
+    EXPECT_EQ (scope.useTimeSlice(), 0) << "called again at once while whole runs remain";
     EXPECT_EQ (source.getNumReady(), 36 * 64) << "at most 64 runs per call";
 
     // The chosen roles drive the axes: LS (channel 4) is the right input, L the left.
@@ -347,9 +362,15 @@ TEST (Vectroscope, BuildsOneFrameForEveryReadyRunKeepingTheSixteenNewest)
     juce::AudioSampleBuffer almost (6, 63);
     almost.clear();
     source.pushBlock (almost);
-    EXPECT_EQ (scope.useTimeSlice(), 0);
+    EXPECT_EQ (scope.useTimeSlice(), editorRefreshIntervalMs);
     EXPECT_EQ (scope.getFrame (0)[63], pointFor (0.5f, 0.1f));
     EXPECT_EQ (source.getNumReady(), 63) << "63 samples make no frame";
+
+    // Choosing the sound field drops the frames, so the vectorscope never comes back with old ones.
+    scope.setActive (false);
+    pushRuns (source, 1, {});
+    scope.useTimeSlice();
+    EXPECT_EQ (std::make_pair (scope.getFrameCount(), source.getNumReady()), std::make_pair (0, 127));
 }
 
 TEST (Vectroscope, RunsOnAnOwnersThreadWhileItIsPaintedAndResized)
@@ -357,6 +378,7 @@ TEST (Vectroscope, RunsOnAnOwnersThreadWhileItIsPaintedAndResized)
     VectorscopeSource source;
     auto scope = makeScope (source);
     scope.setSize (283, 283);
+    scope.setActive (true);
     juce::TimeSliceThread thread ("NOLV Editor Vector Thread");
     thread.addTimeSliceClient (&scope);
     thread.startThread();
@@ -459,6 +481,33 @@ TEST (DisplayRendering, RangeStripAndArrowClampKeepWhatIsShownForNonFiniteValues
     EXPECT_EQ (arrowRepaints.areas(), (Rects { { 0, 224, 24, 31 } }));
 }
 
+TEST (DisplayRendering, BarsAreOpaqueOnlyWhileTheirBackgroundCoversThemWithOpaquePixels)
+{
+    // Opaque, a bar is painted with nothing behind it: a background that leaves a pixel uncovered
+    // or see-through would show whatever was there before.
+    const auto covering = testsupport::solidImage (24, 483, bg);
+    auto seeThrough = testsupport::solidImage (24, 483, bg);
+    seeThrough.setPixelAt (3, 400, bg.withAlpha (0.5f));
+
+    for (const auto& [name, background, opaque] :
+         { std::tuple<const char*, juce::Image, bool> { "covering", covering, true },
+           { "four rows short", testsupport::solidImage (24, 479, bg), false }, { "see-through", seeThrough, false } })
+    {
+        OVEXJuceVU bar (background, background, false, 0, 0);
+        OVEXJuceLRVU range (background, background);
+        OVEXJuceArrowVU arrow (background, testsupport::solidImage (24, 26, green));
+
+        for (juce::Component* c : std::vector<juce::Component*> { &bar, &range, &arrow })
+        {
+            c->setBounds (0, 0, 24, 483);
+            EXPECT_EQ (c->isOpaque(), opaque) << name << " " << c->getName();
+        }
+
+        arrow.setBackground (covering);
+        EXPECT_TRUE (arrow.isOpaque()) << name << ": a background handed over later counts as well";
+    }
+}
+
 TEST (DisplayRendering, CorrelationMarkerTakesTheColourOfItsZone)
 {
     const auto yellow = nolvColours::yellow, pureRed = nolvColours::pureRed;
@@ -506,6 +555,7 @@ TEST (DisplayRendering, VectorscopeTraceLiesOverItsAxes)
 {
     VectorscopeSource source;
     auto scope = makeScope (source);
+    scope.setActive (true);
     scope.setLeftChannel ("L");
     scope.setRightChannel ("R");
     scope.setBounds (9, 6, 283, 283);
@@ -542,6 +592,7 @@ TEST (DisplayRendering, EveryComponentSurvivesAnyInput)
     auto field = makeSoundField();
     VectorscopeSource source;
     auto scope = makeScope (source);
+    scope.setActive (true);
 
     for (const int n : { INT_MIN, -5, 0, INT_MAX })
     {
