@@ -47,6 +47,7 @@ public:
         showing it again never shows an old picture. The owner that turns it on moves it to the
         front of its thread's queue, so that its frames come at once. */
     void setActive (bool shouldBeActive);
+    bool isActive() const noexcept { return active.load(); }
 
     /** Vector thread: while active, turns every ready run into a frame, at most 64 per call. Asks
         to be called again at once while whole runs remain queued, else after a refresh interval;

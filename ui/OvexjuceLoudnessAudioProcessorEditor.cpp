@@ -312,6 +312,13 @@ void OvexjuceLoudnessAudioProcessorEditor::showDisplayChoice (bool vectorscopeSh
     displaysPanel.channelsLabel.setColour (juce::Label::textColourId, vectorscopeShown ? nolvColours::text : nolvColours::inactiveCaption);
     displaysPanel.loudnessBox.setEnabled (! vectorscopeShown);
     displaysPanel.loudnessLabel.setColour (juce::Label::textColourId, vectorscopeShown ? nolvColours::inactiveCaption : nolvColours::text);
+
+    // The vectorscope's thread works only while it is the display chosen; woken at once, since a
+    // resting one looks again only every half second.
+    displaysPanel.vectorscope.setActive (vectorscopeShown);
+
+    if (vectorscopeShown)
+        vectorThread.moveToFrontOfQueue (&displaysPanel.vectorscope);
 }
 
 void OvexjuceLoudnessAudioProcessorEditor::showVectorscopePair (int id)

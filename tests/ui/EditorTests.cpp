@@ -578,8 +578,11 @@ TEST_F (Editor, DisplayChoiceSwapsSoundFieldAndVectorscopeAndTheirChoices)
     pump();
     EXPECT_TRUE (shows (e.displaysPanel.soundField) && ! shows (e.displaysPanel.vectorscope));
 
+    EXPECT_FALSE (e.displaysPanel.vectorscope.isActive()) << "its thread rests while the sound field shows";
+
     e.displaysPanel.displayBox.setSelectedId (2, juce::sendNotificationSync);
     EXPECT_TRUE (! shows (e.displaysPanel.soundField) && shows (e.displaysPanel.vectorscope));
+    EXPECT_TRUE (e.displaysPanel.vectorscope.isActive());
     EXPECT_TRUE (e.displaysPanel.channelsBox.isEnabled() && ! e.displaysPanel.loudnessBox.isEnabled());
     EXPECT_EQ (textColour (e.displaysPanel.loudnessLabel), nolvColours::inactiveCaption);
 
