@@ -56,6 +56,7 @@ public:
 private:
     void restoreFilterState();
     void restoreAudioSetup();
+    void takeChannelsFromLayouts (juce::AudioDeviceManager::AudioDeviceSetup& setup) const;
     void restorePosition();
 
     /** Puts the processor state and the device set-up into the settings; whether either changed. */

@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -82,6 +83,44 @@ TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyAndLeavesSettingsTheNex
     EXPECT_EQ (device->getName(), "Gone");
     EXPECT_EQ (device->getActiveInputChannels().countNumberOfSetBits(), 6);
     EXPECT_EQ (device->getActiveOutputChannels().countNumberOfSetBits(), 6);
+}
+
+TEST_F (MainWindowTest, AtStartTheDeviceOpensOnceWithTheChannelsItsLayoutsTakeUp)
+{
+    // A second opening would drop the connections a JACK session manager makes as the ports appear.
+    OvexjuceLoudnessAudioProcessor stored (nullptr);
+    stored.setInputLayout ({ 4, 1, -1, -1, -1, -1 });
+    stored.setOutputLayout ({ 0, 2, 3, -1, -1, -1 });
+    juce::MemoryBlock state;
+    stored.getStateInformation (state);
+
+    // name, stored values, channels opened on each side
+    const std::tuple<const char*, std::vector<std::pair<const char*, juce::String>>, int, int> cases[] {
+        { "fresh install", {}, 0b111111, 0b111111 },
+        { "stored layouts and a set-up with other channels",
+          { { "filterState", state.toBase64Encoding() },
+            { "audioSetup", "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"Fake\" audioInputDeviceName=\"Fake\" "
+                            "audioDeviceInChans=\"1\" audioDeviceOutChans=\"111111\"/>" } },
+          0b10010, 0b1101 },
+    };
+
+    for (const auto& [name, values, ins, outs] : cases)
+    {
+        SCOPED_TRACE (name);
+        window = nullptr;
+        getSettingsFile().deleteFile();
+
+        for (const auto& value : values)
+            storeSettings ({ value });
+
+        openWindow();
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+        auto* device = window->getDeviceManager()->getCurrentAudioDevice();
+        ASSERT_NE (device, nullptr);
+        EXPECT_EQ (fakeType->getOpenCount(), 1);
+        EXPECT_EQ (device->getActiveInputChannels(), juce::BigInteger (ins));
+        EXPECT_EQ (device->getActiveOutputChannels(), juce::BigInteger (outs));
+    }
 }
 
 TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRoleWhileAStoredNoneStays)
