@@ -6,6 +6,8 @@
 #include "SettingsFile.h"
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
 
+#include <utility>
+
 namespace
 {
 juce::ApplicationCommandManager* commandManager = nullptr;
@@ -15,6 +17,8 @@ constexpr int numChannelsPlayed = 6;
 
 // More channels than any device has; bounds what a stored layout can make the window ask for.
 constexpr int maxDeviceChannels = 1024;
+
+const char* const noDeviceTitle = "No audio device could be opened";
 
 // In ticks of the window's one-second timer.
 constexpr int quietTicksBeforeSaving = 3;
@@ -189,6 +193,9 @@ void OVEXStandaloneFilterWindow::restoreAudioSetup()
     const auto error = deviceManager->initialise (processor->getTotalNumInputChannels(), processor->getTotalNumOutputChannels(),
                                                   storedSetup.get(), false, {}, &wanted);
     juce::Logger::writeToLog (error);
+
+    if (deviceManager->getCurrentAudioDevice() == nullptr)
+        noDeviceReason = error;
 }
 
 void OVEXStandaloneFilterWindow::takeChannelsFromLayouts (juce::AudioDeviceManager::AudioDeviceSetup& setup) const
@@ -196,6 +203,20 @@ void OVEXStandaloneFilterWindow::takeChannelsFromLayouts (juce::AudioDeviceManag
     setup.inputChannels = channelsTakenBy (processor->inputLayout, maxDeviceChannels);
     setup.outputChannels = channelsTakenBy (processor->outputLayout, maxDeviceChannels);
     setup.useDefaultInputChannels = setup.useDefaultOutputChannels = false;
+}
+
+void OVEXStandaloneFilterWindow::reportIfNoDeviceOpened()
+{
+    if (! noDeviceReason.has_value())
+        return;
+
+    const auto reason = *std::exchange (noDeviceReason, std::nullopt);
+    auto* editor = dynamic_cast<OvexjuceLoudnessAudioProcessorEditor*> (processor->getActiveEditor());
+
+    if (editor != nullptr && editor->devicePage != nullptr)
+        editor->devicePage->reportError (noDeviceTitle, reason);
+    else
+        makeAlertDeviceErrorReporter() (noDeviceTitle, reason);
 }
 
 void OVEXStandaloneFilterWindow::restorePosition()
@@ -374,4 +395,5 @@ void OVEXStandaloneFilterWindow::handleAsyncUpdate()
 {
     getCommandManager()->registerAllCommandsForTarget (commandTarget.get());
     getCommandManager()->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
+    reportIfNoDeviceOpened();
 }

@@ -1,6 +1,7 @@
 #include "CapturingLogger.h"
 #include "FakeAudioIODeviceType.h"
 #include "OVEXStandaloneFilterWindow.h"
+#include "OvexjuceLoudnessAudioProcessorEditor.h"
 #include "QIT5_1StandExtApplication.h"
 #include "ScopedEnvironmentVariable.h"
 #include "ScopedTemporaryFolder.h"
@@ -120,6 +121,37 @@ TEST_F (MainWindowTest, AtStartTheDeviceOpensOnceWithTheChannelsItsLayoutsTakeUp
         EXPECT_EQ (fakeType->getOpenCount(), 1);
         EXPECT_EQ (device->getActiveInputChannels(), juce::BigInteger (ins));
         EXPECT_EQ (device->getActiveOutputChannels(), juce::BigInteger (outs));
+    }
+}
+
+TEST_F (MainWindowTest, AStartWithNoDeviceSaysSoOnceWithJucesReason)
+{
+    // name, devices, stored set-up, reason
+    const std::tuple<const char*, juce::StringArray, juce::String, juce::String> cases[] {
+        { "no device at all", {}, "", "" },
+        { "the stored device is gone", { "Other" },
+          "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"Gone\" audioInputDeviceName=\"Gone\"/>", "No such device: Gone" },
+    };
+
+    for (const auto& [name, devices, storedSetup, reason] : cases)
+    {
+        SCOPED_TRACE (name);
+        window = nullptr;
+        storeSettings ({ { "audioSetup", storedSetup } });
+        openWindow (devices);
+        juce::StringArray said;
+        auto* editor = dynamic_cast<OvexjuceLoudnessAudioProcessorEditor*> (window->getProcessor()->getActiveEditor());
+        ASSERT_NE (editor, nullptr);
+        editor->devicePage->setDeviceErrorReporter ([&said] (const juce::String& title, const juce::String& message)
+                                                    { said.add (title + ": " + message); });
+
+        for (int turn = 0; turn < 3; ++turn)
+        {
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+            window->timerCallback();
+        }
+
+        EXPECT_EQ (said.joinIntoString ("\n"), "No audio device could be opened: " + reason);
     }
 }
 
