@@ -56,6 +56,17 @@ DeviceErrorReporter makeAlertDeviceErrorReporter()
     };
 }
 
+juce::BigInteger channelsTakenBy (const ChannelLayout& layout, int numChannels)
+{
+    juce::BigInteger channels;
+
+    for (const auto channel : layout)
+        if (channel >= 0 && channel < numChannels)
+            channels.setBit (channel);
+
+    return channels;
+}
+
 //==============================================================================
 AudioDeviceSettingsPanel::AudioDeviceSettingsPanel (juce::AudioIODeviceType& deviceType, const AudioDeviceSetupDetails& details,
                                                     bool /*hideAdvancedOptionsWithButton*/,
@@ -548,19 +559,23 @@ void AudioDeviceSettingsPanel::OVEXChannelSelectorDropBox::pushLayoutToProcessor
 
 void AudioDeviceSettingsPanel::OVEXChannelSelectorDropBox::applyLayoutToDevice()
 {
+    auto* device = currentDevice (setup);
+
     // Without a device the set-up names none; applying it would store "no device" as the user's choice.
-    if (currentDevice (setup) == nullptr)
+    if (device == nullptr)
+        return;
+
+    const auto wanted = channelsTakenBy (layout, channelNames.size());
+
+    // Opening the device again would drop every connection a JACK client has made to it: one that
+    // already has exactly these channels keeps them as they are.
+    if (wanted == (side == input ? device->getActiveInputChannels() : device->getActiveOutputChannels()))
         return;
 
     auto& manager = *setup.manager;
     auto config = manager.getAudioDeviceSetup();
-    auto& channels = side == input ? config.inputChannels : config.outputChannels;
+    (side == input ? config.inputChannels : config.outputChannels) = wanted;
     (side == input ? config.useDefaultInputChannels : config.useDefaultOutputChannels) = false;
-    channels.clear();
-
-    for (const auto channel : layout)
-        if (channel >= 0 && channel < channelNames.size())
-            channels.setBit (channel);
 
     const auto error = manager.setAudioDeviceSetup (config, true);
 

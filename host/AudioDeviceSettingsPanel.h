@@ -33,6 +33,10 @@ inline const char* const deviceErrorTitle = "Error when trying to open audio dev
 /** The asynchronous warning alert the page uses unless a reporter is installed. */
 DeviceErrorReporter makeAlertDeviceErrorReporter();
 
+/** The device channels a layout takes up: its entries that name one of the device's numChannels
+    channels. */
+juce::BigInteger channelsTakenBy (const ChannelLayout& layout, int numChannels);
+
 /** The body of the audio settings page for one device type: device, sample-rate and buffer-size
     boxes and one channel drop box per side. Every choice is applied to the device manager at once;
     the manager's change broadcasts bring the controls back in line. Message thread only. */

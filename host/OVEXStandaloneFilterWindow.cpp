@@ -1,9 +1,12 @@
 #include "OVEXStandaloneFilterWindow.h"
 
+#include "AudioDeviceSettingsPanel.h"
 #include "FilterStateText.h"
 #include "LostAudioDevice.h"
 #include "SettingsFile.h"
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
+
+#include <utility>
 
 namespace
 {
@@ -11,6 +14,11 @@ juce::ApplicationCommandManager* commandManager = nullptr;
 
 constexpr int centredPosition = -100;
 constexpr int numChannelsPlayed = 6;
+
+// More channels than any device has; bounds what a stored layout can make the window ask for.
+constexpr int maxDeviceChannels = 1024;
+
+const char* const noDeviceTitle = "No audio device could be opened";
 
 // In ticks of the window's one-second timer.
 constexpr int quietTicksBeforeSaving = 3;
@@ -168,21 +176,47 @@ void OVEXStandaloneFilterWindow::restoreFilterState()
 
 void OVEXStandaloneFilterWindow::restoreAudioSetup()
 {
-    const int ins = processor->getTotalNumInputChannels();
-    const int outs = processor->getTotalNumOutputChannels();
-    juce::String error;
+    // Opened once, with the channels the layouts take up, so that the channel boxes' first pass
+    // finds nothing to change: opening it again would drop the connections a JACK session manager
+    // makes the moment the ports appear. The stored set-up keeps its device, rate and buffer size;
+    // its channels would win over the wanted ones, so they are replaced.
+    juce::AudioDeviceManager::AudioDeviceSetup wanted;
+    takeChannelsFromLayouts (wanted);
+    auto storedSetup = settings != nullptr ? readStoredAudioSetup (*settings) : nullptr;
 
-    if (settings != nullptr)
+    if (storedSetup != nullptr)
     {
-        const auto savedSetup = readStoredAudioSetup (*settings);
-        error = deviceManager->initialise (ins, outs, savedSetup.get(), false, {}, nullptr);
-    }
-    else
-    {
-        error = deviceManager->initialise (ins, outs, nullptr, true, {}, nullptr);
+        storedSetup->setAttribute ("audioDeviceInChans", wanted.inputChannels.toString (2));
+        storedSetup->setAttribute ("audioDeviceOutChans", wanted.outputChannels.toString (2));
     }
 
+    const auto error = deviceManager->initialise (processor->getTotalNumInputChannels(), processor->getTotalNumOutputChannels(),
+                                                  storedSetup.get(), false, {}, &wanted);
     juce::Logger::writeToLog (error);
+
+    if (deviceManager->getCurrentAudioDevice() == nullptr)
+        noDeviceReason = error;
+}
+
+void OVEXStandaloneFilterWindow::takeChannelsFromLayouts (juce::AudioDeviceManager::AudioDeviceSetup& setup) const
+{
+    setup.inputChannels = channelsTakenBy (processor->inputLayout, maxDeviceChannels);
+    setup.outputChannels = channelsTakenBy (processor->outputLayout, maxDeviceChannels);
+    setup.useDefaultInputChannels = setup.useDefaultOutputChannels = false;
+}
+
+void OVEXStandaloneFilterWindow::reportIfNoDeviceOpened()
+{
+    if (! noDeviceReason.has_value())
+        return;
+
+    const auto reason = *std::exchange (noDeviceReason, std::nullopt);
+    auto* editor = dynamic_cast<OvexjuceLoudnessAudioProcessorEditor*> (processor->getActiveEditor());
+
+    if (editor != nullptr && editor->devicePage != nullptr)
+        editor->devicePage->reportError (noDeviceTitle, reason);
+    else
+        makeAlertDeviceErrorReporter() (noDeviceTitle, reason);
 }
 
 void OVEXStandaloneFilterWindow::restorePosition()
@@ -361,4 +395,5 @@ void OVEXStandaloneFilterWindow::handleAsyncUpdate()
 {
     getCommandManager()->registerAllCommandsForTarget (commandTarget.get());
     getCommandManager()->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
+    reportIfNoDeviceOpened();
 }

@@ -41,6 +41,8 @@ public:
 
     void resized() override;
     void closeButtonPressed() override;
+
+    /** Registers the commands and says when no audio device could be opened at start. */
     void handleAsyncUpdate() override;
 
     /** Once a second: puts a changed processor state or device set-up into the settings and saves
@@ -56,7 +58,12 @@ public:
 private:
     void restoreFilterState();
     void restoreAudioSetup();
+    void takeChannelsFromLayouts (juce::AudioDeviceManager::AudioDeviceSetup& setup) const;
     void restorePosition();
+
+    /** Said once the window's first message turn comes, through the device page's reporter. */
+    void reportIfNoDeviceOpened();
+    std::optional<juce::String> noDeviceReason;
 
     /** Puts the processor state and the device set-up into the settings; whether either changed. */
     bool storeSettings();

@@ -1,6 +1,7 @@
 #include "CapturingLogger.h"
 #include "FakeAudioIODeviceType.h"
 #include "OVEXStandaloneFilterWindow.h"
+#include "OvexjuceLoudnessAudioProcessorEditor.h"
 #include "QIT5_1StandExtApplication.h"
 #include "ScopedEnvironmentVariable.h"
 #include "ScopedTemporaryFolder.h"
@@ -18,6 +19,12 @@
 
 namespace
 {
+/** Lets the posted messages run: the window's first turn, the channel boxes' first passes. */
+void turnMessageLoop()
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+}
+
 /** Windows on a settings folder of the test's own (a first run), whose only audio devices are fake. */
 class MainWindowTest : public testing::Test
 {
@@ -57,7 +64,7 @@ protected:
 };
 } // namespace
 
-TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyAndLeavesSettingsTheNextRunRestoresWithTheDevice)
+TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyOnceAndLeavesSettingsTheNextRunRestoresWithTheDevice)
 {
     storeSettings ({ { "audioSetup", "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"Gone\" audioInputDeviceName=\"Gone\"/>" } });
 
@@ -68,6 +75,13 @@ TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyAndLeavesSettingsTheNex
     }
 
     EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), nullptr) << "no other device stands in";
+    juce::StringArray said;
+    dynamic_cast<OvexjuceLoudnessAudioProcessorEditor&> (*window->getProcessor()->getActiveEditor())
+        .devicePage->setDeviceErrorReporter ([&said] (const juce::String& title, const juce::String& message) { said.add (title + ": " + message); });
+
+    turnMessageLoop();
+    turnMessageLoop();
+    EXPECT_EQ (said.joinIntoString ("\n"), "No audio device could be opened: No such device: Gone");
 
     // Shut down with no device open.
     window->getProcessor()->setParameterValue (truePeakMaxLevelIndex, -3.0f);
@@ -84,9 +98,18 @@ TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyAndLeavesSettingsTheNex
     EXPECT_EQ (device->getActiveOutputChannels().countNumberOfSetBits(), 6);
 }
 
-TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRoleWhileAStoredNoneStays)
+TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRoleWhileAStoredNoneStaysAndTheDeviceOpensOnceWithTheirChannels)
 {
     constexpr ChannelLayout identity { 0, 1, 2, 3, 4, 5 };
+
+    // A second opening would drop the connections a JACK session manager makes as the ports appear.
+    const auto openedOnceWith = [this] (int inputs, int outputs)
+    {
+        turnMessageLoop();
+        auto* device = window->getDeviceManager()->getCurrentAudioDevice();
+        return fakeType->getOpenCount() == 1 && device != nullptr && device->getActiveInputChannels() == juce::BigInteger (inputs)
+               && device->getActiveOutputChannels() == juce::BigInteger (outputs);
+    };
 
     // Which texts count as damaged is the decoder's own test; here one missing and one damaged.
     for (const char* damaged : { "", "12.AB" })
@@ -97,6 +120,7 @@ TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRole
         EXPECT_EQ (window->getProcessor()->params.shtMaxLevel, ParameterBlock().shtMaxLevel) << damaged;
         EXPECT_EQ (window->getProcessor()->inputLayout, identity) << damaged;
         EXPECT_EQ (window->getProcessor()->outputLayout, identity) << damaged;
+        EXPECT_TRUE (openedOnceWith (0b111111, 0b111111)) << damaged;
         window = nullptr;
     }
 
@@ -105,11 +129,14 @@ TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRole
     stored.setOutputLayout ({ 1, 0, -1, -1, -1, -1 });
     juce::MemoryBlock state;
     stored.getStateInformation (state);
-    storeSettings ({ { "filterState", state.toBase64Encoding() } });
+    storeSettings ({ { "filterState", state.toBase64Encoding() },
+                     { "audioSetup", "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"Fake\" audioInputDeviceName=\"Fake\" "
+                                     "audioDeviceInChans=\"1\" audioDeviceOutChans=\"111111\"/>" } });
 
     openWindow();
     EXPECT_EQ (window->getProcessor()->inputLayout, unassignedLayout);
     EXPECT_EQ (window->getProcessor()->outputLayout, (ChannelLayout { 1, 0, -1, -1, -1, -1 }));
+    EXPECT_TRUE (openedOnceWith (0, 0b11)) << "the stored channels give way to the layouts'";
 }
 
 TEST_F (MainWindowTest, ChangesDuringARunReachTheSettingsFileAfterThreeQuietSecondsUnlessItIsReadOnly)

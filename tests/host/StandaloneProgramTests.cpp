@@ -12,13 +12,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
 #include <cstdlib>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The real program, run against a private JACK server with the dummy driver, judged from outside:
 // the audio it passes through, the settings file it leaves, how it takes up its device again
@@ -59,9 +62,22 @@ int toneIn (const float* samples, size_t count, double sampleRate)
     return -2;
 }
 
-/** Output by output, the input whose tone the program passes there once it is plugged into a
-    probe that plays a different tone into each input; the first of two recorded seconds covers
-    the program's reaction to the new connections. Nothing if JACK would not let it get that far. */
+/** The device channels a layout takes up, as the probe names the program's ports. */
+std::vector<int> channelsOf (const ChannelLayout& layout)
+{
+    std::vector<int> channels;
+
+    for (const auto channel : layout)
+        if (channel >= 0 && std::find (channels.begin(), channels.end(), channel) == channels.end())
+            channels.push_back (channel);
+
+    return channels;
+}
+
+/** Output by output, the input whose tone the program passes there once a probe that plays a
+    different tone into each input is plugged into the ports the layouts above use, the moment they
+    appear; the first of two recorded seconds covers the program's start. Nothing if JACK would not
+    let it get that far. */
 std::optional<std::array<int, 6>> tonesThroughTheProgram (double sampleRate)
 {
     std::array<testsupport::JackToneProbe::Tone, 6> tones;
@@ -71,7 +87,8 @@ std::optional<std::array<int, 6>> tonesThroughTheProgram (double sampleRate)
 
     testsupport::JackToneProbe probe (tones, sampleRate);
     const auto frames = 2 * (size_t) sampleRate;
-    const auto recording = probe.plugInto ("NOLV51") ? probe.record (frames) : std::nullopt;
+    const auto recording = probe.plugInto ("NOLV51", channelsOf (savedInputLayout), channelsOf (savedOutputLayout)) ? probe.record (frames)
+                                                                                                                     : std::nullopt;
 
     if (! recording.has_value())
         return std::nullopt;
@@ -130,6 +147,42 @@ TEST_F (StandaloneProgram, PassesAudioThroughItsSavedLayoutsAndKeepsThemAcrossAT
     EXPECT_TRUE (settings->containsKey ("windowX") && settings->containsKey ("windowY"));
     const auto setup = settings->getValue ("audioSetup");
     EXPECT_TRUE (setup.contains ("deviceType=\"JACK\"") && setup.contains ("audioDeviceRate=\"48000")) << setup;
+}
+
+TEST_F (StandaloneProgram, KeepsConnectionsMadeTheMomentItsPortsAppearWithAStoredLayoutAndOnAFreshInstall)
+{
+    // Opening the device a second time at start would drop every connection a session manager
+    // restores as soon as the ports appear.
+    for (const bool freshInstall : { false, true })
+    {
+        SCOPED_TRACE (freshInstall ? "fresh install" : "stored layouts");
+
+        if (freshInstall)
+        {
+            ASSERT_TRUE (getSettingsFile().deleteFile());
+
+            // A fresh install opens the first type with devices, which is ALSA on a machine with a sound card.
+            std::unique_ptr<juce::AudioIODeviceType> alsa (juce::AudioIODeviceType::createAudioIODeviceType_ALSA());
+            alsa->scanForDevices();
+
+            if (! alsa->getDeviceNames().isEmpty())
+                GTEST_SKIP() << "a fresh install opens a sound card here, not the JACK server";
+        }
+
+        const auto programLog = logFile (freshInstall ? "fresh" : "stored");
+        testsupport::ProgramUnderTest program ({ NOLV_PROGRAM_PATH }, programLog);
+        testsupport::JackToneProbe probe ({}, 48000.0);
+        const auto ins = freshInstall ? testsupport::JackToneProbe::allSix : channelsOf (savedInputLayout);
+        const auto outs = freshInstall ? testsupport::JackToneProbe::allSix : channelsOf (savedOutputLayout);
+        ASSERT_TRUE (probe.plugInto ("NOLV51", ins, outs)) << programLog.loadFileAsString();
+
+        // Three seconds by the server's clock.
+        ASSERT_TRUE (probe.record (3 * 48000).has_value());
+        EXPECT_TRUE (probe.isStillPlugged()) << programLog.loadFileAsString();
+
+        program.terminate();
+        ASSERT_TRUE (program.succeeds (5000)) << programLog.loadFileAsString();
+    }
 }
 
 TEST_F (StandaloneProgram, OpensItsDeviceAgainWhenTheServerComesBackAtAnotherRate)

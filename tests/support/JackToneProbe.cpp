@@ -5,6 +5,7 @@
 #include <juce_core/juce_core.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace testsupport
@@ -17,43 +18,8 @@ JackToneProbe::~JackToneProbe()
         jack_client_close (client);
 }
 
-std::string JackToneProbe::portsAndConnections (const std::string& program) const
-{
-    std::string text;
-    const auto pattern = "^" + program + ":";
-
-    if (const char** ports = jack_get_ports (client, pattern.c_str(), nullptr, 0))
-    {
-        for (auto** port = ports; *port != nullptr; ++port)
-        {
-            text += *port;
-            text += "->";
-
-            if (const char** connections = jack_port_get_all_connections (client, jack_port_by_name (client, *port)))
-            {
-                std::vector<std::string> sorted;
-
-                for (auto** connection = connections; *connection != nullptr; ++connection)
-                    sorted.emplace_back (*connection);
-
-                std::sort (sorted.begin(), sorted.end());
-
-                for (const auto& c : sorted)
-                    text += c + ",";
-
-                jack_free (connections);
-            }
-
-            text += ";";
-        }
-
-        jack_free (ports);
-    }
-
-    return text;
-}
-
-bool JackToneProbe::plugInto (const std::string& program, int timeoutMilliseconds)
+bool JackToneProbe::plugInto (const std::string& program, const std::vector<int>& programInputs,
+                              const std::vector<int>& programOutputs, int timeoutMilliseconds)
 {
     client = jack_client_open ("nolv_probe", JackNoStartServer, nullptr);
 
@@ -70,47 +36,45 @@ bool JackToneProbe::plugInto (const std::string& program, int timeoutMillisecond
     if (jack_set_process_callback (client, process, this) != 0 || jack_activate (client) != 0)
         return false;
 
-    std::string lastSeen;
-    auto lastChange = juce::Time::getMillisecondCounter();
-    constexpr juce::uint32 settledMilliseconds = 1000;
+    std::vector<std::pair<std::string, std::string>> wanted;
 
-    const bool settled = waitUntil ([&]
+    for (const auto c : programInputs)
+        wanted.emplace_back (jack_port_name (outs.at ((size_t) c)), program + ":in_" + std::to_string (c + 1));
+
+    for (const auto c : programOutputs)
+        wanted.emplace_back (program + ":out_" + std::to_string (c + 1), jack_port_name (ins.at ((size_t) c)));
+
+    // A port that does not exist yet, or whose client is not active yet, refuses the connection.
+    plugged.clear();
+
+    return waitUntil ([&]
     {
-        const auto now = juce::Time::getMillisecondCounter();
-        const auto seen = portsAndConnections (program);
-
-        if (seen != lastSeen)
+        for (auto it = wanted.begin(); it != wanted.end();)
         {
-            lastSeen = seen;
-            lastChange = now;
+            const int result = jack_connect (client, it->first.c_str(), it->second.c_str());
+
+            if (result == 0 || result == EEXIST)
+            {
+                plugged.push_back (*it);
+                it = wanted.erase (it);
+            }
+            else
+            {
+                ++it;
+            }
         }
 
-        // The device connects its outputs to the system's once it runs.
-        return lastSeen.find ("->system:") != std::string::npos && now - lastChange >= settledMilliseconds;
+        return wanted.empty();
     }, timeoutMilliseconds);
+}
 
-    if (! settled)
-        return false;
-
-    // Only ports the device uses: connecting an idle one makes the device take it up, and the
-    // program then opens the device anew with its own channels, dropping every connection.
-    const auto inUse = [this] (const std::string& name)
+bool JackToneProbe::isStillPlugged() const
+{
+    return client != nullptr && std::all_of (plugged.begin(), plugged.end(), [this] (const auto& connection)
     {
-        auto* port = jack_port_by_name (client, name.c_str());
-        return port != nullptr && jack_port_connected (port) > 0;
-    };
-
-    for (size_t c = 0; c < 6; ++c)
-    {
-        const auto n = std::to_string (c + 1);
-        const auto programIn = program + ":in_" + n, programOut = program + ":out_" + n;
-
-        if ((inUse (programIn) && jack_connect (client, jack_port_name (outs[c]), programIn.c_str()) != 0)
-            || (inUse (programOut) && jack_connect (client, programOut.c_str(), jack_port_name (ins[c])) != 0))
-            return false;
-    }
-
-    return true;
+        auto* source = jack_port_by_name (client, connection.first.c_str());
+        return source != nullptr && jack_port_connected_to (source, connection.second.c_str()) != 0;
+    });
 }
 
 std::optional<std::array<std::vector<float>, 6>> JackToneProbe::record (size_t frames, int timeoutMilliseconds)

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport
@@ -28,20 +29,25 @@ public:
     JackToneProbe (const JackToneProbe&) = delete;
     JackToneProbe& operator= (const JackToneProbe&) = delete;
 
-    /** Connects the probe's outputs to the program's inputs and the program's outputs to the
-        probe's inputs, those the program's device uses, once the device has settled: a program
-        re-opening its device drops every connection to it, so the probe waits until the program's
-        ports have been connected and unchanged for about a second. Ports the device leaves idle
-        stay unconnected, and silent. Whether it got that far within the time-out. */
-    bool plugInto (const std::string& program, int timeoutMilliseconds = 30000);
+    /** Connects the probe's outputs to the given inputs of the program, and the given outputs of
+        the program to the probe's inputs (0 stands for in_1 and out_1), the moment the program's
+        ports take connections, as a session manager restoring a session does. Whether it got that
+        far within the time-out. */
+    bool plugInto (const std::string& program, const std::vector<int>& programInputs = allSix,
+                   const std::vector<int>& programOutputs = allSix, int timeoutMilliseconds = 30000);
+
+    /** Whether every connection plugInto made is still there. */
+    bool isStillPlugged() const;
 
     /** The next frames from each of the program's six outputs; nothing if they did not arrive in
         time. A probe records once. */
     std::optional<std::array<std::vector<float>, 6>> record (size_t frames, int timeoutMilliseconds = 20000);
 
+    inline static const std::vector<int> allSix { 0, 1, 2, 3, 4, 5 };
+
 private:
     static int process (jack_nframes_t numFrames, void* arg);
-    std::string portsAndConnections (const std::string& program) const;
+    std::vector<std::pair<std::string, std::string>> plugged; // source and destination port names
 
     const std::array<Tone, 6> tones;
     const double sampleRate;
