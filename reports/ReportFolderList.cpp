@@ -14,8 +14,9 @@ constexpr int rowIndent = 20, iconWidth = 32;
 // A folder holds far fewer reports than this; names past it are not shown.
 constexpr size_t maxRows = 100000;
 
-// Asked for again this soon when idle, in case a request came just as the last slice ended.
-constexpr int idleMilliseconds = 100;
+// Asked for again this soon when idle, in case a request came just as the last slice ended (a
+// request otherwise wakes the thread at once); an idle page costs the least that way.
+constexpr int idleMilliseconds = 500;
 
 bool comesBefore (const juce::String& a, const juce::String& b)
 {

@@ -2,8 +2,9 @@
 
 namespace
 {
-// Asked for again this soon when idle, in case a load came just as the last slice ended.
-constexpr int idleMilliseconds = 100;
+// Asked for again this soon when idle, in case a load came just as the last slice ended (a load
+// otherwise wakes the thread at once).
+constexpr int idleMilliseconds = 500;
 } // namespace
 
 ReportLoader::ReportLoader (std::function<void (ReportReading&)> readingCallback)
