@@ -34,6 +34,13 @@ public:
 
     Value read() const noexcept
     {
+        std::uint32_t publishedAs = 0;
+        return read (publishedAs);
+    }
+
+    /** Also tells which publication was read, so that a reader can tell whether a newer one came. */
+    Value read (std::uint32_t& publishedAs) const noexcept
+    {
         Words words {};
 
         for (;;)
@@ -48,7 +55,10 @@ public:
                 std::atomic_thread_fence (std::memory_order_acquire);
 
                 if (version.load (std::memory_order_relaxed) == before)
+                {
+                    publishedAs = before;
                     break;
+                }
             }
         }
 

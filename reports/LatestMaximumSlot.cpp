@@ -1,10 +1,12 @@
 #include "LatestMaximumSlot.h"
 
+#include <algorithm>
 #include <cstring>
 
-static_assert (std::atomic<juce::uint32>::is_always_lock_free && std::atomic<juce::int64>::is_always_lock_free
-                   && std::atomic<float>::is_always_lock_free && std::atomic<juce::uint64>::is_always_lock_free,
-               "publish runs on the audio thread");
+LatestMaximumSlot::LatestMaximumSlot()
+{
+    latest.read (takenVersion);
+}
 
 void LatestMaximumSlot::publish (const juce::String& unit, juce::Time time, float newLevel) noexcept
 {
@@ -19,59 +21,24 @@ void LatestMaximumSlot::publish (const juce::String& unit, juce::Time time, floa
             --length;
     }
 
-    std::array<char, maxUnitBytes> bytes {};
-    std::memcpy (bytes.data(), utf8, length);
-
-    const auto before = sequence.load (std::memory_order_relaxed);
-    sequence.store (before + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence (std::memory_order_release);
-
-    millis.store (time.toMilliseconds(), std::memory_order_relaxed);
-    level.store (newLevel, std::memory_order_relaxed);
-
-    for (size_t w = 0; w < unitWords; ++w)
-    {
-        juce::uint64 word;
-        std::memcpy (&word, bytes.data() + w * sizeof (word), sizeof (word));
-        unitText[w].store (word, std::memory_order_relaxed);
-    }
-
-    sequence.store (before + 2, std::memory_order_release);
+    Published value;
+    value.millis = time.toMilliseconds();
+    value.level = newLevel;
+    std::memcpy (value.unit.data(), utf8, length);
+    latest.publish (value);
 }
 
 std::optional<LatestMaximumSlot::Maximum> LatestMaximumSlot::takeIfNew()
 {
-    for (;;)
-    {
-        const auto before = sequence.load (std::memory_order_acquire);
+    std::uint32_t version = 0;
+    const auto value = latest.read (version);
 
-        if (before == takenSequence)
-            return std::nullopt;
+    if (version == takenVersion)
+        return std::nullopt;
 
-        if ((before & 1) != 0)
-        {
-            juce::Thread::yield();
-            continue;
-        }
-
-        const auto readMillis = millis.load (std::memory_order_relaxed);
-        const auto readLevel = level.load (std::memory_order_relaxed);
-        std::array<char, maxUnitBytes + 1> bytes {};
-
-        for (size_t w = 0; w < unitWords; ++w)
-        {
-            const auto word = unitText[w].load (std::memory_order_relaxed);
-            std::memcpy (bytes.data() + w * sizeof (word), &word, sizeof (word));
-        }
-
-        std::atomic_thread_fence (std::memory_order_acquire);
-
-        if (sequence.load (std::memory_order_relaxed) != before)
-            continue;
-
-        takenSequence = before;
-        return Maximum { juce::String::fromUTF8 (bytes.data()), juce::Time (readMillis), readLevel };
-    }
+    takenVersion = version;
+    const auto length = std::find (value.unit.begin(), value.unit.end(), '\0') - value.unit.begin();
+    return Maximum { juce::String::fromUTF8 (value.unit.data(), (int) length), juce::Time (value.millis), value.level };
 }
 
 void LatestMaximumSlot::discard()

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "SeqLock.h"
+
 #include <juce_core/juce_core.h>
 
 #include <array>
-#include <atomic>
 #include <optional>
 
 /** Hands the latest report maximum (unit, time, level) from the audio thread to the report writer.
@@ -18,6 +19,8 @@ public:
         float level = 0.0f;
     };
 
+    LatestMaximumSlot();
+
     /** Units longer than maxUnitBytes of UTF-8 are cut at the last whole character that fits. */
     void publish (const juce::String& unit, juce::Time time, float level) noexcept;
 
@@ -30,13 +33,13 @@ public:
     static constexpr size_t maxUnitBytes = 32;
 
 private:
-    static constexpr size_t unitWords = maxUnitBytes / sizeof (juce::uint64);
+    struct Published
+    {
+        juce::int64 millis = 0;
+        float level = 0.0f;
+        std::array<char, maxUnitBytes> unit {}; // UTF-8, not terminated when full
+    };
 
-    // A sequence lock: odd while publish is writing; the reader retries until it reads one even
-    // sequence number before and after the fields.
-    std::atomic<juce::uint32> sequence { 0 };
-    std::atomic<juce::int64> millis { 0 };
-    std::atomic<float> level { 0.0f };
-    std::array<std::atomic<juce::uint64>, unitWords> unitText {};
-    juce::uint32 takenSequence = 0;
+    SeqLock<Published> latest;
+    std::uint32_t takenVersion = 0;
 };
