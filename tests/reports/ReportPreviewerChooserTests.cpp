@@ -34,7 +34,22 @@ protected:
     static void SetUpTestSuite()
     {
         static const testsupport::ScopedTemporaryFolder onlyWhich;
-        onlyWhich.getFolder().getChildFile ("which").createSymbolicLink (juce::File ("/usr/bin/which"), true);
+        const juce::File machineWhich ("/usr/bin/which");
+        ASSERT_TRUE (machineWhich.existsAsFile())
+            << "/usr/bin/which is missing or a dangling link on this machine; restore it with "
+               "'apt-get install --reinstall debianutils'";
+
+        // JUCE's a.createSymbolicLink (b) makes the link at b, pointing to a.
+        const auto which = onlyWhich.getChildFile ("which");
+        ASSERT_TRUE (machineWhich.getLinkedTarget().createSymbolicLink (which, true));
+        ASSERT_TRUE (which.isSymbolicLink() && which.getParentDirectory() == onlyWhich.getFolder());
+
+        // With no `which` on the path, the chooser would find no helper programs for the wrong reason.
+        juce::ChildProcess run;
+        ASSERT_TRUE (run.start (juce::StringArray { which.getFullPathName(), which.getFullPathName() }));
+        EXPECT_EQ (run.readAllProcessOutput().trim(), which.getFullPathName());
+        ASSERT_EQ (run.getExitCode(), 0u) << "the folder's `which` does not run";
+
         ::setenv ("PATH", onlyWhich.getFolder().getFullPathName().toRawUTF8(), 1);
         ASSERT_FALSE (juce::FileChooser::isPlatformDialogAvailable());
     }
