@@ -98,15 +98,15 @@ void ReportSession::showProblems (const OVEXReportLogger& logger, Notices& notic
     if (problemHandler == nullptr)
         return;
 
-    if (failure.isNotEmpty() && ! notices.failureShown)
+    if (failure.isNotEmpty() && notices.failureShown.isEmpty())
     {
-        notices.failureShown = true;
-        problemHandler ("Report cannot be written", failure);
+        notices.failureShown = failure;
+        problemHandler ({ "Report cannot be written", failure, {} });
     }
-    else if (failure.isEmpty() && notices.failureShown && ! notices.recoveryShown)
+    else if (failure.isEmpty() && notices.failureShown.isNotEmpty() && ! notices.recoveryShown)
     {
         notices.recoveryShown = true;
-        problemHandler ("Report is written again", "Report is written again: " + notices.report.getFullPathName());
+        problemHandler ({ "Report is written again", "Report is written again: " + notices.report.getFullPathName(), notices.failureShown });
     }
 }
 

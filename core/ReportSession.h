@@ -51,10 +51,17 @@ public:
     bool isOpen() const noexcept { return owned != nullptr; }
     juce::File getOpenReport() const { return owned != nullptr ? ownedNotices.report : juce::File(); }
 
-    /** Told on the message thread, within a second, when a report's files cannot be written
-        ("Report cannot be written", "<path>: <reason>"), and when they are written again; once each
-        per report. */
-    using ProblemHandler = std::function<void (const juce::String& title, const juce::String& message)>;
+    /** A report's files cannot be written ("Report cannot be written", "<path>: <reason>"), or are
+        written again; a recovery names the message of the failure it mends. */
+    struct Problem
+    {
+        juce::String title, message;
+        juce::String failureMended; // empty for a failure
+    };
+
+    /** Told on the message thread, within a second, of each failure and recovery; once each per
+        report. */
+    using ProblemHandler = std::function<void (const Problem&)>;
     void setProblemHandler (ProblemHandler handler) { problemHandler = std::move (handler); }
 
     // Audio thread.
@@ -80,7 +87,8 @@ private:
     struct Notices
     {
         juce::File report;
-        bool failureShown = false, recoveryShown = false;
+        juce::String failureShown;
+        bool recoveryShown = false;
     };
 
     struct Finishing

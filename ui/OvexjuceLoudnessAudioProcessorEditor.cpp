@@ -24,6 +24,7 @@ const juce::Rectangle<int> devicePage { 0, 100, 1024, 608 };
 // Reaches 40 pixels below the window; the graph's lowest rows are cut off there.
 const juce::Rectangle<int> previewer { 0, 100, 1024, 708 };
 const juce::Rectangle<int> lockButton { 688, 0, 100, 100 };
+const juce::Rectangle<int> notice { 262, 294, 500, 180 };
 } // namespace layout
 
 constexpr auto silently = juce::dontSendNotification;
@@ -101,13 +102,13 @@ OvexjuceLoudnessAudioProcessorEditor::OvexjuceLoudnessAudioProcessorEditor (Ovex
     actions.emplace_back (lockButton.get(), [this] { setLocked (lockButton->getToggleState()); });
     addAndMakeVisible (*lockButton);
 
-    // A report that cannot be written is said where device errors are.
-    processor.setReportProblemHandler ([this] (const juce::String& title, const juce::String& message)
+    addChildComponent (notice);
+    processor.setReportProblemHandler ([this] (const ReportSession::Problem& problem)
     {
-        if (devicePage != nullptr)
-            devicePage->reportError (title, message);
+        if (problem.failureMended.isEmpty())
+            notice.show (ProblemNotice::Icon::WarningIcon, problem.title, problem.message);
         else
-            makeAlertDeviceErrorReporter() (title, message);
+            notice.showRecovery (problem.failureMended, problem.title, problem.message);
     });
 
     setSize (layout::editor.getWidth(), layout::editor.getHeight());
@@ -139,6 +140,7 @@ void OvexjuceLoudnessAudioProcessorEditor::resized()
     previewer.setBounds (layout::previewer);
     lockOverlay.setBounds (layout::editor);
     lockButton->setBounds (layout::lockButton);
+    notice.setBounds (layout::notice);
 }
 
 //==============================================================================

@@ -12,6 +12,7 @@
 #include "OVEXAudioDeviceSelectorComponent.h"
 #include "OVEXReport.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
+#include "ProblemNotice.h"
 #include "SettingsPage.h"
 #include "TruePeakColumn.h"
 #include "ValuesColumn.h"
@@ -82,6 +83,9 @@ public:
     std::unique_ptr<OVEXAudioDeviceSelectorComponent> devicePage; // none without a device manager
     LockComponent lockOverlay;
     std::unique_ptr<juce::DrawableButton> lockButton;
+
+    /** Where problems the user must know of are said: over every page and the lock overlay. */
+    ProblemNotice notice;
 
 private:
     void goToPage (int page);

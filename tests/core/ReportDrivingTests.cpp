@@ -197,7 +197,7 @@ TEST_F (ReportDriving, ResetDuringAMeasurementRestartsTheReportsMaxima)
 TEST_F (ReportDriving, AReportThatCannotBeWrittenIsToldOnceWithItsPathAndReasonAndOnceMoreWhenItIsWrittenAgain)
 {
     std::vector<std::pair<juce::String, juce::String>> told;
-    processor.setReportProblemHandler ([&] (const juce::String& title, const juce::String& message) { told.emplace_back (title, message); });
+    processor.setReportProblemHandler ([&] (const ReportSession::Problem& problem) { told.emplace_back (problem.title, problem.message); });
     const auto pollUntilTold = [&] (size_t count)
     {
         return testsupport::waitUntil ([&] { ProcessorTestAccess::pollReports (processor); return told.size() >= count; });

@@ -496,19 +496,68 @@ TEST_F (Editor, StartStreamsToALoopbackClientAndARefusedPortSwitchesBackOff)
     }
 }
 
-TEST_F (Editor, AReportThatCannotBeWrittenIsSaidWhereDeviceErrorsAre)
+TEST_F (Editor, AReportProblemIsSaidInANoticeThatBlocksNoControlANewerOneReplacesAndOKCloses)
 {
     auto& e = open();
-    juce::StringArray said;
-    e.devicePage->setDeviceErrorReporter ([&] (const juce::String& title, const juce::String&) { said.add (title); });
+    juce::StringArray alerts;
+    e.devicePage->setDeviceErrorReporter ([&] (const juce::String& title, const juce::String&) { alerts.add (title); });
+    const auto pollUntil = [&] (auto condition)
+    { return testsupport::waitUntil ([&] { ProcessorTestAccess::pollReports (processor); return condition(); }); };
 
     const testsupport::ScopedTemporaryFolder temp;
     const auto notAFolder = temp.getFolder().getChildFile ("plain");
     notAFolder.replaceWithText ("x");
     processor.setStringParameter (logFilePathIndex, notAFolder.getFullPathName());
-    processor.setParameterValue (runFlagIndex, 1.0f);
-    EXPECT_TRUE (testsupport::waitUntil ([&] { ProcessorTestAccess::pollReports (processor); return said.contains ("Report cannot be written"); }));
-    processor.setParameterValue (runFlagIndex, 0.0f);
+    click (*e.topBar.playStop);
+    ASSERT_TRUE (pollUntil ([&] { return e.notice.isVisible(); }));
+    EXPECT_EQ (e.notice.getTitle(), "Report cannot be written");
+    EXPECT_TRUE (e.notice.getText().startsWith (notAFolder.getFullPathName())) << e.notice.getText();
+    EXPECT_EQ (e.notice.getIcon(), ProblemNotice::Icon::WarningIcon);
+    EXPECT_TRUE (alerts.isEmpty()) << "no alert window of its own";
+
+    const auto image = testsupport::renderArtifact (e, "editor-report-notice.png");
+    EXPECT_GT (testsupport::countMatching (image, e.notice.getBounds().reduced (20), e.notice.findColour (juce::AlertWindow::backgroundColourId)), 10000);
+
+    // Nothing is modal: STOP and PLAY reach the processor, and LOCK works, with the notice up.
+    EXPECT_EQ (juce::Component::getCurrentlyModalComponent(), nullptr);
+    EXPECT_FALSE (e.topBar.playStop->isCurrentlyBlockedByAnotherModalComponent());
+    click (*e.topBar.playStop);
+    EXPECT_EQ (processor.getOpenReport(), juce::File());
+    processor.setStringParameter (logFilePathIndex, "/dev/full");
+    click (*e.topBar.playStop);
+    EXPECT_NE (processor.getOpenReport(), juce::File());
+
+    // The second report's failure takes the first one's place in the one notice.
+    ASSERT_TRUE (pollUntil ([&] { return e.notice.getText().startsWith ("/dev/full"); })) << e.notice.getText();
+    EXPECT_EQ (e.getNumChildComponents(), e.getIndexOfChildComponent (&e.notice) + 1) << "above every page";
+    click (*e.lockButton);
+    EXPECT_TRUE (e.lockOverlay.isVisible());
+    EXPECT_EQ (e.getComponentAt (e.notice.getBounds().getCentre()), &e.notice) << "over the lock overlay";
+    click (*e.lockButton);
+
+    click (e.notice.okButton);
+    EXPECT_FALSE (e.notice.isVisible());
+    click (*e.topBar.playStop);
+    EXPECT_EQ (processor.getOpenReport(), juce::File());
+}
+
+TEST (ProblemNoticeRecovery, ARecoveryReplacesOnlyTheFailureItMendsWithTheInformationIcon)
+{
+    ProblemNotice notice;
+    notice.show (ProblemNotice::Icon::WarningIcon, "Report cannot be written", "/a/r.xml: no space");
+    notice.show (ProblemNotice::Icon::WarningIcon, "Report cannot be written", "/b/r.xml: read-only");
+
+    notice.showRecovery ("/a/r.xml: no space", "Report is written again", "Report is written again: /a/r.xml");
+    EXPECT_EQ (notice.getText(), "/b/r.xml: read-only") << "the newer failure still stands";
+
+    notice.showRecovery ("/b/r.xml: read-only", "Report is written again", "Report is written again: /b/r.xml");
+    EXPECT_EQ (notice.getText(), "Report is written again: /b/r.xml");
+    EXPECT_EQ (notice.getIcon(), ProblemNotice::Icon::InfoIcon);
+
+    click (notice.okButton);
+    EXPECT_FALSE (notice.isVisible());
+    notice.showRecovery ("/b/r.xml: read-only", "Report is written again", "Report is written again: /b/r.xml");
+    EXPECT_FALSE (notice.isVisible()) << "a closed notice is not opened by a recovery";
 }
 
 TEST_F (Editor, ProcessorStartsAndStopsTheRefreshAndTheEditorGoesPromptlyWithTheVectorThreadRunning)
