@@ -65,6 +65,9 @@ public:
         handed over after the restart as if they were new. */
     void discardUntakenValues() { values.reset(); }
 
+    /** Values computed and not yet taken; any thread. */
+    int numValuesWaiting() const noexcept { return values.getNumReady(); }
+
     void pushBlock (const juce::AudioSampleBuffer& block);
     int useTimeSlice() override;
 

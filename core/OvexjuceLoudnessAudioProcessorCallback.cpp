@@ -323,14 +323,14 @@ void OvexjuceLoudnessAudioProcessor::updateMomentary (float momentary)
 {
     meters.momentaryFraction = (float) blockPixel (momentary) / (float) loudnessBarPixels;
     meters.momentaryLevel = momentary;
-    reportSession.momentary (momentary, ReportSession::unitFor (blockParameters[measurementStandardIndex]));
+    reportSession.updateMaxMomentary (momentary, ReportSession::unitFor (blockParameters[measurementStandardIndex]));
 }
 
 void OvexjuceLoudnessAudioProcessor::updateShortTerm (float shortTerm)
 {
     meters.shortTermLevel = shortTerm;
     meters.shortTermFraction = (float) blockPixel (shortTerm) / (float) loudnessBarPixels;
-    reportSession.shortTerm (shortTerm, ReportSession::unitFor (blockParameters[measurementStandardIndex]));
+    reportSession.updateMaxShortTerm (shortTerm, ReportSession::unitFor (blockParameters[measurementStandardIndex]));
 }
 
 void OvexjuceLoudnessAudioProcessor::updateRangeBars (float low, float high)
@@ -358,7 +358,7 @@ void OvexjuceLoudnessAudioProcessor::updateTruePeaks (const float* levels, int c
         }
     }
 
-    reportSession.truePeak (*std::max_element (meters.heldTruePeak.begin(), meters.heldTruePeak.end()));
+    reportSession.updateMaxTruePeak (*std::max_element (meters.heldTruePeak.begin(), meters.heldTruePeak.end()));
 }
 
 int OvexjuceLoudnessAudioProcessor::updateChannelTruePeak (int channel, float level)

@@ -32,39 +32,44 @@ ReportSession::ReportSession (const Clock& c, std::function<Measured()> measured
 ReportSession::~ReportSession()
 {
     stopTimer();
-    jassert (owned == nullptr);
+    jassert (reportLogger == nullptr);
 
     // Destroying a logger whose final writes failed gives them one last try.
     finishing.clear();
 }
 
 //==============================================================================
+juce::File ReportSession::buildLogFile (const juce::String& folderText, const juce::String& baseName)
+{
+    reportStartTime = clock();
+    return makeReportFile (folderText, baseName, reportStartTime);
+}
+
 void ReportSession::start (const juce::String& folderText, const juce::String& baseName)
 {
-    jassert (owned == nullptr);
-    startTime = clock();
-    const auto file = makeReportFile (folderText, baseName, startTime);
+    jassert (reportLogger == nullptr);
+    const auto file = buildLogFile (folderText, baseName);
     std::cout << file.getFullPathName() << std::flush;
 
     // Set up completely before the audio thread can reach it.
-    owned = std::make_unique<OVEXReportLogger>();
-    owned->setLogFile (file);
-    owned->setTitle ("QIT51Log");
-    owned->setStartTime (startTime);
-    ownedNotices = Notices { file };
+    reportLogger = std::make_unique<OVEXReportLogger>();
+    reportLogger->setLogFile (file);
+    reportLogger->setTitle ("QIT51Log");
+    reportLogger->setStartTime (reportStartTime);
+    openNotices = ReportNotices { file };
     written = Measured { std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.0f };
-    upTimeWritten = startTime;
+    upTimeWritten = reportStartTime;
 
     // The new generation is visible to a block that sees the new logger: its maxima start afresh.
-    startMillis.store (startTime.toMilliseconds(), std::memory_order_relaxed);
+    startMillis.store (reportStartTime.toMilliseconds(), std::memory_order_relaxed);
     generation.fetch_add (1, std::memory_order_seq_cst);
-    shared.store (owned.get(), std::memory_order_seq_cst);
+    shared.store (reportLogger.get(), std::memory_order_seq_cst);
     startTimer (pollIntervalMs);
 }
 
 void ReportSession::finish()
 {
-    if (owned == nullptr)
+    if (reportLogger == nullptr)
         return;
 
     shared.store (nullptr, std::memory_order_seq_cst);
@@ -78,36 +83,24 @@ void ReportSession::finish()
     const auto now = clock();
     written.measurementStandard = std::numeric_limits<float>::quiet_NaN(); // the end values, whatever they are
     writeRunningValues (now);
-    owned->setUpTime ((now - startTime).inSeconds());
-    owned->setStopTime (now);
-    auto logger = std::move (owned);
+    reportLogger->setStopTime (now);
+    auto logger = std::move (reportLogger);
 
     // A report that a full disk or a vanished folder keeps from completing stays alive, its thread
     // retrying, until its files hold everything.
     const bool finished = logger->finish();
-    showProblems (*logger, ownedNotices);
+    showProblems (*logger, openNotices, true);
 
     if (! finished)
-        finishing.push_back ({ std::move (logger), ownedNotices });
+        finishing.push_back ({ std::move (logger), openNotices });
 }
 
-void ReportSession::showProblems (const OVEXReportLogger& logger, Notices& notices)
+void ReportSession::showProblems (OVEXReportLogger& logger, ReportNotices& notices, bool final)
 {
-    const auto failure = logger.describeFailure();
+    const auto problem = notices.look (logger.describeFailure(), logger.takeDroppedRows(), final);
 
-    if (problemHandler == nullptr)
-        return;
-
-    if (failure.isNotEmpty() && notices.failureShown.isEmpty())
-    {
-        notices.failureShown = failure;
-        problemHandler ({ "Report cannot be written", failure, {} });
-    }
-    else if (failure.isEmpty() && notices.failureShown.isNotEmpty() && ! notices.recoveryShown)
-    {
-        notices.recoveryShown = true;
-        problemHandler ({ "Report is written again", "Report is written again: " + notices.report.getFullPathName(), notices.failureShown });
-    }
+    if (problem.has_value() && problemHandler != nullptr)
+        problemHandler (*problem);
 }
 
 bool ReportSession::hasRunADay (juce::Time start) const
@@ -115,8 +108,8 @@ bool ReportSession::hasRunADay (juce::Time start) const
     return clock() > start + juce::RelativeTime::days (1.0);
 }
 
-/** The integrated loudness and range when they changed, and with them the up time; the up time on
-    its own only every 10 s, so that a steady run does not rewrite its report every second. */
+/** The integrated loudness and range when they changed, or every 10 s, with the up time, in one
+    step; a steady run does not rewrite its report every second. */
 void ReportSession::writeRunningValues (juce::Time now)
 {
     const auto values = measured();
@@ -124,39 +117,34 @@ void ReportSession::writeRunningValues (juce::Time now)
                             && values.integratedLevel == written.integratedLevel
                             && values.loudnessRange == written.loudnessRange);
 
-    if (changed)
-    {
-        owned->setIntegratedLoudness (unitFor (values.measurementStandard), values.integratedLevel);
-        owned->setLoudnessRange ("LU", values.loudnessRange);
-        written = values;
-    }
+    if (! changed && now - upTimeWritten < juce::RelativeTime::seconds (10.0))
+        return;
 
-    if (changed || now - upTimeWritten >= juce::RelativeTime::seconds (10.0))
-    {
-        owned->setUpTime ((now - startTime).inSeconds());
-        upTimeWritten = now;
-    }
+    reportLogger->setRunningValues (unitFor (values.measurementStandard), values.integratedLevel, "LU", values.loudnessRange,
+                                    (now - reportStartTime).inSeconds());
+    written = values;
+    upTimeWritten = now;
 }
 
 void ReportSession::timerCallback()
 {
     // The rotation stops threads and opens files, so the audio thread only asks for it.
-    if (rotationDue.exchange (false, std::memory_order_acq_rel) && owned != nullptr && hasRunADay (startTime))
+    if (rotationDue.exchange (false, std::memory_order_acq_rel) && reportLogger != nullptr && hasRunADay (reportStartTime))
         rotate();
 
-    if (owned != nullptr)
+    if (reportLogger != nullptr)
     {
         writeRunningValues (clock());
-        showProblems (*owned, ownedNotices);
+        showProblems (*reportLogger, openNotices, false);
     }
 
     for (auto& report : finishing)
-        showProblems (*report.logger, report.notices);
+        showProblems (*report.logger, report.notices, true);
 
     finishing.erase (std::remove_if (finishing.begin(), finishing.end(), [] (const auto& report) { return report.logger->isFinished(); }),
                      finishing.end());
 
-    if (owned == nullptr && finishing.empty())
+    if (reportLogger == nullptr && finishing.empty())
         stopTimer();
 }
 
@@ -184,43 +172,46 @@ void ReportSession::resetMaxima() noexcept
     maxMomentary = maxShortTerm = maxTruePeak = noLoudnessValue;
 }
 
-juce::Time ReportSession::logAndHold (LogCall log, MaximumCall setMaximum, float& maximum, float level,
-                                      const juce::String& unit) noexcept
-{
-    const auto now = clock();
-    queuedRows += (blockLogger->*log) (now, roundToTenth (level));
-
-    if (level > maximum)
-    {
-        maximum = roundToTenth (level);
-        (blockLogger->*setMaximum) (unit, now, maximum);
-    }
-
-    return now;
-}
-
-void ReportSession::momentary (float level, const juce::String& unit) noexcept
+void ReportSession::updateMaxMomentary (float level, const juce::String& unit) noexcept
 {
     if (blockLogger == nullptr)
         return;
 
-    const auto now = logAndHold (&OVEXReportLogger::logMomentary, &OVEXReportLogger::setMaxMomentary, maxMomentary, level, unit);
+    const auto now = clock();
+    queuedRows += blockLogger->logMomentary (now, roundToTenth (level));
+
+    if (level > maxMomentary)
+    {
+        maxMomentary = roundToTenth (level);
+        maxMomentaryTime = now;
+        blockLogger->setMaxMomentary (unit, maxMomentaryTime, maxMomentary);
+    }
 
     if (now > juce::Time (startMillis.load (std::memory_order_relaxed)) + juce::RelativeTime::days (1.0))
         rotationDue.store (true, std::memory_order_release);
 }
 
-void ReportSession::shortTerm (float level, const juce::String& unit) noexcept
+void ReportSession::updateMaxShortTerm (float level, const juce::String& unit) noexcept
 {
-    if (blockLogger != nullptr)
-        logAndHold (&OVEXReportLogger::logShortTerm, &OVEXReportLogger::setMaxShortTerm, maxShortTerm, level, unit);
+    if (blockLogger == nullptr)
+        return;
+
+    const auto now = clock();
+    queuedRows += blockLogger->logShortTerm (now, roundToTenth (level));
+
+    if (level > maxShortTerm)
+    {
+        maxShortTerm = roundToTenth (level);
+        blockLogger->setMaxShortTerm (unit, now, maxShortTerm);
+    }
 }
 
-void ReportSession::truePeak (float highestHeld) noexcept
+void ReportSession::updateMaxTruePeak (float highestHeld) noexcept
 {
     if (blockLogger == nullptr || ! (highestHeld > maxTruePeak))
         return;
 
     maxTruePeak = roundToTenth (highestHeld);
-    blockLogger->setMaxTruePeak (unitDBTP(), clock(), maxTruePeak);
+    maxTruePeakTime = clock();
+    blockLogger->setMaxTruePeak (unitDBTP(), maxTruePeakTime, maxTruePeak);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LevelHelpers.h"
+#include "ReportNotices.h"
 
 #include <juce_events/juce_events.h>
 
@@ -48,19 +49,13 @@ public:
     void start (const juce::String& folderText, const juce::String& baseName);
     /** Completes the open report with its end values; nothing when none is open. */
     void finish();
-    bool isOpen() const noexcept { return owned != nullptr; }
-    juce::File getOpenReport() const { return owned != nullptr ? ownedNotices.report : juce::File(); }
+    bool isOpen() const noexcept { return reportLogger != nullptr; }
+    juce::File getOpenReport() const { return reportLogger != nullptr ? openNotices.getReport() : juce::File(); }
 
-    /** A report's files cannot be written ("Report cannot be written", "<path>: <reason>"), or are
-        written again; a recovery names the message of the failure it mends. */
-    struct Problem
-    {
-        juce::String title, message;
-        juce::String failureMended; // empty for a failure
-    };
+    using Problem = ReportNotices::Problem;
 
-    /** Told on the message thread, within a second, of each failure and recovery; once each per
-        report. */
+    /** Told on the message thread, within a second: each report's first failure and its recovery,
+        once each, and values that the report lost while it was written. */
     using ProblemHandler = std::function<void (const Problem&)>;
     void setProblemHandler (ProblemHandler handler) { problemHandler = std::move (handler); }
 
@@ -68,47 +63,39 @@ public:
     void beginBlock() noexcept;
     void endBlock() noexcept;
     void resetMaxima() noexcept;
-    void momentary (float level, const juce::String& unit) noexcept;
-    void shortTerm (float level, const juce::String& unit) noexcept;
-    void truePeak (float highestHeld) noexcept;
+    void updateMaxMomentary (float level, const juce::String& unit) noexcept;
+    void updateMaxShortTerm (float level, const juce::String& unit) noexcept;
+    void updateMaxTruePeak (float highestHeld) noexcept;
 
 private:
     friend struct ProcessorTestAccess;
 
-    using LogCall = int (OVEXReportLogger::*) (juce::Time, float) noexcept;
-    using MaximumCall = void (OVEXReportLogger::*) (const juce::String&, juce::Time, float) noexcept;
+    /** Takes the start time and makes the report's file from it. */
+    juce::File buildLogFile (const juce::String& folderText, const juce::String& baseName);
 
-    /** Logs the value and keeps it when it is a new maximum; returns the time it was logged at. */
-    juce::Time logAndHold (LogCall log, MaximumCall setMaximum, float& maximum, float level, const juce::String& unit) noexcept;
     void timerCallback() override;
     bool hasRunADay (juce::Time startTime) const;
     void writeRunningValues (juce::Time now);
 
-    struct Notices
-    {
-        juce::File report;
-        juce::String failureShown;
-        bool recoveryShown = false;
-    };
-
     struct Finishing
     {
         std::unique_ptr<OVEXReportLogger> logger;
-        Notices notices;
+        ReportNotices notices;
     };
 
-    void showProblems (const OVEXReportLogger& logger, Notices& notices);
+    /** Tells the handler what the logger's files went through since the last call. */
+    void showProblems (OVEXReportLogger& logger, ReportNotices& notices, bool final);
 
     const Clock& clock;
     const std::function<Measured()> measured;
     const std::function<void()> rotate;
 
     // Message thread.
-    std::unique_ptr<OVEXReportLogger> owned;
-    Notices ownedNotices;
+    std::unique_ptr<OVEXReportLogger> reportLogger; // null while no report is open
+    ReportNotices openNotices;
     std::vector<Finishing> finishing;
     ProblemHandler problemHandler;
-    juce::Time startTime;
+    juce::Time reportStartTime;
     Measured written;
     juce::Time upTimeWritten;
 
@@ -123,5 +110,6 @@ private:
     OVEXReportLogger* blockLogger = nullptr;
     juce::uint32 seenGeneration = 0;
     float maxMomentary = noLoudnessValue, maxShortTerm = noLoudnessValue, maxTruePeak = noLoudnessValue;
+    juce::Time maxMomentaryTime, maxTruePeakTime;
     juce::int64 queuedRows = 0; // CSV rows handed to any logger, for the tests' count of lost rows
 };

@@ -41,6 +41,12 @@ void OVEXReportLogger::setLoudnessRange (const juce::String& unit, float level)
     xmlLogger.setLoudnessRange (unit, level);
 }
 
+void OVEXReportLogger::setRunningValues (const juce::String& integratedUnit, float integrated, const juce::String& rangeUnit,
+                                         float range, double upSeconds)
+{
+    xmlLogger.setRunningValues (integratedUnit, integrated, rangeUnit, range, upSeconds);
+}
+
 void OVEXReportLogger::setMaxShortTerm (const juce::String& unit, juce::Time time, float level) noexcept
 {
     xmlLogger.setMaxShortTerm (unit, time, level);

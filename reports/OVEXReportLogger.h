@@ -27,6 +27,8 @@ public:
     void setUpTime (double seconds);
     void setIntegratedLoudness (const juce::String& unit, float level);
     void setLoudnessRange (const juce::String& unit, float level);
+    void setRunningValues (const juce::String& integratedUnit, float integrated, const juce::String& rangeUnit, float range,
+                           double upSeconds);
 
     void setMaxShortTerm (const juce::String& unit, juce::Time time, float level) noexcept;
     void setMaxMomentary (const juce::String& unit, juce::Time time, float level) noexcept;
@@ -45,6 +47,9 @@ public:
 
     /** "<path>: <reason>" of a file of the report that cannot be written; empty while both can. */
     juce::String describeFailure() const;
+
+    /** CSV rows dropped because the queue was full, since the last take. */
+    OVEXTextCSVLogger::DroppedRows takeDroppedRows() noexcept { return csvLogger.takeDroppedRows(); }
 
     static constexpr int csvCapacity = 1024;
 

@@ -44,12 +44,48 @@ int OVEXTextCSVLogger::pushEntry (const OVEXLogEntry& entry) noexcept
     if (size1 + size2 == 0)
     {
         droppedEntries.fetch_add (1, std::memory_order_relaxed);
+        noteDrop (entry.time);
         return 0;
     }
 
     entries[(size_t) (size1 > 0 ? start1 : start2)] = entry;
     fifo.finishedWrite (1);
     return 1;
+}
+
+void OVEXTextCSVLogger::noteDrop (juce::Time time) noexcept
+{
+    constexpr auto countMask = (juce::uint64 (1) << dropCountBits) - 1;
+    constexpr auto maxOffset = (juce::int64 (1) << (64 - dropCountBits)) - 1;
+    const auto millis = time.toMilliseconds();
+    auto unset = std::numeric_limits<juce::int64>::min();
+    dropOrigin.compare_exchange_strong (unset, millis, std::memory_order_relaxed);
+    const auto origin = dropOrigin.load (std::memory_order_relaxed);
+    const auto offset = (juce::uint64) juce::jlimit (juce::int64 (0), maxOffset, millis - origin);
+    lastDropMillis.store (millis, std::memory_order_relaxed);
+
+    auto untaken = untakenDrops.load (std::memory_order_relaxed);
+    juce::uint64 next;
+
+    do
+    {
+        const auto count = untaken & countMask;
+        const auto first = count == 0 ? offset : untaken >> dropCountBits;
+        next = (first << dropCountBits) | juce::jmin (count + 1, countMask);
+    } while (! untakenDrops.compare_exchange_weak (untaken, next, std::memory_order_release, std::memory_order_relaxed));
+}
+
+OVEXTextCSVLogger::DroppedRows OVEXTextCSVLogger::takeDroppedRows() noexcept
+{
+    const auto untaken = untakenDrops.exchange (0, std::memory_order_acquire);
+    const auto count = (juce::int64) (untaken & ((juce::uint64 (1) << dropCountBits) - 1));
+
+    if (count == 0)
+        return {};
+
+    const auto origin = dropOrigin.load (std::memory_order_relaxed);
+    return { count, juce::Time (origin + (juce::int64) (untaken >> dropCountBits)),
+             juce::Time (lastDropMillis.load (std::memory_order_relaxed)) };
 }
 
 int OVEXTextCSVLogger::useTimeSlice()

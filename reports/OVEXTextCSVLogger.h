@@ -6,6 +6,7 @@
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <limits>
 #include <memory>
 
 /** Appends a report's timed values to its CSV log. The audio thread queues entries through a
@@ -33,6 +34,17 @@ public:
     /** Writes batches until the queue is empty or a write fails; true when nothing is left queued. */
     bool writeQueued();
 
+    /** Rows that the full queue dropped since the last take, with the times of the first and the last. */
+    struct DroppedRows
+    {
+        juce::int64 count = 0;
+        juce::Time first, last;
+    };
+
+    /** What was dropped since the last call; called by the thread that starts and ends reports, while
+        the producer may go on dropping. */
+    DroppedRows takeDroppedRows() noexcept;
+
     /** Whether every entry queued so far is in the file. */
     bool isDrained() const { return fifo.getNumReady() == 0 && ! failures.isFailing(); }
     juce::String describeFailure() const { return failures.describeFailure(); }
@@ -46,6 +58,7 @@ private:
     int appendRows (int start1, int size1, int start2, int size2);
 
     void reportLostEntries();
+    void noteDrop (juce::Time time) noexcept;
 
     const int capacity;
     const int batchSize;
@@ -56,6 +69,13 @@ private:
     juce::File csvFile;
     std::unique_ptr<OVEXLogEntry[]> entries;
     std::atomic<juce::int64> droppedEntries { 0 };
+
+    // Drops not yet taken, as one word so that a take never splits a count from its first time:
+    // the count in the low bits, the first one's milliseconds after dropOrigin above them.
+    static constexpr int dropCountBits = 24;
+    std::atomic<juce::uint64> untakenDrops { 0 };
+    std::atomic<juce::int64> dropOrigin { std::numeric_limits<juce::int64>::min() }; // the first drop's time
+    std::atomic<juce::int64> lastDropMillis { 0 };
     WriteFailureLog failures;
 
     JUCE_DECLARE_NON_COPYABLE (OVEXTextCSVLogger)

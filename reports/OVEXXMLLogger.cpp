@@ -159,6 +159,15 @@ void OVEXXMLLogger::setLoudnessRange (const juce::String& unit, float level)
     setLevel (reportXml::loudnessRange, unit, level);
 }
 
+void OVEXXMLLogger::setRunningValues (const juce::String& integratedUnit, float integrated, const juce::String& rangeUnit,
+                                      float range, double upSeconds)
+{
+    const juce::ScopedLock scope (lock); // the setters' own locks nest in it
+    setIntegratedLoudness (integratedUnit, integrated);
+    setLoudnessRange (rangeUnit, range);
+    setUpTime (upSeconds);
+}
+
 void OVEXXMLLogger::setMaxShortTerm (const juce::String& unit, juce::Time time, float level) noexcept
 {
     maxShortTerm.publish (unit, time, level);

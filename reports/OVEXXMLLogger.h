@@ -30,6 +30,10 @@ public:
     void setIntegratedLoudness (const juce::String& unit, float level);
     void setLoudnessRange (const juce::String& unit, float level);
 
+    /** The running results in one step, so that no write shows one of them without the others. */
+    void setRunningValues (const juce::String& integratedUnit, float integrated, const juce::String& rangeUnit, float range,
+                           double upSeconds);
+
     /** Audio-thread safe: no lock, no allocation, no I/O. */
     void setMaxShortTerm (const juce::String& unit, juce::Time time, float level) noexcept;
     void setMaxMomentary (const juce::String& unit, juce::Time time, float level) noexcept;

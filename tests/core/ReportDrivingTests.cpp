@@ -1,7 +1,9 @@
 #include "CapturingLogger.h"
+#include "OVEXReportLogger.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "ProcessorTestAccess.h"
 #include "ReportFiles.h"
+#include "ReportText.h"
 #include "ScopedEnvironmentVariable.h"
 #include "ScopedFileSizeLimit.h"
 #include "ScopedTemporaryFolder.h"
@@ -12,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <thread>
 #include <regex>
 
 #include <csignal>
@@ -125,6 +129,27 @@ TEST_F (ReportDriving, EveryMomentaryValueIsLoggedAndOnlyNewMaximaAreKept)
     EXPECT_EQ (valueIn (file, "MaxMomentary", "maxTime"), "5 Dec 2026 9:07:05");
     EXPECT_EQ (valueIn (file, "MaxMomentary", "unit"), "LUFS");
     EXPECT_EQ (valueIn (file, "IntegratedLoudness", "unit"), "LKFS");
+
+    // The true peak's maximum is kept on a tenth: a peak equal to it moves nothing, a higher one that
+    // rounds to the same tenth moves only its time.
+    for (const auto& [second, unchanged] : { std::pair { -3.0f, true }, { -2.96f, false } })
+    {
+        processor.setParameterValue (runFlagIndex, 1.0f);
+        const auto started = now;
+
+        for (const float peak : { -3.0f, second })
+        {
+            now = now + juce::RelativeTime::seconds (1.0);
+            ProcessorTestAccess::updateMaxTruePeak (processor, peak);
+        }
+
+        const auto report = processor.getOpenReport();
+        processor.setParameterValue (runFlagIndex, 0.0f);
+        EXPECT_EQ (valueIn (report, "MaxTruePeak"), "-3.0");
+        EXPECT_EQ (valueIn (report, "MaxTruePeak", "maxTime"), dateTimeText (started + juce::RelativeTime::seconds (unchanged ? 1.0 : 2.0)))
+            << second;
+        now = now + juce::RelativeTime::seconds (1.0);
+    }
 }
 
 TEST_F (ReportDriving, ARunningReportKeepsItsIntegratedLoudnessRangeAndUpTimeOnDiskButNoStopTime)
@@ -138,15 +163,69 @@ TEST_F (ReportDriving, ARunningReportKeepsItsIntegratedLoudnessRangeAndUpTimeOnD
 
     now = now + juce::RelativeTime::seconds (5.0);
     ProcessorTestAccess::pollReports (processor);
-    EXPECT_TRUE (testsupport::waitUntil ([&] { return valueIn (file, "IntegratedLoudness") == "-23.0"; }));
-    EXPECT_EQ (valueIn (file, "LoudnessRange"), "4.2");
-    EXPECT_EQ (valueIn (file, "UpTime"), "5 secs");
+    const auto onDisk = [&] { return valueIn (file, "IntegratedLoudness") + " " + valueIn (file, "LoudnessRange") + " " + valueIn (file, "UpTime"); };
+    EXPECT_TRUE (testsupport::waitUntil ([&] { return onDisk() == "-23.0 4.2 5 secs"; }, 30000)) << onDisk();
     EXPECT_EQ (valueIn (file, "StopTime"), "");
 
     // With nothing else new, the up time follows every ten seconds.
     now = now + juce::RelativeTime::seconds (11.0);
     ProcessorTestAccess::pollReports (processor);
-    EXPECT_TRUE (testsupport::waitUntil ([&] { return valueIn (file, "UpTime") == "16 secs"; }));
+    EXPECT_TRUE (testsupport::waitUntil ([&] { return valueIn (file, "UpTime") == "16 secs"; }, 30000)) << onDisk();
+    processor.setParameterValue (runFlagIndex, 0.0f);
+}
+
+TEST_F (ReportDriving, TheRunningIntegratedLoudnessRangeAndUpTimeReachTheFileOnlyTogether)
+{
+    processor.setParameterValue (runFlagIndex, 1.0f);
+    const auto file = reports()[0];
+    auto* logger = ProcessorTestAccess::openReportLogger (processor);
+    ASSERT_NE (logger, nullptr);
+
+    // Poll i measures an integrated loudness of -10 - i/10 and a range of i/10 after 11 i seconds.
+    const auto integratedOf = [] (int i) { return -10.0f - (float) i / 10.0f; };
+    const auto restOf = [] (int i) { return formatOneDecimal ((float) i / 10.0f) + " " + durationText (11.0 * i); };
+
+    // The report written as fast as it goes and read back, while the message thread polls.
+    std::atomic<bool> stop { false };
+    std::atomic<int> read { 0 };
+    juce::StringArray torn;
+    std::thread writer ([&]
+    {
+        while (! stop)
+        {
+            logger->finish();
+            const auto report = juce::parseXML (file);
+            const auto integrated = report != nullptr ? reporttest::reportAttribute (*report, "IntegratedLoudness", "value") : juce::String();
+
+            if (integrated.isEmpty() || integrated == "-70.0")
+                continue;
+
+            ++read;
+            const auto rest = reporttest::reportAttribute (*report, "LoudnessRange", "value") + " "
+                            + reporttest::reportAttribute (*report, "UpTime", "value");
+
+            if (rest != restOf (juce::roundToInt ((-10.0 - integrated.getDoubleValue()) * 10.0)))
+                torn.add (integrated + " with " + rest);
+        }
+    });
+
+    const auto deadline = juce::Time::getMillisecondCounterHiRes() + 60000.0;
+
+    for (int poll = 0; read < 2000 && juce::Time::getMillisecondCounterHiRes() < deadline; ++poll)
+    {
+        const int i = 1 + poll % 5000;
+        MeterSnapshot measured;
+        measured.integratedLevel = integratedOf (i);
+        measured.loudnessRange = (float) i / 10.0f;
+        ProcessorTestAccess::publishMeters (processor, measured);
+        now = reporttest::reportMoment (11.0 * i);
+        ProcessorTestAccess::pollReports (processor);
+    }
+
+    stop = true;
+    writer.join();
+    EXPECT_GE (read, 2000) << "writes read back";
+    EXPECT_TRUE (torn.isEmpty()) << torn.size() << " of " << read << " writes, the first: " << torn[0];
     processor.setParameterValue (runFlagIndex, 0.0f);
 }
 
@@ -222,10 +301,20 @@ TEST_F (ReportDriving, AReportThatCannotBeWrittenIsToldOnceWithItsPathAndReasonA
 
         if (c.folderText == notAFolder.getFullPathName())
         {
+            // More values than the CSV queue holds while nothing can be written: the last 77 are lost.
+            const auto failed = now;
+
+            for (int i = 1; i <= 1100; ++i)
+            {
+                now = failed + juce::RelativeTime::seconds (0.1 * i);
+                ProcessorTestAccess::updateMomentary (processor, -23.0f);
+            }
+
             notAFolder.deleteFile();
             notAFolder.createDirectory();
             ASSERT_TRUE (pollUntilTold (2));
-            EXPECT_EQ (told[1].second, "Report is written again: " + c.folderText + "/" + reportsIn (notAFolder)[0].getFileName());
+            EXPECT_EQ (told[1].second, "Report is written again: " + c.folderText + "/" + reportsIn (notAFolder)[0].getFileName()
+                                           + " (77 values from 5 Dec 2026 9:08:45 to 5 Dec 2026 9:08:53 were lost)");
         }
 
         processor.setParameterValue (runFlagIndex, 0.0f);
@@ -383,7 +472,7 @@ TEST_F (ReportDriving, TenSecondsOfToneReadMinus23AndLogEachValueOnceWhateverThe
     }
 }
 
-TEST_F (ReportDriving, LongDeviceBlocksPacedInRealTimeHaveEveryValueOfTheLoudnessThreadLoggedOnce)
+TEST_F (ReportDriving, LongDeviceBlocksEachTakingSeveralValuesOfTheLoudnessThreadHaveEveryValueLoggedOnce)
 {
     constexpr int blockLength = 8192;
     processor.setClock ([] { return juce::Time::getCurrentTime(); });
@@ -393,16 +482,22 @@ TEST_F (ReportDriving, LongDeviceBlocksPacedInRealTimeHaveEveryValueOfTheLoudnes
     thread.addTimeSliceClient (&module);
 
     testsupport::SineSource source (rate, 1000.0, { -23.0, -23.0 });
-    const auto began = juce::Time::getMillisecondCounterHiRes();
-    int blocks = 0;
+    juce::int64 played = 0;
 
-    // Twelve blocks at the pace a device delivers them: 98304 samples, so 17 momentary values.
+    // A momentary value once 400 ms are in, then one each 100 ms.
+    const auto momentaryValuesIn = [] (juce::int64 samples) { return samples < 19200 ? 0 : (samples - 19200) / 4800 + 1; };
+
+    // Twelve blocks, 98304 samples, so 17 momentary values. Before each, the thread has computed
+    // every value the blocks so far allow, as it has at a device's pace, and the block takes them
+    // all at once.
     testsupport::play (source, rate, 12 * blockLength / rate, [&] (auto& block)
     {
-        const auto due = began + 1000.0 * blocks++ * blockLength / rate;
-        juce::Thread::sleep (juce::jmax (0, (int) (due - juce::Time::getMillisecondCounterHiRes())));
+        ASSERT_TRUE (testsupport::waitUntil ([&] { return ProcessorTestAccess::reportRowsQueued (processor) + module.numValuesWaiting()
+                                                          == momentaryValuesIn (played); }, 30000))
+            << "the loudness thread's values of the first " << played << " samples";
         juce::MidiBuffer midi;
         processor.processBlock (block, midi);
+        played += block.getNumSamples();
     }, blockLength);
 
     // Whatever the thread has not computed yet is computed here, then handed over by one more block.
@@ -431,10 +526,17 @@ namespace
 
     testsupport::SineSource source (rate, 1000.0, { -23.0, -23.0 });
     testsupport::play (source, rate, 20.0, [&] (auto& block) { ProcessorTestAccess::process (processor, block); });
-    // Killed once the report on disk holds a result, or after ten seconds without one.
+    // Killed once the report on disk holds its running results, or after thirty seconds without them.
     const auto report = reportFolder.findChildFiles (juce::File::findFiles | juce::File::ignoreHiddenFiles, false, "*.xml")[0];
 
-    for (int turn = 0; turn < 100 && ! report.loadFileAsString().contains ("IntegratedLoudness value=\"-2"); ++turn)
+    const auto holdsResults = [&]
+    {
+        const auto text = report.loadFileAsString();
+        return text.contains ("IntegratedLoudness value=\"-2") && ! text.contains ("LoudnessRange value=\"\"")
+               && ! text.contains ("UpTime value=\"\"");
+    };
+
+    for (int turn = 0; turn < 300 && ! holdsResults(); ++turn)
         juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
 
     ::kill (::getpid(), SIGKILL);

@@ -158,6 +158,28 @@ TEST_F (CsvLog, FailedWriteLeavesOnlyWholeLinesAndIsRetriedFromTheFirstUnwritten
     }
 }
 
+TEST_F (CsvLog, RowsTheFullQueueDropsAreHandedOverAsTheyHappenWithTheTimesOfTheFirstAndTheLast)
+{
+    makeCsvWriter (report);
+    EXPECT_EQ (csvWriter->takeDroppedRows().count, 0);
+
+    // Rows 1023 to 1099 find the ring full.
+    for (int i = 0; i < 1100; ++i)
+        csvWriter->pushEntry ({ OVEXLogEntry::momentary, -23.0f, reportMoment (i * 0.1) });
+
+    const auto dropped = csvWriter->takeDroppedRows();
+    EXPECT_EQ (dropped.count, 77);
+    EXPECT_EQ (dropped.first, reportMoment (102.3));
+    EXPECT_EQ (dropped.last, reportMoment (109.9));
+    EXPECT_EQ (csvWriter->takeDroppedRows().count, 0) << "taken once";
+
+    // A later spell starts its own span.
+    csvWriter->pushEntry ({ OVEXLogEntry::shortTerm, -23.0f, reportMoment (200.0) });
+    csvWriter->pushEntry ({ OVEXLogEntry::momentary, -23.0f, reportMoment (200.1) });
+    const auto later = csvWriter->takeDroppedRows();
+    EXPECT_EQ (std::make_tuple (later.count, later.first, later.last), std::make_tuple (juce::int64 (2), reportMoment (200.0), reportMoment (200.1)));
+}
+
 TEST_F (CsvLog, AFailingLogIsSaidOnceAndLostValuesAreCountedWhenTheLogEnds)
 {
     // A plain file where the log's folder should be makes every write fail, even for root.

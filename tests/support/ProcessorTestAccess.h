@@ -51,7 +51,9 @@ struct ProcessorTestAccess
     static void updateTruePeaks (OvexjuceLoudnessAudioProcessor& p, const float* levels, int count) { inBlock (p, [&] { p.updateTruePeaks (levels, count); }); }
     static int updateChannelTruePeak (OvexjuceLoudnessAudioProcessor& p, int c, float v) { int pixel = 0; inBlock (p, [&] { pixel = p.updateChannelTruePeak (c, v); }); return pixel; }
     static void updateMomentary (OvexjuceLoudnessAudioProcessor& p, float value) { inBlock (p, [&] { p.updateMomentary (value); }); }
+    static void updateMaxTruePeak (OvexjuceLoudnessAudioProcessor& p, float highestHeld) { inBlock (p, [&] { p.reportSession.updateMaxTruePeak (highestHeld); }); }
     static void pollReports (OvexjuceLoudnessAudioProcessor& p) { p.reportSession.timerCallback(); }
+    static OVEXReportLogger* openReportLogger (OvexjuceLoudnessAudioProcessor& p) { return p.reportSession.reportLogger.get(); }
     static void remoteTick (OvexjuceLoudnessAudioProcessor& p) { p.remoteFeed.sendBundle(); }
     static bool isRemoteFeedRunning (OvexjuceLoudnessAudioProcessor& p) { return p.remoteFeed.isFeeding(); }
     static int remotePort (const OvexjuceLoudnessAudioProcessor& p) { return p.remoteServer.getBoundPort(); }
