@@ -26,6 +26,7 @@ const juce::Rectangle<int> productName { 87, 565, 250, 18 }, version { 87, 585, 
 const juce::Rectangle<int> connectionCaption { 540, 195, 400, 18 };
 const juce::Rectangle<int> ipCaption { 540, 245, 150, 18 }, ownAddress { 540, 265, 150, 18 };
 const juce::Rectangle<int> portCaption { 540, 328, 150, 18 }, portField { 540, 353, 256, 30 }, startStop { 796, 353, 82, 30 };
+const juce::Rectangle<int> passwordCaption { 540, 435, 150, 18 }, passwordField { 540, 460, 256, 30 }, save { 796, 460, 82, 30 };
 } // namespace layout
 
 juce::String ownAddressText()
@@ -160,6 +161,9 @@ void SettingsPage::resized()
     portCaption.setBounds (layout::portCaption);
     portField.setBounds (layout::portField);
     startStop->setBounds (layout::startStop);
+    passwordCaption.setBounds (layout::passwordCaption);
+    passwordField.setBounds (layout::passwordField);
+    save->setBounds (layout::save);
 }
 
 void SettingsPage::visibilityChanged()

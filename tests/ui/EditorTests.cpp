@@ -294,6 +294,9 @@ TEST_F (Editor, RadioGroupsTheGatingBoxAndTheSlidersWriteTheirParametersAndSaveW
     EXPECT_EQ (before, after);
     EXPECT_FALSE (shows (e.settings.passwordCaption) || shows (e.settings.passwordField) || shows (*e.settings.save))
         << "a password that protects nothing is not offered";
+    EXPECT_EQ (e.settings.passwordCaption.getBounds().toString() + " " + e.settings.passwordField.getBounds().toString() + " "
+                   + e.settings.save->getBounds().toString(),
+               "540 435 150 18 540 460 256 30 796 460 82 30") << "laid out where it would show";
 }
 
 TEST_F (Editor, RestoredAtscPlus9RelativeStateShowsAfterOneTickAndNoNumberLeavesTheControlsAlone)
