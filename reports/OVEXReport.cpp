@@ -337,7 +337,8 @@ void OVEXReport::showReading (ReportReading& reading)
         for (const auto& [text, label] : shownIn)
             label->setText ({}, juce::dontSendNotification);
 
-        title.setText (reading.report.getFileName() + ": cannot be read (" + reading.refusal + ")", juce::dontSendNotification);
+        title.setText (reading.reportFile.getFileName() + ": cannot be read (" + reading.refusal + ")",
+                       juce::dontSendNotification);
         graph.clearReport();
         return;
     }

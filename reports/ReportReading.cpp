@@ -65,7 +65,7 @@ void readSummary (const juce::XmlElement& root, ReportReading& reading)
     using R = ReportReading;
 
     if (root.getChildByName (reportXml::title) != nullptr)
-        set (R::title, reading.report.getFileNameWithoutExtension());
+        set (R::title, reading.reportFile.getFileNameWithoutExtension());
 
     if (auto* interval = root.getChildByName (reportXml::interval))
     {
@@ -121,10 +121,20 @@ void readSummary (const juce::XmlElement& root, ReportReading& reading)
 }
 } // namespace
 
+void ReportReading::readCsvCompanion (const std::function<bool()>& isWanted)
+{
+    // Opened here rather than by the series, so that the reading can stop part way.
+    RegularFileStream csv (csvCompanionOf (reportFile));
+    WantedStream wanted (csv, isWanted);
+
+    if (csv.getRefusal() == XmlRefusal::none && csv.getTotalLength() <= LoudnessSeries::maximumCsvBytes)
+        series.readCsvLog (wanted);
+}
+
 ReportReading readReport (const juce::File& report, SummaryGating gating, const std::function<bool()>& isWanted)
 {
     ReportReading reading;
-    reading.report = report;
+    reading.reportFile = report;
 
     // The writers only ever name reports ".xml"; the list shows the other cases too.
     if (report.getFileExtension() != ".xml")
@@ -150,12 +160,7 @@ ReportReading readReport (const juce::File& report, SummaryGating gating, const 
     }
     else
     {
-        // Opened here rather than by the series, so that the reading can stop part way.
-        RegularFileStream csv (csvCompanionOf (report));
-        WantedStream wanted (csv, isWanted);
-
-        if (csv.getRefusal() == XmlRefusal::none && csv.getTotalLength() <= LoudnessSeries::maximumCsvBytes)
-            reading.series.readCsvLog (wanted);
+        reading.readCsvCompanion (isWanted);
     }
 
     OVEXLoudnessHistogram momentary (gating.momentary), shortTerm (gating.shortTerm);

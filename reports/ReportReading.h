@@ -35,7 +35,7 @@ struct ReportReading
         numTexts
     };
 
-    juce::File report;
+    juce::File reportFile;
 
     /** Why the report cannot be read, in the user's words; empty when it was read. */
     juce::String refusal;
@@ -50,6 +50,10 @@ struct ReportReading
 
     /** The graph's summary of the whole series, worked out here since it grows with the report. */
     juce::StringArray summaryOfAll;
+
+    /** Reads the CSV log beside reportFile into series while isWanted() says so; a log that is
+        missing, no regular file or too large gives no points. */
+    void readCsvCompanion (const std::function<bool()>& isWanted);
 };
 
 /** Whether the summary's histograms gate, as the graph's do when the report is asked for. */
