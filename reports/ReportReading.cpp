@@ -14,27 +14,35 @@ namespace
 // A label shows a few dozen characters; laying out a text of millions would hold the window.
 constexpr int maxShownCharacters = 256;
 
-/** The number a level attribute holds; text that is no number counts as 0.0. */
-float levelOf (const juce::String& text)
+// No level a meter measures comes near this; a report beyond it was damaged or made by hand.
+constexpr double maximumShownLevel = 1000.0;
+
+/** The level an attribute holds, when it holds one a meter could have measured: text that is no
+    number counts as 0.0; an empty, non-finite or absurd level has none. */
+std::optional<float> levelOf (const juce::XmlElement& element)
 {
-    const auto level = (float) text.getDoubleValue();
-    return std::isfinite (level) ? level : 0.0f;
+    const auto text = element.getStringAttribute (reportXml::value);
+    const auto level = text.getDoubleValue();
+
+    if (text.isEmpty() || ! std::isfinite (level) || std::abs (level) > maximumShownLevel)
+        return std::nullopt;
+
+    return (float) level;
 }
 
-/** A level attribute as the summary shows it: one decimal, or "-" while it is still empty (an unset
+/** A level attribute as the summary shows it: one decimal, or "-" when it has no level (an unset
     level would otherwise read 0.0, the loudest level there is). */
 juce::String levelText (const juce::XmlElement& element)
 {
-    const auto text = element.getStringAttribute (reportXml::value);
-    return text.isEmpty() ? juce::String ("-") : formatOneDecimal (levelOf (text));
+    const auto level = levelOf (element);
+    return level.has_value() ? formatOneDecimal (*level) : juce::String ("-");
 }
 
 /** A true peak that never rose above the floor has no value to show. */
 juce::String truePeakText (const juce::XmlElement& element)
 {
-    const auto text = element.getStringAttribute (reportXml::value);
-    const auto level = levelOf (text);
-    return text.isNotEmpty() && level > noLoudnessValue ? formatOneDecimal (level) : juce::String ("-");
+    const auto level = levelOf (element);
+    return level.has_value() && *level > noLoudnessValue ? formatOneDecimal (*level) : juce::String ("-");
 }
 
 /** A stream that ends as soon as what it is read for is no longer wanted. */

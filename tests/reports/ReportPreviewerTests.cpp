@@ -199,6 +199,44 @@ TEST_F (ReportPreviewer, TruePeakShowsOnlyAPeakAboveTheFloor)
     EXPECT_EQ (text ("maxMomentaryUnit"), "-") << "a maximum momentary loudness without a unit";
 }
 
+TEST_F (ReportPreviewer, LevelsNoMeterCouldMeasureShowAsForAnEmptyValue)
+{
+    // The five level texts shown for a report that holds these values, in chain order.
+    const auto levels = [this] (const juce::StringArray& values)
+    {
+        const char* const elements[] { "IntegratedLoudness", "LoudnessRange", "MaxShortTerm", "MaxMomentary",
+                                       "MaxTruePeak" };
+        const char* const labels[] { "integratedValue", "rangeValue", "maxShortTermValue",
+                                     "maxMomentaryValue", "maxTruePeakValue" };
+        juce::String xml ("<QIT5.1Log><IntegratedMeasurements>");
+
+        for (int i = 0; i < 5; ++i)
+            xml << "<" << elements[i] << " value=\"" << values[i] << "\"/>";
+
+        show (writeText ("levels.xml", xml + "</IntegratedMeasurements></QIT5.1Log>"));
+        juce::StringArray shown;
+
+        for (const auto* label : labels)
+            shown.add (text (label));
+
+        return shown.joinIntoString (" ");
+    };
+
+    // Maxima at the largest float would overprint the captions beside them; "nan" would read 0.0.
+    EXPECT_EQ (levels ({ "nan", "6.25", "3.4e38", "3.4e38", "3.4e38" }), "- 6.3 - - -");
+
+    // Integrated loudness, range, maximum short-term, momentary and true peak alike.
+    const std::pair<const char*, const char*> cases[] = {
+        { "-inf", "- - - - -" },
+        { "-1000.5", "- - - - -" },
+        { "1000", "1000.0 1000.0 1000.0 1000.0 1000.0" },
+        { "abc", "0.0 0.0 0.0 0.0 0.0" },
+    };
+
+    for (const auto& [value, shown] : cases)
+        EXPECT_EQ (levels (juce::StringArray { value, value, value, value, value }), shown) << value;
+}
+
 TEST_F (ReportPreviewer, BrokenChainsLeaveTheRestAsItWas)
 {
     show (write ("full", { -23.0f }, true));
