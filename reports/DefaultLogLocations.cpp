@@ -22,6 +22,13 @@ juce::File reportFolderFor (const juce::String& folderText)
 
 namespace
 {
+// The longest name a file system takes, in bytes.
+constexpr size_t maximumFileNameBytes = 255;
+
+// The longest name written for a report is the XML writer's hidden temporary file of a claimed
+// name that carries "_NN": "." + base + "_" + stamp + "_NN" + "_temp" + 8 hex digits + ".xml".
+constexpr size_t bytesBesideBaseAndStamp = 1 + 1 + 3 + 13 + 4;
+
 /** The base name as one file name in the report folder that the log page lists: no path
     separators, and no leading dot, which would hide it. */
 juce::String fileNameFor (const juce::String& baseName)
@@ -29,13 +36,33 @@ juce::String fileNameFor (const juce::String& baseName)
     auto name = baseName.replaceCharacters ("/\\", "__");
     return name.startsWithChar ('.') ? "_" + name.substring (1) : name;
 }
+
+/** The longest start of the text that takes at most the given number of bytes, in whole characters. */
+juce::String cutToBytes (const juce::String& text, size_t maximumBytes)
+{
+    auto end = text.getCharPointer();
+    size_t bytes = 0;
+
+    for (; ! end.isEmpty(); ++end)
+    {
+        bytes += juce::CharPointer_UTF8::getBytesRequiredFor (*end);
+
+        if (bytes > maximumBytes)
+            break;
+    }
+
+    return juce::String (text.getCharPointer(), end);
+}
 } // namespace
 
 juce::File makeReportFile (const juce::String& folderText, const juce::String& baseName, juce::Time start)
 {
     const auto folder = reportFolderFor (folderText);
-    const auto stem = fileNameFor (baseName.isNotEmpty() ? baseName : juce::String (defaultLogFileName)) + "_"
-                    + reportTimeStamp (start);
+    const auto stamp = reportTimeStamp (start);
+    const auto name = fileNameFor (baseName.isNotEmpty() ? baseName : juce::String (defaultLogFileName));
+    // A name the file system refuses would lose the whole report.
+    const auto baseBytes = maximumFileNameBytes - bytesBesideBaseAndStamp - stamp.getNumBytesAsUTF8();
+    const auto stem = cutToBytes (name, baseBytes) + "_" + stamp;
 
     // A folder that cannot be made leaves the first name; the writers then say that it cannot be written.
     folder.createDirectory();

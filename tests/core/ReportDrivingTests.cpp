@@ -287,7 +287,7 @@ TEST_F (ReportDriving, AReportThatCannotBeWrittenIsToldOnceWithItsPathAndReasonA
     struct Case { juce::String folderText, baseName; };
 
     for (const auto& c : { Case { notAFolder.getFullPathName(), "NOLV51Log" }, Case { "/dev/full", "NOLV51Log" },
-                           Case { folder.getFolder().getFullPathName(), juce::String::repeatedString ("n", 300) } })
+                           Case { folder.getChildFile (juce::String::repeatedString ("n", 300)).getFullPathName(), "NOLV51Log" } })
     {
         SCOPED_TRACE (c.folderText + " " + c.baseName.substring (0, 10));
         told.clear();

@@ -1,4 +1,5 @@
 #include "DefaultLogLocations.h"
+#include "OVEXReportLogger.h"
 #include "ReportFiles.h"
 #include "ReportText.h"
 #include "ScopedTemporaryFolder.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,6 +97,42 @@ TEST (DefaultLogLocations, ABaseNameStaysInItsFolderAndListedAndTheCsvLogSitsBes
     EXPECT_EQ (temp.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1);
     EXPECT_EQ (csvCompanionOf (folder.getChildFile ("r.xml")), folder.getChildFile ("r.csv"));
     EXPECT_EQ (csvCompanionOf (folder.getChildFile ("r")), folder.getChildFile ("r.csv"));
+}
+
+TEST (DefaultLogLocations, ABaseNameTooLongForTheFileSystemIsCutInWholeCharactersAndItsReportAndLogAreWritten)
+{
+    const testsupport::ScopedTimeZone zone ("UTC0");
+    const testsupport::ScopedTemporaryFolder temp;
+    const juce::String a ("a"), yin (juce::CharPointer_UTF8 ("\xe9\x9f\xb3")); // three bytes
+
+    // 255 bytes hold ".", the base, "_5_Dec_2026_9_7_3", "_NN" and the writer's "_tempffffffff.xml":
+    // 217 bytes of base, which splits the 73rd three-byte character.
+    const std::pair<juce::String, juce::String> cases[] = {
+        { juce::String::repeatedString (a, 300), juce::String::repeatedString (a, 217) },
+        { juce::String::repeatedString (yin, 300), juce::String::repeatedString (yin, 72) },
+    };
+
+    for (const auto& [baseName, cut] : cases)
+    {
+        for (const auto* suffix : { "", "_2" })
+        {
+            const auto report = makeReportFile (temp.getFolder().getFullPathName(), baseName, reportMoment());
+            EXPECT_EQ (report.getFileName(), cut + "_5_Dec_2026_9_7_3" + suffix + ".xml");
+
+            auto logger = std::make_unique<OVEXReportLogger>();
+            logger->setLogFile (report);
+            logger->setStartTime (reportMoment());
+            logger->logMomentary (reportMoment (1), -23.0f);
+            logger->setIntegratedLoudness ("LUFS", -23.0f);
+            logger.reset();
+
+            const auto xml = juce::parseXML (report);
+            ASSERT_NE (xml, nullptr) << report.getFileName();
+            EXPECT_EQ (reporttest::reportAttribute (*xml, "IntegratedLoudness", "value"), "-23.0");
+            EXPECT_EQ (reporttest::splitCrLf (reporttest::readBytes (csvCompanionOf (report)))[1],
+                       "MomentaryLoudness, -23.0, 5 Dec 2026, 9:07:04");
+        }
+    }
 }
 
 TEST (DefaultLogLocations, EachReportClaimsANameNoReportOrCsvLogHasEvenFromProcessesStartedAtOnce)
