@@ -1,5 +1,6 @@
 #include "CapturingLogger.h"
 #include "FakeAudioIODeviceType.h"
+#include "MessageLoop.h"
 #include "OVEXStandaloneFilterWindow.h"
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
 #include "QIT5_1StandExtApplication.h"
@@ -19,12 +20,6 @@
 
 namespace
 {
-/** Lets the posted messages run: the window's first turn, the channel boxes' first passes. */
-void turnMessageLoop()
-{
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
-}
-
 /** Windows on a settings folder of the test's own (a first run), whose only audio devices are fake. */
 class MainWindowTest : public testing::Test
 {
@@ -79,8 +74,8 @@ TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyOnceAndLeavesSettingsTh
     dynamic_cast<OvexjuceLoudnessAudioProcessorEditor&> (*window->getProcessor()->getActiveEditor())
         .devicePage->setDeviceErrorReporter ([&said] (const juce::String& title, const juce::String& message) { said.add (title + ": " + message); });
 
-    turnMessageLoop();
-    turnMessageLoop();
+    testsupport::runPostedMessages();
+    testsupport::runPostedMessages();
     EXPECT_EQ (said.joinIntoString ("\n"), "No audio device could be opened: No such device: Gone");
 
     // Shut down with no device open.
@@ -105,7 +100,7 @@ TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRole
     // A second opening would drop the connections a JACK session manager makes as the ports appear.
     const auto openedOnceWith = [this] (int inputs, int outputs)
     {
-        turnMessageLoop();
+        testsupport::runPostedMessages();
         auto* device = window->getDeviceManager()->getCurrentAudioDevice();
         return fakeType->getOpenCount() == 1 && device != nullptr && device->getActiveInputChannels() == juce::BigInteger (inputs)
                && device->getActiveOutputChannels() == juce::BigInteger (outputs);
