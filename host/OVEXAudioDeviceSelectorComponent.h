@@ -26,9 +26,6 @@ public:
     /** Replaces the alert for device errors, on the current panel and every later one. */
     void setDeviceErrorReporter (DeviceErrorReporter reporter);
 
-    /** Says something the user must see the way device errors are said. */
-    void reportError (const juce::String& title, const juce::String& message) { errorReporter (title, message); }
-
     void updateAllControls();
 
     void resized() override;

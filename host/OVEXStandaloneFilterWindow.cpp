@@ -19,6 +19,7 @@ constexpr int numChannelsPlayed = 6;
 constexpr int maxDeviceChannels = 1024;
 
 const char* const noDeviceTitle = "No audio device could be opened";
+const char* const settingsSetAsideTitle = "Settings could not be read";
 
 // In ticks of the window's one-second timer.
 constexpr int quietTicksBeforeSaving = 3;
@@ -195,7 +196,7 @@ void OVEXStandaloneFilterWindow::restoreAudioSetup()
     juce::Logger::writeToLog (error);
 
     if (deviceManager->getCurrentAudioDevice() == nullptr)
-        noDeviceReason = error;
+        noDeviceReason = error.isNotEmpty() ? error : juce::String ("No audio device was found");
 }
 
 void OVEXStandaloneFilterWindow::takeChannelsFromLayouts (juce::AudioDeviceManager::AudioDeviceSetup& setup) const
@@ -205,18 +206,47 @@ void OVEXStandaloneFilterWindow::takeChannelsFromLayouts (juce::AudioDeviceManag
     setup.useDefaultInputChannels = setup.useDefaultOutputChannels = false;
 }
 
-void OVEXStandaloneFilterWindow::reportIfNoDeviceOpened()
+void OVEXStandaloneFilterWindow::reportSettingsSetAside (const juce::String& keptAside)
 {
-    if (! noDeviceReason.has_value())
-        return;
+    settingsKeptAside = keptAside;
+}
 
-    const auto reason = *std::exchange (noDeviceReason, std::nullopt);
-    auto* editor = dynamic_cast<OvexjuceLoudnessAudioProcessorEditor*> (processor->getActiveEditor());
+void OVEXStandaloneFilterWindow::reportStartProblems()
+{
+    // The notice shows one problem at a time: both at once are said together.
+    juce::String title, text;
 
-    if (editor != nullptr && editor->devicePage != nullptr)
-        editor->devicePage->reportError (noDeviceTitle, reason);
+    if (noDeviceReason.has_value())
+    {
+        title = noDeviceTitle;
+        text = *std::exchange (noDeviceReason, std::nullopt);
+    }
+
+    if (settingsKeptAside.isNotEmpty())
+    {
+        if (title.isEmpty())
+            title = settingsSetAsideTitle;
+        else
+            text << "\n" << settingsSetAsideTitle << ": ";
+
+        text << std::exchange (settingsKeptAside, {});
+    }
+
+    if (title.isNotEmpty())
+        sayInNotice (title, text);
+}
+
+OvexjuceLoudnessAudioProcessorEditor* OVEXStandaloneFilterWindow::findEditor() const
+{
+    return processor != nullptr ? dynamic_cast<OvexjuceLoudnessAudioProcessorEditor*> (processor->getActiveEditor()) : nullptr;
+}
+
+void OVEXStandaloneFilterWindow::sayInNotice (const juce::String& title, const juce::String& text)
+{
+    if (auto* editor = findEditor())
+        editor->notice.show (ProblemNotice::Icon::WarningIcon, title, text);
     else
-        makeAlertDeviceErrorReporter() (noDeviceTitle, reason);
+        juce::Logger::writeToLog (title + ": " + text);
 }
 
 void OVEXStandaloneFilterWindow::restorePosition()
@@ -395,5 +425,5 @@ void OVEXStandaloneFilterWindow::handleAsyncUpdate()
 {
     getCommandManager()->registerAllCommandsForTarget (commandTarget.get());
     getCommandManager()->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
-    reportIfNoDeviceOpened();
+    reportStartProblems();
 }

@@ -13,6 +13,8 @@
 #include <memory>
 #include <optional>
 
+class OvexjuceLoudnessAudioProcessorEditor;
+
 /** The program's only window. Owns everything that runs: the settings file, the audio device
     manager, the processor and the player that connects the two, and the command target that
     holds the editor. Restores processor state, audio device and position from the settings file
@@ -42,8 +44,13 @@ public:
     void resized() override;
     void closeButtonPressed() override;
 
-    /** Registers the commands and says when no audio device could be opened at start. */
+    /** Registers the commands and says in the editor's notice what went wrong at start: no audio
+        device could be opened, or the settings file was set aside. */
     void handleAsyncUpdate() override;
+
+    /** The settings file was set aside as damaged (where and why): said once the window's first
+        message turn comes. */
+    void reportSettingsSetAside (const juce::String& keptAside);
 
     /** Once a second: puts a changed processor state or device set-up into the settings and saves
         them three quiet seconds after the last change (a killed run keeps what the user chose),
@@ -61,9 +68,14 @@ private:
     void takeChannelsFromLayouts (juce::AudioDeviceManager::AudioDeviceSetup& setup) const;
     void restorePosition();
 
-    /** Said once the window's first message turn comes, through the device page's reporter. */
-    void reportIfNoDeviceOpened();
+    /** Said once the window's first message turn comes. */
+    void reportStartProblems();
     std::optional<juce::String> noDeviceReason;
+    juce::String settingsKeptAside;
+
+    OvexjuceLoudnessAudioProcessorEditor* findEditor() const;
+    /** In the editor's notice, or in the log while there is no editor. */
+    void sayInNotice (const juce::String& title, const juce::String& text);
 
     /** Puts the processor state and the device set-up into the settings; whether either changed. */
     bool storeSettings();

@@ -24,15 +24,37 @@ namespace
 class MainWindowTest : public testing::Test
 {
 protected:
+    /** Opens the settings file as the application does, telling the window of a file set aside. */
     OVEXStandaloneFilterWindow& openWindow (const juce::StringArray& deviceNames = { "Fake" }, const juce::String& typeName = "Fake type")
     {
-        window = std::make_unique<OVEXStandaloneFilterWindow> ("NOLv 5.1", juce::Colours::black, openSettingsFile(), [&]
+        juce::String keptAside;
+        window = std::make_unique<OVEXStandaloneFilterWindow> ("NOLv 5.1", juce::Colours::black, openSettingsFile (&keptAside), [&]
         {
             auto type = std::make_unique<testsupport::FakeAudioIODeviceType> (typeName, deviceNames, deviceNames);
             fakeType = type.get();
             return testsupport::makeDeviceManagerWith (std::move (type));
         });
+
+        if (keptAside.isNotEmpty())
+            window->reportSettingsSetAside (keptAside);
+
         return *window;
+    }
+
+    OvexjuceLoudnessAudioProcessorEditor& editor() const
+    {
+        return dynamic_cast<OvexjuceLoudnessAudioProcessorEditor&> (*window->getProcessor()->getActiveEditor());
+    }
+
+    /** What the editor's notice says, with an "(i)" for the information icon; empty while it is closed. */
+    juce::String noticeSays() const
+    {
+        const auto& notice = editor().notice;
+
+        if (! notice.isVisible())
+            return {};
+
+        return (notice.getIcon() == ProblemNotice::Icon::InfoIcon ? "(i) " : "") + notice.getTitle() + ": " + notice.getText();
     }
 
     /** Stores values as an earlier run would have left them. */
@@ -70,13 +92,14 @@ TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyOnceAndLeavesSettingsTh
     }
 
     EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), nullptr) << "no other device stands in";
-    juce::StringArray said;
-    dynamic_cast<OvexjuceLoudnessAudioProcessorEditor&> (*window->getProcessor()->getActiveEditor())
-        .devicePage->setDeviceErrorReporter ([&said] (const juce::String& title, const juce::String& message) { said.add (title + ": " + message); });
+    EXPECT_EQ (noticeSays(), "") << "not before the first message turn";
 
     testsupport::runPostedMessages();
+    EXPECT_EQ (noticeSays(), "No audio device could be opened: No such device: Gone");
+    EXPECT_EQ (juce::Component::getCurrentlyModalComponent(), nullptr);
+    editor().notice.setVisible (false);
     testsupport::runPostedMessages();
-    EXPECT_EQ (said.joinIntoString ("\n"), "No audio device could be opened: No such device: Gone");
+    EXPECT_EQ (noticeSays(), "") << "said once";
 
     // Shut down with no device open.
     window->getProcessor()->setParameterValue (truePeakMaxLevelIndex, -3.0f);
@@ -231,6 +254,27 @@ TEST_F (MainWindowTest, ADeviceThatSaysItPlaysButNoLongerCallsBackIsClosedAndReo
         ASSERT_NE (window->getDeviceManager()->getCurrentAudioDevice(), nullptr);
         EXPECT_TRUE (window->getDeviceManager()->getCurrentAudioDevice()->isPlaying());
         EXPECT_TRUE (log.lines().contains ("Audio device Card: reopened at 44100 Hz")) << log.lines().joinIntoString ("\n");
+    }
+}
+
+TEST_F (MainWindowTest, ASettingsFileSetAsideIsSaidInTheNoticeAtStartWithAnyDeviceProblem)
+{
+    const std::tuple<bool, juce::StringArray, juce::String> cases[] {
+        { true, { "Fake" }, "Settings could not be read: kept as NOLV51.prefs.damaged (it holds no settings)" },
+        { true, {}, "No audio device could be opened: No audio device was found\n"
+                    "Settings could not be read: kept as NOLV51.prefs.damaged (it holds no settings)" },
+        { false, { "Fake" }, "" },
+    };
+
+    for (const auto& [damaged, devices, said] : cases)
+    {
+        SCOPED_TRACE (said);
+        window = nullptr;
+        ASSERT_TRUE (getSettingsFile().getParentDirectory().createDirectory());
+        ASSERT_TRUE (getSettingsFile().replaceWithText (damaged ? "<PROPERTIES><VALUE name=\"windowX\"" : ""));
+        openWindow (devices);
+        testsupport::runPostedMessages();
+        EXPECT_EQ (noticeSays(), said);
     }
 }
 
