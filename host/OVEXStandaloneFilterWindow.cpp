@@ -20,11 +20,18 @@ constexpr int maxDeviceChannels = 1024;
 
 const char* const noDeviceTitle = "No audio device could be opened";
 const char* const settingsSetAsideTitle = "Settings could not be read";
+const char* const silentDeviceTitle = "Audio device stopped calling back";
+const char* const deviceBackTitle = "Audio device calls back again";
 
 // In ticks of the window's one-second timer.
 constexpr int quietTicksBeforeSaving = 3;
 constexpr int silentTicksBeforeLoss = 3;
-constexpr int ticksBetweenReopenings = 2;
+constexpr int firstTicksBetweenReopenings = 2, mostTicksBetweenReopenings = 30;
+
+juce::String nameAndType (juce::AudioIODevice& device)
+{
+    return device.getName() + " (" + device.getTypeName() + ")";
+}
 
 /** The stored top-left corner moved as little as needed for the whole window to lie on the
     display it overlaps most (or the nearest one); a window larger than the display keeps its
@@ -249,6 +256,12 @@ void OVEXStandaloneFilterWindow::sayInNotice (const juce::String& title, const j
         juce::Logger::writeToLog (title + ": " + text);
 }
 
+void OVEXStandaloneFilterWindow::mendInNotice (const juce::String& failureTitle, const juce::String& title, const juce::String& text)
+{
+    if (auto* editor = findEditor(); editor != nullptr && editor->notice.isVisible() && editor->notice.getTitle() == failureTitle)
+        editor->notice.show (ProblemNotice::Icon::InfoIcon, title, text);
+}
+
 void OVEXStandaloneFilterWindow::restorePosition()
 {
     const int x = settings != nullptr ? settings->getIntValue ("windowX", centredPosition) : centredPosition;
@@ -303,9 +316,12 @@ void OVEXStandaloneFilterWindow::keepSettings()
 void OVEXStandaloneFilterWindow::timerCallback()
 {
     keepSettings();
+
+    // A silence found on this tick waits the whole interval before its first reopening.
+    const bool wasLost = lostSetup.has_value();
     watchForSilentDevice();
 
-    if (lostSetup.has_value() && ++ticksSinceLoss % ticksBetweenReopenings == 0)
+    if (wasLost && lostSetup.has_value() && ++ticksSinceLoss % ticksBetweenReopenings == 0)
         tryToReopen();
 }
 
@@ -319,17 +335,25 @@ void OVEXStandaloneFilterWindow::changeListenerCallback (juce::ChangeBroadcaster
     // Not closed here: a JACK server that shuts down in good order goes on telling the device's
     // client threads about its vanishing ports for a while, and they call into the device, which
     // must still exist. It is deleted at the first attempt to reopen.
-    startReopening ("was lost");
+    startReopening ("was lost", firstTicksBetweenReopenings);
 }
 
 void OVEXStandaloneFilterWindow::watchForSilentDevice()
 {
     auto* device = deviceManager->getCurrentAudioDevice();
     const auto blocks = countingCallback.getBlockCount();
+    const bool calledBack = blocks != lastBlockCount;
+    lastBlockCount = blocks;
 
-    if (lostSetup.has_value() || device == nullptr || reportsItsOwnStop (*device) || ! device->isPlaying() || blocks != lastBlockCount)
+    if (calledBack && silencesInARow > 0 && device != nullptr)
     {
-        lastBlockCount = blocks;
+        silencesInARow = 0;
+        juce::Logger::writeToLog ("Audio device " + device->getName() + " calls back again");
+        mendInNotice (silentDeviceTitle, deviceBackTitle, nameAndType (*device));
+    }
+
+    if (lostSetup.has_value() || device == nullptr || ! device->isPlaying() || calledBack)
+    {
         silentTicks = 0;
         return;
     }
@@ -338,21 +362,37 @@ void OVEXStandaloneFilterWindow::watchForSilentDevice()
         return;
 
     silentTicks = 0;
-    startReopening ("stopped calling back");
 
-    // Its back-end's thread has ended, so nothing calls into it any more; closed, it is no longer
-    // taken for a device that plays.
+    // 2, 4, 8, 16, then 30 seconds: a server that stops calling on purpose is left alone mostly.
+    const int ticksBetweenAttempts
+        = juce::jmin (firstTicksBetweenReopenings << juce::jmin (silencesInARow, 4), mostTicksBetweenReopenings);
+
+    if (silencesInARow++ == 0)
+    {
+        const auto said = nameAndType (*device) + " has not called back for " + juce::String (silentTicksBeforeLoss) + " seconds";
+        sayInNotice (silentDeviceTitle, said + "; it is opened again.");
+        startReopening ("stopped calling back", ticksBetweenAttempts);
+    }
+    else
+    {
+        startReopening ("stopped calling back again", ticksBetweenAttempts);
+    }
+
+    // Nothing calls into it any more (an ALSA thread that has ended, a JACK client the server
+    // does not call); closed, it is no longer taken for a device that plays.
     deviceManager->closeAudioDevice();
 }
 
-void OVEXStandaloneFilterWindow::startReopening (const juce::String& what)
+void OVEXStandaloneFilterWindow::startReopening (const juce::String& what, int ticksBetweenAttempts)
 {
     auto* device = deviceManager->getCurrentAudioDevice();
-    juce::Logger::writeToLog ("Audio device " + device->getName() + " " + what + "; trying to open it again every 2 seconds");
+    juce::Logger::writeToLog ("Audio device " + device->getName() + " " + what + "; trying to open it again every "
+                              + juce::String (ticksBetweenAttempts) + " seconds");
     lostSetup = deviceManager->getAudioDeviceSetup();
     lostDeviceName = device->getName();
     lostDeviceType = deviceManager->getCurrentAudioDeviceType();
     ticksSinceLoss = 0;
+    ticksBetweenReopenings = ticksBetweenAttempts;
 }
 
 void OVEXStandaloneFilterWindow::tryToReopen()

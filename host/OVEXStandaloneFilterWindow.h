@@ -76,27 +76,33 @@ private:
     OvexjuceLoudnessAudioProcessorEditor* findEditor() const;
     /** In the editor's notice, or in the log while there is no editor. */
     void sayInNotice (const juce::String& title, const juce::String& text);
+    /** Shows a recovery in place of the failure titled so, while the notice still shows it. */
+    void mendInNotice (const juce::String& failureTitle, const juce::String& title, const juce::String& text);
 
     /** Puts the processor state and the device set-up into the settings; whether either changed. */
     bool storeSettings();
     bool storeIfChanged (const juce::String& key, const juce::String& value);
     void keepSettings();
 
-    /** A device the back-end stopped on its own (for JACK, the server's shut-down), or one of a
-        back-end that does not tell its own stop (ALSA) that says it plays but has not called back
-        for three seconds, is reopened with its set-up every two seconds until that works, at
-        whatever rate the back-end now runs, or until a device is opened otherwise. A set-up the
-        user applies, working or not, is never itself reopened. JACK's stalls are no loss: reopening
-        would drop its connections. */
+    /** A device the back-end stopped on its own (for JACK, the server's shut-down), or one that
+        says it plays but has not called back for three seconds (an ALSA thread that left its loop,
+        a JACK client the server never calls), is reopened with its set-up every two seconds until
+        that works, at whatever rate the back-end now runs, or until a device is opened otherwise.
+        A device that stays silent again after being reopened waits twice as long each time before
+        the next reopening, up to 30 seconds: each reopening drops the connections other programs
+        made to a JACK client. The silence is said once in the notice, until the device calls back.
+        A set-up the user applies, working or not, is never itself reopened. */
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
     void watchForSilentDevice();
-    void startReopening (const juce::String& what);
+    void startReopening (const juce::String& what, int ticksBetweenAttempts);
     void tryToReopen();
     void stopReopening (const juce::String& why);
 
     std::optional<juce::AudioDeviceManager::AudioDeviceSetup> lostSetup;
     juce::String lostDeviceName, lostDeviceType;
-    int ticksSinceLoss = 0, silentTicks = 0, quietTicks = 0;
+    int ticksSinceLoss = 0, ticksBetweenReopenings = 0, silentTicks = 0, quietTicks = 0;
+    /** How often in a row the device was found silent, reopened or not in between; 0 once it calls back. */
+    int silencesInARow = 0;
     juce::uint32 lastBlockCount = 0;
 
     std::unique_ptr<juce::PropertiesFile> settings;
