@@ -33,6 +33,42 @@ juce::String nameAndType (juce::AudioIODevice& device)
     return device.getName() + " (" + device.getTypeName() + ")";
 }
 
+/** A set-up in the form the device manager keeps a chosen one: the type and both device names;
+    with a device, its rate, its buffer size unless that is the device's default and the channels
+    unless the defaults were asked for; without one, the rate and buffer size asked for. */
+std::unique_ptr<juce::XmlElement> deviceSetupXml (const juce::String& typeName, const juce::AudioDeviceManager::AudioDeviceSetup& setup,
+                                                  juce::AudioIODevice* device)
+{
+    auto xml = std::make_unique<juce::XmlElement> ("DEVICESETUP");
+    xml->setAttribute ("deviceType", typeName);
+    xml->setAttribute ("audioOutputDeviceName", setup.outputDeviceName);
+    xml->setAttribute ("audioInputDeviceName", setup.inputDeviceName);
+
+    if (device == nullptr)
+    {
+        if (setup.sampleRate > 0.0)
+            xml->setAttribute ("audioDeviceRate", setup.sampleRate);
+
+        if (setup.bufferSize > 0)
+            xml->setAttribute ("audioDeviceBufferSize", setup.bufferSize);
+
+        return xml;
+    }
+
+    xml->setAttribute ("audioDeviceRate", device->getCurrentSampleRate());
+
+    if (device->getDefaultBufferSize() != device->getCurrentBufferSizeSamples())
+        xml->setAttribute ("audioDeviceBufferSize", device->getCurrentBufferSizeSamples());
+
+    if (! setup.useDefaultInputChannels)
+        xml->setAttribute ("audioDeviceInChans", setup.inputChannels.toString (2));
+
+    if (! setup.useDefaultOutputChannels)
+        xml->setAttribute ("audioDeviceOutChans", setup.outputChannels.toString (2));
+
+    return xml;
+}
+
 /** The stored top-left corner moved as little as needed for the whole window to lie on the
     display it overlaps most (or the nearest one); a window larger than the display keeps its
     title bar on screen. */
@@ -279,7 +315,20 @@ void OVEXStandaloneFilterWindow::restorePosition()
 
 bool OVEXStandaloneFilterWindow::storeSettings()
 {
-    const auto setup = deviceManager->createStateXml();
+    auto setup = deviceManager->createStateXml();
+
+    // The manager keeps only set-ups applied as chosen; a device it opened on its own (the
+    // default on a first run, or one a retry opened) is what the next run should open too,
+    // rather than whatever the default is then. While it is closed (silent, or its server gone),
+    // a set-up stored for it stays.
+    if (setup == nullptr)
+    {
+        if (auto* device = deviceManager->getCurrentAudioDevice())
+            setup = deviceSetupXml (deviceManager->getCurrentAudioDeviceType(), deviceManager->getAudioDeviceSetup(), device);
+        else
+            setup = readStoredAudioSetup (*settings);
+    }
+
     bool changed = storeIfChanged ("audioSetup", setup != nullptr ? setup->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader())
                                                                   : juce::String());
 

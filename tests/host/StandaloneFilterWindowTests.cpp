@@ -64,6 +64,19 @@ protected:
         return (notice.getIcon() == ProblemNotice::Icon::InfoIcon ? "(i) " : "") + notice.getTitle() + ": " + notice.getText();
     }
 
+    juce::String currentDeviceName() const
+    {
+        auto* device = window->getDeviceManager()->getCurrentAudioDevice();
+        return device != nullptr ? device->getName() : "(none)";
+    }
+
+    /** A second of a device that plays as it should; the window's watch closes one that is silent. */
+    void tickWithAudio()
+    {
+        fakeType->callBackOnce();
+        window->timerCallback();
+    }
+
     /** Stores values as an earlier run would have left them. */
     static void storeSettings (std::initializer_list<std::pair<const char*, juce::String>> values)
     {
@@ -305,6 +318,29 @@ TEST_F (MainWindowTest, ADeviceThatNeverCallsBackIsReopenedAtGrowingIntervalsAnd
 
     EXPECT_EQ (fakeType->getOpenCount(), opens + 1);
     EXPECT_EQ (noticeSays(), silenceSaid ("JACK"));
+}
+
+TEST_F (MainWindowTest, AFreshInstallKeepsTheDeviceItOpenedAndTheNextRunOpensItRatherThanTheDefault)
+{
+    openWindow ({ "First", "Second" });
+    testsupport::runPostedMessages();
+
+    for (int tick = 0; tick < 4; ++tick)
+        tickWithAudio();
+
+    // What a kill now leaves on disk, in the form the device manager keeps a chosen set-up.
+    const auto stored = openSettingsFile()->getValue ("audioSetup");
+    EXPECT_EQ (stored, "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"First\" audioInputDeviceName=\"First\" "
+                       "audioDeviceRate=\"44100.0\" audioDeviceInChans=\"111111\" audioDeviceOutChans=\"111111\"/>");
+
+    // Closed for a while (silent, or its server gone): what the next run opens stays.
+    window->getDeviceManager()->closeAudioDevice();
+    window->timerCallback();
+    window = nullptr;
+    EXPECT_EQ (openSettingsFile()->getValue ("audioSetup"), stored) << "and at quitting";
+
+    openWindow ({ "Second", "First" });
+    EXPECT_EQ (currentDeviceName(), "First");
 }
 
 TEST_F (MainWindowTest, ASettingsFileSetAsideIsSaidInTheNoticeAtStartWithAnyDeviceProblem)
