@@ -6,6 +6,7 @@
 #include "SettingsFile.h"
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace
@@ -19,6 +20,7 @@ constexpr int numChannelsPlayed = 6;
 constexpr int maxDeviceChannels = 1024;
 
 const char* const noDeviceTitle = "No audio device could be opened";
+const char* const deviceOpenedTitle = "Audio device opened";
 const char* const settingsSetAsideTitle = "Settings could not be read";
 const char* const silentDeviceTitle = "Audio device stopped calling back";
 const char* const deviceBackTitle = "Audio device calls back again";
@@ -27,6 +29,7 @@ const char* const deviceBackTitle = "Audio device calls back again";
 constexpr int quietTicksBeforeSaving = 3;
 constexpr int silentTicksBeforeLoss = 3;
 constexpr int firstTicksBetweenReopenings = 2, mostTicksBetweenReopenings = 30;
+constexpr int firstTicksBetweenOpenAttempts = 2, mostTicksBetweenOpenAttempts = 10;
 
 juce::String nameAndType (juce::AudioIODevice& device)
 {
@@ -129,6 +132,10 @@ OVEXStandaloneFilterWindow::OVEXStandaloneFilterWindow (const juce::String& titl
         commandTarget->setSize (editor->getWidth(), editor->getHeight());
     }
 
+    if (auto* editor = findEditor(); editor != nullptr && editor->devicePage != nullptr)
+        editor->devicePage->onSetupApplied = [this] (const juce::String& typeName, const juce::AudioDeviceManager::AudioDeviceSetup& asked)
+        { setupAppliedOnPage (typeName, asked); };
+
     setContentNonOwned (commandTarget.get(), true);
     addKeyListener (getCommandManager()->getKeyMappings());
 
@@ -220,26 +227,33 @@ void OVEXStandaloneFilterWindow::restoreFilterState()
 
 void OVEXStandaloneFilterWindow::restoreAudioSetup()
 {
-    // Opened once, with the channels the layouts take up, so that the channel boxes' first pass
-    // finds nothing to change: opening it again would drop the connections a JACK session manager
-    // makes the moment the ports appear. The stored set-up keeps its device, rate and buffer size;
-    // its channels would win over the wanted ones, so they are replaced.
-    juce::AudioDeviceManager::AudioDeviceSetup wanted;
-    takeChannelsFromLayouts (wanted);
-    auto storedSetup = settings != nullptr ? readStoredAudioSetup (*settings) : nullptr;
-
-    if (storedSetup != nullptr)
-    {
-        storedSetup->setAttribute ("audioDeviceInChans", wanted.inputChannels.toString (2));
-        storedSetup->setAttribute ("audioDeviceOutChans", wanted.outputChannels.toString (2));
-    }
-
-    const auto error = deviceManager->initialise (processor->getTotalNumInputChannels(), processor->getTotalNumOutputChannels(),
-                                                  storedSetup.get(), false, {}, &wanted);
+    setupToOpen = settings != nullptr ? readStoredAudioSetup (*settings) : nullptr;
+    const auto error = openSetupToOpen();
     juce::Logger::writeToLog (error);
 
     if (deviceManager->getCurrentAudioDevice() == nullptr)
         noDeviceReason = error.isNotEmpty() ? error : juce::String ("No audio device was found");
+}
+
+juce::String OVEXStandaloneFilterWindow::openSetupToOpen()
+{
+    // Opened once, with the channels the layouts take up, so that the channel boxes' first pass
+    // finds nothing to change: opening it again would drop the connections a JACK session manager
+    // makes the moment the ports appear. A stored set-up keeps its device, rate and buffer size;
+    // its channels would win over the wanted ones, so they are replaced.
+    juce::AudioDeviceManager::AudioDeviceSetup wanted;
+    takeChannelsFromLayouts (wanted);
+    std::unique_ptr<juce::XmlElement> setup;
+
+    if (setupToOpen != nullptr)
+    {
+        setup = std::make_unique<juce::XmlElement> (*setupToOpen);
+        setup->setAttribute ("audioDeviceInChans", wanted.inputChannels.toString (2));
+        setup->setAttribute ("audioDeviceOutChans", wanted.outputChannels.toString (2));
+    }
+
+    return deviceManager->initialise (processor->getTotalNumInputChannels(), processor->getTotalNumOutputChannels(), setup.get(),
+                                      false, {}, &wanted);
 }
 
 void OVEXStandaloneFilterWindow::takeChannelsFromLayouts (juce::AudioDeviceManager::AudioDeviceSetup& setup) const
@@ -372,6 +386,8 @@ void OVEXStandaloneFilterWindow::timerCallback()
 
     if (wasLost && lostSetup.has_value() && ++ticksSinceLoss % ticksBetweenReopenings == 0)
         tryToReopen();
+
+    keepTryingToOpen();
 }
 
 void OVEXStandaloneFilterWindow::changeListenerCallback (juce::ChangeBroadcaster*)
@@ -475,6 +491,70 @@ void OVEXStandaloneFilterWindow::stopReopening (const juce::String& why)
 {
     juce::Logger::writeToLog ("Audio device " + lostDeviceName + ": " + why);
     lostSetup.reset();
+}
+
+void OVEXStandaloneFilterWindow::keepTryingToOpen()
+{
+    const bool namesNoOutput = setupToOpen != nullptr && setupToOpen->getStringAttribute ("audioOutputDeviceName").isEmpty();
+    const bool namesNoDevice = namesNoOutput && setupToOpen->getStringAttribute ("audioInputDeviceName").isEmpty();
+
+    if (deviceManager->getCurrentAudioDevice() != nullptr || lostSetup.has_value() || namesNoDevice)
+    {
+        tryingToOpen = false;
+        return;
+    }
+
+    if (! tryingToOpen)
+    {
+        const auto what = setupToOpen == nullptr ? juce::String ("the default device")
+                          : namesNoOutput        ? setupToOpen->getStringAttribute ("audioInputDeviceName")
+                                                 : setupToOpen->getStringAttribute ("audioOutputDeviceName");
+        juce::Logger::writeToLog ("No audio device is open; trying to open " + what + " again");
+        tryingToOpen = true;
+        ticksSinceOpenAttempt = 0;
+        ticksBetweenOpenAttempts = firstTicksBetweenOpenAttempts;
+        return;
+    }
+
+    if (++ticksSinceOpenAttempt < ticksBetweenOpenAttempts)
+        return;
+
+    ticksSinceOpenAttempt = 0;
+    ticksBetweenOpenAttempts = juce::jmin (2 * ticksBetweenOpenAttempts, mostTicksBetweenOpenAttempts);
+
+    // The manager scans its types once; a device that appeared since (a JACK server started after
+    // the program) is only found by scanning again.
+    const auto typeToOpen = setupToOpen != nullptr ? setupToOpen->getStringAttribute ("deviceType") : juce::String();
+    const auto& types = deviceManager->getAvailableDeviceTypes();
+    const bool knownType = std::any_of (types.begin(), types.end(),
+                                        [&typeToOpen] (auto* type) { return type->getTypeName() == typeToOpen; });
+
+    for (auto* type : types)
+        if (! knownType || type->getTypeName() == typeToOpen)
+            type->scanForDevices();
+
+    // Silent: the error is the one said at start, or the one the page said when the user chose.
+    openSetupToOpen();
+
+    if (auto* device = deviceManager->getCurrentAudioDevice())
+    {
+        juce::Logger::writeToLog ("Audio device " + device->getName() + " opened at " + juce::String (device->getCurrentSampleRate())
+                                  + " Hz");
+        mendInNotice (noDeviceTitle, deviceOpenedTitle, nameAndType (*device));
+        tryingToOpen = false;
+    }
+}
+
+void OVEXStandaloneFilterWindow::setupAppliedOnPage (const juce::String& typeName, const juce::AudioDeviceManager::AudioDeviceSetup& asked)
+{
+    // From now on the user's choice is what is opened while no device is; one that failed is
+    // tried again from the shortest wait.
+    setupToOpen = deviceSetupXml (typeName, asked, nullptr);
+    tryingToOpen = false;
+    silencesInARow = 0;
+
+    if (lostSetup.has_value())
+        stopReopening ("another audio set-up was chosen");
 }
 
 juce::ApplicationCommandManager* OVEXStandaloneFilterWindow::getCommandManager()

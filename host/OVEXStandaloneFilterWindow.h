@@ -54,8 +54,8 @@ public:
 
     /** Once a second: puts a changed processor state or device set-up into the settings and saves
         them three quiet seconds after the last change (a killed run keeps what the user chose),
-        watches the device (see below) and every other second tries to reopen a lost one. Public
-        so that tests can drive it. */
+        watches the device (see below), tries to reopen a lost one and, while no device is open,
+        to open one. Public so that tests can drive it. */
     void timerCallback() override;
 
     OvexjuceLoudnessAudioProcessor* getProcessor() const noexcept { return processor.get(); }
@@ -104,6 +104,18 @@ private:
     /** How often in a row the device was found silent, reopened or not in between; 0 once it calls back. */
     int silencesInARow = 0;
     juce::uint32 lastBlockCount = 0;
+
+    /** While no device is open (none opened at start, or the user's choice failed), the set-up to
+        open, null for the default device, is tried again, silently, after rescanning its type's
+        devices: two seconds apart at first, then up to ten. A stored or chosen set-up never gives
+        way to the default device. */
+    void keepTryingToOpen();
+    juce::String openSetupToOpen();
+    void setupAppliedOnPage (const juce::String& typeName, const juce::AudioDeviceManager::AudioDeviceSetup& asked);
+
+    std::unique_ptr<juce::XmlElement> setupToOpen;
+    bool tryingToOpen = false;
+    int ticksSinceOpenAttempt = 0, ticksBetweenOpenAttempts = 0;
 
     std::unique_ptr<juce::PropertiesFile> settings;
     std::unique_ptr<OvexjuceLoudnessAudioProcessor> processor;

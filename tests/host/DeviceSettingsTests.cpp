@@ -2,6 +2,7 @@
 #include "CapturingLogger.h"
 #include "ChannelRole.h"
 #include "ComponentRendering.h"
+#include "ComponentSearch.h"
 #include "FakeAudioIODeviceType.h"
 #include "MessageLoop.h"
 #include "NolvColours.h"
@@ -23,33 +24,13 @@
 
 namespace
 {
+using testsupport::boxLabelled;
+using testsupport::childrenOfType;
 using testsupport::FakeAudioIODeviceType;
 using testsupport::FakeDeviceCapabilities;
 using DropBox = AudioDeviceSettingsPanel::OVEXChannelSelectorDropBox;
 
 constexpr ChannelLayout identityLayout { 0, 1, 2, 3, 4, 5 };
-
-template <typename ComponentType>
-std::vector<ComponentType*> childrenOfType (juce::Component& parent)
-{
-    std::vector<ComponentType*> found;
-
-    for (auto* child : parent.getChildren())
-        if (auto* typed = dynamic_cast<ComponentType*> (child))
-            found.push_back (typed);
-
-    return found;
-}
-
-/** The box a label of the parent is attached to; null when no label has that text. */
-juce::ComboBox* boxLabelled (juce::Component& parent, const juce::String& text)
-{
-    for (auto* label : childrenOfType<juce::Label> (parent))
-        if (label->getText() == text)
-            return dynamic_cast<juce::ComboBox*> (label->getAttachedComponent());
-
-    return nullptr;
-}
 
 std::vector<int> setBits (const juce::BigInteger& bits)
 {
@@ -176,6 +157,28 @@ TEST_F (DevicePage, ATypeBoxComesWithASecondTypeAndChoosingATypeBuildsItsPanel)
     EXPECT_EQ (fakePanel.getComponent(), &panel()) << "a broadcast keeps the panel";
     EXPECT_EQ (panelTexts (panel(), { "Output:" }), "Speakers");
     EXPECT_EQ (childrenOfType<AudioDeviceSettingsPanel> (*selector).size(), 1u);
+}
+
+TEST_F (DevicePage, ShowingThePageOffersDevicesThatAppearedSinceAndEveryChoiceIsToldWorkingOrNot)
+{
+    openPage (&processor);
+    juce::StringArray told;
+    selector->onSetupApplied = [&told] (const juce::String& typeName, const juce::AudioDeviceManager::AudioDeviceSetup& asked)
+    { told.add (typeName + ": " + asked.inputDeviceName + ", " + asked.outputDeviceName + ", " + asked.inputChannels.toString (2)); };
+
+    roleBox (DropBox::input, roleL).setSelectedId (-1, juce::sendNotificationSync);
+
+    // As a JACK server started after the program: found only by scanning again.
+    fakeType->addDevice ("Late");
+    selector->setVisible (true);
+    auto& outputs = panelBox ("Output:");
+    ASSERT_EQ (outputs.getNumItems(), 3);
+    EXPECT_EQ (outputs.getItemText (2), "Late");
+
+    fakeType->setOpenError ("busy");
+    outputs.setSelectedId (3, juce::sendNotificationSync);
+    EXPECT_EQ (reports, juce::StringArray ("Error when trying to open audio device!: busy"));
+    EXPECT_EQ (told, juce::StringArray ({ "Fake: Mic, Speakers, 111110", "Fake: Mic, Late, 111110" })) << told.joinIntoString ("\n");
 }
 
 TEST_F (DevicePage, RowsStackFromTheDeviceRowAndASharedDeviceSitsOnTheRight)

@@ -1,4 +1,6 @@
+#include "AudioDeviceSettingsPanel.h"
 #include "CapturingLogger.h"
+#include "ComponentSearch.h"
 #include "FakeAudioIODeviceType.h"
 #include "MessageLoop.h"
 #include "OVEXStandaloneFilterWindow.h"
@@ -21,6 +23,8 @@
 
 namespace
 {
+const char* const goneDeviceSetup = "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"Gone\" audioInputDeviceName=\"Gone\"/>";
+
 /** What the notice says of a device that stopped calling back. */
 juce::String silenceSaid (const juce::String& typeName)
 {
@@ -103,7 +107,7 @@ protected:
 
 TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyOnceAndLeavesSettingsTheNextRunRestoresWithTheDevice)
 {
-    storeSettings ({ { "audioSetup", "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"Gone\" audioInputDeviceName=\"Gone\"/>" } });
+    storeSettings ({ { "audioSetup", goneDeviceSetup } });
 
     {
         const testsupport::CapturingLogger log;
@@ -318,6 +322,67 @@ TEST_F (MainWindowTest, ADeviceThatNeverCallsBackIsReopenedAtGrowingIntervalsAnd
 
     EXPECT_EQ (fakeType->getOpenCount(), opens + 1);
     EXPECT_EQ (noticeSays(), silenceSaid ("JACK"));
+}
+
+TEST_F (MainWindowTest, WithNoDeviceAtStartTheStoredOrElseTheDefaultSetUpIsOpenedOnceItAppearsAndNeverAnotherDevice)
+{
+    // Nothing stored: the default device, once there is one.
+    {
+        const testsupport::CapturingLogger log;
+        openWindow ({});
+        testsupport::runPostedMessages();
+        EXPECT_EQ (noticeSays(), "No audio device could be opened: No audio device was found");
+
+        tickWithAudio();
+        fakeType->addDevice ("Card");
+        tickWithAudio();
+        EXPECT_EQ (currentDeviceName(), "(none)") << "two seconds after the first try";
+        tickWithAudio();
+        ASSERT_EQ (currentDeviceName(), "Card");
+        EXPECT_TRUE (window->getDeviceManager()->getCurrentAudioDevice()->isPlaying());
+        EXPECT_EQ (noticeSays(), "(i) Audio device opened: Card (Fake type)");
+
+        const auto lines = log.lines();
+        EXPECT_EQ (lines.joinIntoString ("\n").fromFirstOccurrenceOf ("No audio device is open", true, false),
+                   "No audio device is open; trying to open the default device again\nAudio device Card opened at 44100 Hz");
+    }
+
+    // A stored device: no other device stands in, however long it takes; the waits grow to ten
+    // seconds.
+    window = nullptr;
+    getSettingsFile().deleteFile();
+    storeSettings ({ { "audioSetup", goneDeviceSetup } });
+    openWindow ({ "Other" });
+
+    for (int tick = 1; tick <= 25; ++tick)
+    {
+        if (tick == 8)
+            fakeType->addDevice ("Gone");
+
+        tickWithAudio();
+        ASSERT_EQ (currentDeviceName(), tick < 15 ? "(none)" : "Gone") << tick;
+    }
+
+    EXPECT_EQ (fakeType->getOpenCount(), 1) << "Other was never opened";
+}
+
+TEST_F (MainWindowTest, AChoiceOnTheDevicePageThatFailsIsWhatIsOpenedOnceItCan)
+{
+    storeSettings ({ { "audioSetup", goneDeviceSetup } });
+    openWindow ({ "Other", "Spare" });
+    auto& page = *testsupport::childrenOfType<AudioDeviceSettingsPanel> (*editor().devicePage).at (0);
+    editor().devicePage->setDeviceErrorReporter ([] (const juce::String&, const juce::String&) {});
+
+    window->timerCallback();
+    fakeType->setOpenError ("busy");
+    testsupport::boxLabelled (page, "Output:")->setSelectedId (2, juce::sendNotificationSync);
+    fakeType->addDevice ("Gone");
+    fakeType->setOpenError ({});
+
+    for (int tick = 0; tick < 3; ++tick)
+        tickWithAudio();
+
+    EXPECT_EQ (currentDeviceName(), "Spare");
 }
 
 TEST_F (MainWindowTest, AFreshInstallKeepsTheDeviceItOpenedAndTheNextRunOpensItRatherThanTheDefault)
