@@ -67,18 +67,32 @@ juce::BigInteger channelsTakenBy (const ChannelLayout& layout, int numChannels)
     return channels;
 }
 
+juce::String applyChosenSetup (const AudioDeviceSetupDetails& setup, const juce::AudioDeviceManager::AudioDeviceSetup& chosen)
+{
+    auto& manager = *setup.manager;
+    const auto typeName = manager.getCurrentAudioDeviceType();
+
+    // The boxes' own refills re-apply the set-up as it is (a cleared rate box notifies once it
+    // is filled again): the manager ignores that, and so does the callback.
+    const bool changes = chosen != manager.getAudioDeviceSetup() || manager.getCurrentAudioDevice() == nullptr;
+    const auto error = manager.setAudioDeviceSetup (chosen, true);
+
+    if (changes && setup.onSetupApplied != nullptr && *setup.onSetupApplied != nullptr)
+        (*setup.onSetupApplied) (typeName, chosen);
+
+    return error;
+}
+
 //==============================================================================
 AudioDeviceSettingsPanel::AudioDeviceSettingsPanel (juce::AudioIODeviceType& deviceType, const AudioDeviceSetupDetails& details,
                                                     bool /*hideAdvancedOptionsWithButton*/,
                                                     OvexjuceLoudnessAudioProcessor* processorToUse, const juce::Font& panelFont)
     : type (deviceType), setup (details), processor (processorToUse), font (panelFont)
 {
-    type.scanForDevices();
-
     if (setup.manager != nullptr)
         setup.manager->addChangeListener (this);
 
-    updateAllControls();
+    rescanDevices();
 }
 
 AudioDeviceSettingsPanel::~AudioDeviceSettingsPanel()
@@ -105,6 +119,12 @@ void AudioDeviceSettingsPanel::setDeviceErrorReporter (DeviceErrorReporter repor
     for (auto* dropBox : { inputDropBox.get(), outputDropBox.get() })
         if (dropBox != nullptr)
             dropBox->setDeviceErrorReporter (errorReporter);
+}
+
+void AudioDeviceSettingsPanel::rescanDevices()
+{
+    type.scanForDevices();
+    updateAllControls();
 }
 
 void AudioDeviceSettingsPanel::updateAllControls()
@@ -358,7 +378,7 @@ void AudioDeviceSettingsPanel::comboBoxChanged (juce::ComboBox* box)
         if (auto& dropBox = inputSide ? inputDropBox : outputDropBox; dropBox != nullptr)
             dropBox->applyAtNextRefill();
 
-        error = manager.setAudioDeviceSetup (config, true);
+        error = applyChosenSetup (setup, config);
 
         showCorrectDeviceName (inputDeviceBox.get(), true);
         showCorrectDeviceName (outputDeviceBox.get(), false);
@@ -379,7 +399,7 @@ void AudioDeviceSettingsPanel::comboBoxChanged (juce::ComboBox* box)
         if (box->getSelectedId() > 0)
         {
             config.sampleRate = box->getSelectedId();
-            error = manager.setAudioDeviceSetup (config, true);
+            error = applyChosenSetup (setup, config);
         }
     }
     else if (box == bufferSizeBox.get())
@@ -387,7 +407,7 @@ void AudioDeviceSettingsPanel::comboBoxChanged (juce::ComboBox* box)
         if (box->getSelectedId() > 0)
         {
             config.bufferSize = box->getSelectedId();
-            error = manager.setAudioDeviceSetup (config, true);
+            error = applyChosenSetup (setup, config);
         }
     }
 
@@ -577,7 +597,7 @@ void AudioDeviceSettingsPanel::OVEXChannelSelectorDropBox::applyLayoutToDevice()
     (side == input ? config.inputChannels : config.outputChannels) = wanted;
     (side == input ? config.useDefaultInputChannels : config.useDefaultOutputChannels) = false;
 
-    const auto error = manager.setAudioDeviceSetup (config, true);
+    const auto error = applyChosenSetup (setup, config);
 
     if (error.isEmpty())
         return;

@@ -12,6 +12,10 @@
 
 class OvexjuceLoudnessAudioProcessor;
 
+/** Told of every set-up the user applies on the device page, working or not: the device type and
+    the set-up asked for. */
+using SetupAppliedCallback = std::function<void (const juce::String& typeName, const juce::AudioDeviceManager::AudioDeviceSetup& asked)>;
+
 /** The device manager and the channel counts the device page was asked for; handed from the
     selector to its panel and on to the drop boxes. */
 struct AudioDeviceSetupDetails
@@ -22,7 +26,14 @@ struct AudioDeviceSetupDetails
     int minNumOutputChannels = 0;
     int maxNumOutputChannels = 0;
     bool useStereoPairs = false;
+
+    /** The selector's callback, which outlives its panels; null for none. */
+    const SetupAppliedCallback* onSetupApplied = nullptr;
 };
+
+/** Applies a set-up chosen on the page to the manager as the user's choice, and tells the page's
+    callback. The manager's error, empty when it worked. */
+juce::String applyChosenSetup (const AudioDeviceSetupDetails& setup, const juce::AudioDeviceManager::AudioDeviceSetup& chosen);
 
 /** Shows a device error to the user: a title and the manager's or the back-end's text. */
 using DeviceErrorReporter = std::function<void (const juce::String& title, const juce::String& message)>;
@@ -56,6 +67,9 @@ public:
     void setDeviceErrorReporter (DeviceErrorReporter reporter);
 
     void updateAllControls();
+
+    /** Asks the type for its devices again (a JACK server may have started since) and shows them. */
+    void rescanDevices();
 
     /** The lowest bottom edge among the children; 0 without children. */
     int getLowestY() const;

@@ -13,11 +13,3 @@ inline bool hasLostItsDevice (juce::AudioDeviceManager& manager)
     const bool hasChannels = ! setup.inputChannels.isZero() || ! setup.outputChannels.isZero();
     return device != nullptr && hasChannels && ! device->isPlaying();
 }
-
-/** Whether the device's back-end tells when it stops on its own. ALSA's thread leaves its loop on
-    a failed read or write (a USB interface unplugged) without a word, and the device goes on
-    saying that it plays. */
-inline bool reportsItsOwnStop (const juce::AudioIODevice& device)
-{
-    return ! device.getTypeName().startsWith ("ALSA");
-}

@@ -12,7 +12,8 @@ OVEXAudioDeviceSelectorComponent::OVEXAudioDeviceSelectorComponent (juce::AudioD
                                                                     int maxOutputChannels, bool showChannelsAsStereoPairs,
                                                                     bool hideAdvanced, OvexjuceLoudnessAudioProcessor* processorToUse)
     : deviceManager (manager),
-      setup { &manager, minInputChannels, maxInputChannels, minOutputChannels, maxOutputChannels, showChannelsAsStereoPairs },
+      setup { &manager, minInputChannels, maxInputChannels, minOutputChannels, maxOutputChannels, showChannelsAsStereoPairs,
+              &onSetupApplied },
       hideAdvancedOptionsWithButton (hideAdvanced), processor (processorToUse)
 {
     const auto& types = deviceManager.getAvailableDeviceTypes();
@@ -111,6 +112,14 @@ void OVEXAudioDeviceSelectorComponent::resized()
                                   settingsPanel->getHeight());
 }
 
+void OVEXAudioDeviceSelectorComponent::visibilityChanged()
+{
+    // Devices that appeared since the panel was made (a JACK server started after the program)
+    // are offered without switching the type away and back.
+    if (isVisible() && settingsPanel != nullptr)
+        settingsPanel->rescanDevices();
+}
+
 void OVEXAudioDeviceSelectorComponent::childBoundsChanged (juce::Component* child)
 {
     if (child == settingsPanel.get())
@@ -128,7 +137,13 @@ void OVEXAudioDeviceSelectorComponent::comboBoxChanged (juce::ComboBox* box)
     if (! juce::isPositiveAndBelow (typeIndex, types.size()))
         return;
 
+    const auto typeName = types.getUnchecked (typeIndex)->getTypeName();
+    const bool changes = typeName != deviceManager.getCurrentAudioDeviceType();
     settingsPanel.reset();
-    deviceManager.setCurrentAudioDeviceType (types.getUnchecked (typeIndex)->getTypeName(), true);
+    deviceManager.setCurrentAudioDeviceType (typeName, true);
+
+    if (changes && onSetupApplied != nullptr)
+        onSetupApplied (typeName, deviceManager.getAudioDeviceSetup());
+
     updateAllControls();
 }

@@ -26,12 +26,14 @@ public:
     /** Replaces the alert for device errors, on the current panel and every later one. */
     void setDeviceErrorReporter (DeviceErrorReporter reporter);
 
-    /** Says something the user must see the way device errors are said. */
-    void reportError (const juce::String& title, const juce::String& message) { errorReporter (title, message); }
+    /** Told of every set-up the user applies on the page (a device, rate, buffer size, channel
+        layout or type), working or not. */
+    SetupAppliedCallback onSetupApplied;
 
     void updateAllControls();
 
     void resized() override;
+    void visibilityChanged() override;
     void childBoundsChanged (juce::Component* child) override;
     void comboBoxChanged (juce::ComboBox* box) override;
     void changeListenerCallback (juce::ChangeBroadcaster*) override { updateAllControls(); }

@@ -6,6 +6,7 @@
 #include "SettingsFile.h"
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace
@@ -19,11 +20,57 @@ constexpr int numChannelsPlayed = 6;
 constexpr int maxDeviceChannels = 1024;
 
 const char* const noDeviceTitle = "No audio device could be opened";
+const char* const deviceOpenedTitle = "Audio device opened";
+const char* const settingsSetAsideTitle = "Settings could not be read";
+const char* const silentDeviceTitle = "Audio device stopped calling back";
+const char* const deviceBackTitle = "Audio device calls back again";
 
 // In ticks of the window's one-second timer.
 constexpr int quietTicksBeforeSaving = 3;
 constexpr int silentTicksBeforeLoss = 3;
-constexpr int ticksBetweenReopenings = 2;
+constexpr int firstTicksBetweenReopenings = 2, mostTicksBetweenReopenings = 30;
+constexpr int firstTicksBetweenOpenAttempts = 2, mostTicksBetweenOpenAttempts = 10;
+
+juce::String nameAndType (juce::AudioIODevice& device)
+{
+    return device.getName() + " (" + device.getTypeName() + ")";
+}
+
+/** A set-up in the form the device manager keeps a chosen one: the type and both device names;
+    with a device, its rate, its buffer size unless that is the device's default and the channels
+    unless the defaults were asked for; without one, the rate and buffer size asked for. */
+std::unique_ptr<juce::XmlElement> deviceSetupXml (const juce::String& typeName, const juce::AudioDeviceManager::AudioDeviceSetup& setup,
+                                                  juce::AudioIODevice* device)
+{
+    auto xml = std::make_unique<juce::XmlElement> ("DEVICESETUP");
+    xml->setAttribute ("deviceType", typeName);
+    xml->setAttribute ("audioOutputDeviceName", setup.outputDeviceName);
+    xml->setAttribute ("audioInputDeviceName", setup.inputDeviceName);
+
+    if (device == nullptr)
+    {
+        if (setup.sampleRate > 0.0)
+            xml->setAttribute ("audioDeviceRate", setup.sampleRate);
+
+        if (setup.bufferSize > 0)
+            xml->setAttribute ("audioDeviceBufferSize", setup.bufferSize);
+
+        return xml;
+    }
+
+    xml->setAttribute ("audioDeviceRate", device->getCurrentSampleRate());
+
+    if (device->getDefaultBufferSize() != device->getCurrentBufferSizeSamples())
+        xml->setAttribute ("audioDeviceBufferSize", device->getCurrentBufferSizeSamples());
+
+    if (! setup.useDefaultInputChannels)
+        xml->setAttribute ("audioDeviceInChans", setup.inputChannels.toString (2));
+
+    if (! setup.useDefaultOutputChannels)
+        xml->setAttribute ("audioDeviceOutChans", setup.outputChannels.toString (2));
+
+    return xml;
+}
 
 /** The stored top-left corner moved as little as needed for the whole window to lie on the
     display it overlaps most (or the nearest one); a window larger than the display keeps its
@@ -84,6 +131,10 @@ OVEXStandaloneFilterWindow::OVEXStandaloneFilterWindow (const juce::String& titl
         commandTarget->addAndMakeVisible (editor);
         commandTarget->setSize (editor->getWidth(), editor->getHeight());
     }
+
+    if (auto* editor = findEditor(); editor != nullptr && editor->devicePage != nullptr)
+        editor->devicePage->onSetupApplied = [this] (const juce::String& typeName, const juce::AudioDeviceManager::AudioDeviceSetup& asked)
+        { setupAppliedOnPage (typeName, asked); };
 
     setContentNonOwned (commandTarget.get(), true);
     addKeyListener (getCommandManager()->getKeyMappings());
@@ -176,26 +227,33 @@ void OVEXStandaloneFilterWindow::restoreFilterState()
 
 void OVEXStandaloneFilterWindow::restoreAudioSetup()
 {
-    // Opened once, with the channels the layouts take up, so that the channel boxes' first pass
-    // finds nothing to change: opening it again would drop the connections a JACK session manager
-    // makes the moment the ports appear. The stored set-up keeps its device, rate and buffer size;
-    // its channels would win over the wanted ones, so they are replaced.
-    juce::AudioDeviceManager::AudioDeviceSetup wanted;
-    takeChannelsFromLayouts (wanted);
-    auto storedSetup = settings != nullptr ? readStoredAudioSetup (*settings) : nullptr;
-
-    if (storedSetup != nullptr)
-    {
-        storedSetup->setAttribute ("audioDeviceInChans", wanted.inputChannels.toString (2));
-        storedSetup->setAttribute ("audioDeviceOutChans", wanted.outputChannels.toString (2));
-    }
-
-    const auto error = deviceManager->initialise (processor->getTotalNumInputChannels(), processor->getTotalNumOutputChannels(),
-                                                  storedSetup.get(), false, {}, &wanted);
+    setupToOpen = settings != nullptr ? readStoredAudioSetup (*settings) : nullptr;
+    const auto error = openSetupToOpen();
     juce::Logger::writeToLog (error);
 
     if (deviceManager->getCurrentAudioDevice() == nullptr)
-        noDeviceReason = error;
+        noDeviceReason = error.isNotEmpty() ? error : juce::String ("No audio device was found");
+}
+
+juce::String OVEXStandaloneFilterWindow::openSetupToOpen()
+{
+    // Opened once, with the channels the layouts take up, so that the channel boxes' first pass
+    // finds nothing to change: opening it again would drop the connections a JACK session manager
+    // makes the moment the ports appear. A stored set-up keeps its device, rate and buffer size;
+    // its channels would win over the wanted ones, so they are replaced.
+    juce::AudioDeviceManager::AudioDeviceSetup wanted;
+    takeChannelsFromLayouts (wanted);
+    std::unique_ptr<juce::XmlElement> setup;
+
+    if (setupToOpen != nullptr)
+    {
+        setup = std::make_unique<juce::XmlElement> (*setupToOpen);
+        setup->setAttribute ("audioDeviceInChans", wanted.inputChannels.toString (2));
+        setup->setAttribute ("audioDeviceOutChans", wanted.outputChannels.toString (2));
+    }
+
+    return deviceManager->initialise (processor->getTotalNumInputChannels(), processor->getTotalNumOutputChannels(), setup.get(),
+                                      false, {}, &wanted);
 }
 
 void OVEXStandaloneFilterWindow::takeChannelsFromLayouts (juce::AudioDeviceManager::AudioDeviceSetup& setup) const
@@ -205,18 +263,53 @@ void OVEXStandaloneFilterWindow::takeChannelsFromLayouts (juce::AudioDeviceManag
     setup.useDefaultInputChannels = setup.useDefaultOutputChannels = false;
 }
 
-void OVEXStandaloneFilterWindow::reportIfNoDeviceOpened()
+void OVEXStandaloneFilterWindow::reportSettingsSetAside (const juce::String& keptAside)
 {
-    if (! noDeviceReason.has_value())
-        return;
+    settingsKeptAside = keptAside;
+}
 
-    const auto reason = *std::exchange (noDeviceReason, std::nullopt);
-    auto* editor = dynamic_cast<OvexjuceLoudnessAudioProcessorEditor*> (processor->getActiveEditor());
+void OVEXStandaloneFilterWindow::reportStartProblems()
+{
+    // The notice shows one problem at a time: both at once are said together.
+    juce::String title, text;
 
-    if (editor != nullptr && editor->devicePage != nullptr)
-        editor->devicePage->reportError (noDeviceTitle, reason);
+    if (noDeviceReason.has_value())
+    {
+        title = noDeviceTitle;
+        text = *std::exchange (noDeviceReason, std::nullopt);
+    }
+
+    if (settingsKeptAside.isNotEmpty())
+    {
+        if (title.isEmpty())
+            title = settingsSetAsideTitle;
+        else
+            text << "\n" << settingsSetAsideTitle << ": ";
+
+        text << std::exchange (settingsKeptAside, {});
+    }
+
+    if (title.isNotEmpty())
+        sayInNotice (title, text);
+}
+
+OvexjuceLoudnessAudioProcessorEditor* OVEXStandaloneFilterWindow::findEditor() const
+{
+    return processor != nullptr ? dynamic_cast<OvexjuceLoudnessAudioProcessorEditor*> (processor->getActiveEditor()) : nullptr;
+}
+
+void OVEXStandaloneFilterWindow::sayInNotice (const juce::String& title, const juce::String& text)
+{
+    if (auto* editor = findEditor())
+        editor->notice.show (ProblemNotice::Icon::WarningIcon, title, text);
     else
-        makeAlertDeviceErrorReporter() (noDeviceTitle, reason);
+        juce::Logger::writeToLog (title + ": " + text);
+}
+
+void OVEXStandaloneFilterWindow::mendInNotice (const juce::String& failureTitle, const juce::String& title, const juce::String& text)
+{
+    if (auto* editor = findEditor(); editor != nullptr && editor->notice.isVisible() && editor->notice.getTitle() == failureTitle)
+        editor->notice.show (ProblemNotice::Icon::InfoIcon, title, text);
 }
 
 void OVEXStandaloneFilterWindow::restorePosition()
@@ -236,7 +329,20 @@ void OVEXStandaloneFilterWindow::restorePosition()
 
 bool OVEXStandaloneFilterWindow::storeSettings()
 {
-    const auto setup = deviceManager->createStateXml();
+    auto setup = deviceManager->createStateXml();
+
+    // The manager keeps only set-ups applied as chosen; a device it opened on its own (the
+    // default on a first run, or one a retry opened) is what the next run should open too,
+    // rather than whatever the default is then. While it is closed (silent, or its server gone),
+    // a set-up stored for it stays.
+    if (setup == nullptr)
+    {
+        if (auto* device = deviceManager->getCurrentAudioDevice())
+            setup = deviceSetupXml (deviceManager->getCurrentAudioDeviceType(), deviceManager->getAudioDeviceSetup(), device);
+        else
+            setup = readStoredAudioSetup (*settings);
+    }
+
     bool changed = storeIfChanged ("audioSetup", setup != nullptr ? setup->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader())
                                                                   : juce::String());
 
@@ -273,10 +379,15 @@ void OVEXStandaloneFilterWindow::keepSettings()
 void OVEXStandaloneFilterWindow::timerCallback()
 {
     keepSettings();
+
+    // A silence found on this tick waits the whole interval before its first reopening.
+    const bool wasLost = lostSetup.has_value();
     watchForSilentDevice();
 
-    if (lostSetup.has_value() && ++ticksSinceLoss % ticksBetweenReopenings == 0)
+    if (wasLost && lostSetup.has_value() && ++ticksSinceLoss % ticksBetweenReopenings == 0)
         tryToReopen();
+
+    keepTryingToOpen();
 }
 
 void OVEXStandaloneFilterWindow::changeListenerCallback (juce::ChangeBroadcaster*)
@@ -289,17 +400,25 @@ void OVEXStandaloneFilterWindow::changeListenerCallback (juce::ChangeBroadcaster
     // Not closed here: a JACK server that shuts down in good order goes on telling the device's
     // client threads about its vanishing ports for a while, and they call into the device, which
     // must still exist. It is deleted at the first attempt to reopen.
-    startReopening ("was lost");
+    startReopening ("was lost", firstTicksBetweenReopenings);
 }
 
 void OVEXStandaloneFilterWindow::watchForSilentDevice()
 {
     auto* device = deviceManager->getCurrentAudioDevice();
     const auto blocks = countingCallback.getBlockCount();
+    const bool calledBack = blocks != lastBlockCount;
+    lastBlockCount = blocks;
 
-    if (lostSetup.has_value() || device == nullptr || reportsItsOwnStop (*device) || ! device->isPlaying() || blocks != lastBlockCount)
+    if (calledBack && silencesInARow > 0 && device != nullptr)
     {
-        lastBlockCount = blocks;
+        silencesInARow = 0;
+        juce::Logger::writeToLog ("Audio device " + device->getName() + " calls back again");
+        mendInNotice (silentDeviceTitle, deviceBackTitle, nameAndType (*device));
+    }
+
+    if (lostSetup.has_value() || device == nullptr || ! device->isPlaying() || calledBack)
+    {
         silentTicks = 0;
         return;
     }
@@ -308,21 +427,37 @@ void OVEXStandaloneFilterWindow::watchForSilentDevice()
         return;
 
     silentTicks = 0;
-    startReopening ("stopped calling back");
 
-    // Its back-end's thread has ended, so nothing calls into it any more; closed, it is no longer
-    // taken for a device that plays.
+    // 2, 4, 8, 16, then 30 seconds: a server that stops calling on purpose is left alone mostly.
+    const int ticksBetweenAttempts
+        = juce::jmin (firstTicksBetweenReopenings << juce::jmin (silencesInARow, 4), mostTicksBetweenReopenings);
+
+    if (silencesInARow++ == 0)
+    {
+        const auto said = nameAndType (*device) + " has not called back for " + juce::String (silentTicksBeforeLoss) + " seconds";
+        sayInNotice (silentDeviceTitle, said + "; it is opened again.");
+        startReopening ("stopped calling back", ticksBetweenAttempts);
+    }
+    else
+    {
+        startReopening ("stopped calling back again", ticksBetweenAttempts);
+    }
+
+    // Nothing calls into it any more (an ALSA thread that has ended, a JACK client the server
+    // does not call); closed, it is no longer taken for a device that plays.
     deviceManager->closeAudioDevice();
 }
 
-void OVEXStandaloneFilterWindow::startReopening (const juce::String& what)
+void OVEXStandaloneFilterWindow::startReopening (const juce::String& what, int ticksBetweenAttempts)
 {
     auto* device = deviceManager->getCurrentAudioDevice();
-    juce::Logger::writeToLog ("Audio device " + device->getName() + " " + what + "; trying to open it again every 2 seconds");
+    juce::Logger::writeToLog ("Audio device " + device->getName() + " " + what + "; trying to open it again every "
+                              + juce::String (ticksBetweenAttempts) + " seconds");
     lostSetup = deviceManager->getAudioDeviceSetup();
     lostDeviceName = device->getName();
     lostDeviceType = deviceManager->getCurrentAudioDeviceType();
     ticksSinceLoss = 0;
+    ticksBetweenReopenings = ticksBetweenAttempts;
 }
 
 void OVEXStandaloneFilterWindow::tryToReopen()
@@ -356,6 +491,70 @@ void OVEXStandaloneFilterWindow::stopReopening (const juce::String& why)
 {
     juce::Logger::writeToLog ("Audio device " + lostDeviceName + ": " + why);
     lostSetup.reset();
+}
+
+void OVEXStandaloneFilterWindow::keepTryingToOpen()
+{
+    const bool namesNoOutput = setupToOpen != nullptr && setupToOpen->getStringAttribute ("audioOutputDeviceName").isEmpty();
+    const bool namesNoDevice = namesNoOutput && setupToOpen->getStringAttribute ("audioInputDeviceName").isEmpty();
+
+    if (deviceManager->getCurrentAudioDevice() != nullptr || lostSetup.has_value() || namesNoDevice)
+    {
+        tryingToOpen = false;
+        return;
+    }
+
+    if (! tryingToOpen)
+    {
+        const auto what = setupToOpen == nullptr ? juce::String ("the default device")
+                          : namesNoOutput        ? setupToOpen->getStringAttribute ("audioInputDeviceName")
+                                                 : setupToOpen->getStringAttribute ("audioOutputDeviceName");
+        juce::Logger::writeToLog ("No audio device is open; trying to open " + what + " again");
+        tryingToOpen = true;
+        ticksSinceOpenAttempt = 0;
+        ticksBetweenOpenAttempts = firstTicksBetweenOpenAttempts;
+        return;
+    }
+
+    if (++ticksSinceOpenAttempt < ticksBetweenOpenAttempts)
+        return;
+
+    ticksSinceOpenAttempt = 0;
+    ticksBetweenOpenAttempts = juce::jmin (2 * ticksBetweenOpenAttempts, mostTicksBetweenOpenAttempts);
+
+    // The manager scans its types once; a device that appeared since (a JACK server started after
+    // the program) is only found by scanning again.
+    const auto typeToOpen = setupToOpen != nullptr ? setupToOpen->getStringAttribute ("deviceType") : juce::String();
+    const auto& types = deviceManager->getAvailableDeviceTypes();
+    const bool knownType = std::any_of (types.begin(), types.end(),
+                                        [&typeToOpen] (auto* type) { return type->getTypeName() == typeToOpen; });
+
+    for (auto* type : types)
+        if (! knownType || type->getTypeName() == typeToOpen)
+            type->scanForDevices();
+
+    // Silent: the error is the one said at start, or the one the page said when the user chose.
+    openSetupToOpen();
+
+    if (auto* device = deviceManager->getCurrentAudioDevice())
+    {
+        juce::Logger::writeToLog ("Audio device " + device->getName() + " opened at " + juce::String (device->getCurrentSampleRate())
+                                  + " Hz");
+        mendInNotice (noDeviceTitle, deviceOpenedTitle, nameAndType (*device));
+        tryingToOpen = false;
+    }
+}
+
+void OVEXStandaloneFilterWindow::setupAppliedOnPage (const juce::String& typeName, const juce::AudioDeviceManager::AudioDeviceSetup& asked)
+{
+    // From now on the user's choice is what is opened while no device is; one that failed is
+    // tried again from the shortest wait.
+    setupToOpen = deviceSetupXml (typeName, asked, nullptr);
+    tryingToOpen = false;
+    silencesInARow = 0;
+
+    if (lostSetup.has_value())
+        stopReopening ("another audio set-up was chosen");
 }
 
 juce::ApplicationCommandManager* OVEXStandaloneFilterWindow::getCommandManager()
@@ -395,5 +594,5 @@ void OVEXStandaloneFilterWindow::handleAsyncUpdate()
 {
     getCommandManager()->registerAllCommandsForTarget (commandTarget.get());
     getCommandManager()->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
-    reportIfNoDeviceOpened();
+    reportStartProblems();
 }

@@ -13,11 +13,15 @@ void QIT5_1StandExtApplication::initialise (const juce::String&)
 {
     quitSignals = std::make_unique<QuitSignalWatcher> ([this] { systemRequestedQuit(); });
 
-    auto settingsFile = openSettingsFile();
+    juce::String keptAside;
+    auto settingsFile = openSettingsFile (&keptAside);
     settings = settingsFile.get();
 
     mainWindow = std::make_unique<OVEXStandaloneFilterWindow> (productInfo::productTitle, juce::Colour (0xff000000),
                                                                std::move (settingsFile));
+
+    if (keptAside.isNotEmpty())
+        mainWindow->reportSettingsSetAside (keptAside);
 
     mainWindow->setTitleBarButtonsRequired (juce::DocumentWindow::allButtons, true);
     mainWindow->setColour (juce::DocumentWindow::textColourId, juce::Colours::white);

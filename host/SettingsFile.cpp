@@ -85,7 +85,8 @@ juce::String damageOf (const juce::File& file)
     return {};
 }
 
-void setAside (const juce::File& file, const juce::String& damage)
+/** Where the file was kept and why, empty when it could not be moved. */
+juce::String setAside (const juce::File& file, const juce::String& damage)
 {
     const auto kept = file.getSiblingFile (file.getFileName() + ".damaged");
 
@@ -95,6 +96,7 @@ void setAside (const juce::File& file, const juce::String& damage)
     juce::Logger::writeToLog ("Settings file " + file.getFullPathName() + " is damaged (" + damage + "): "
                               + (moved ? "kept as " + kept.getFileName() + ", " : juce::String())
                               + "starting from default settings");
+    return moved ? "kept as " + kept.getFileName() + " (" + damage + ")" : juce::String();
 }
 
 void createIfMissing (const juce::File& file)
@@ -230,13 +232,14 @@ juce::String saveProblemOf (const juce::File& file)
 }
 } // namespace
 
-std::unique_ptr<juce::PropertiesFile> openSettingsFile()
+std::unique_ptr<juce::PropertiesFile> openSettingsFile (juce::String* keptAside)
 {
     const auto file = getSettingsFile();
     const auto damage = damageOf (file);
+    juce::String kept;
 
     if (damage.isNotEmpty())
-        setAside (file, damage);
+        kept = setAside (file, damage);
 
     createIfMissing (file);
     auto settings = std::make_unique<juce::PropertiesFile> (file, getSettingsFileOptions());
@@ -245,9 +248,12 @@ std::unique_ptr<juce::PropertiesFile> openSettingsFile()
     // the framework then loaded nothing from it.
     if (damage.isEmpty() && ! settings->isValidFile() && file.existsAsFile() && file.getSize() > 0)
     {
-        setAside (file, "it holds no settings");
+        kept = setAside (file, "it holds no settings");
         createIfMissing (file);
     }
+
+    if (keptAside != nullptr)
+        *keptAside = kept;
 
     return settings;
 }

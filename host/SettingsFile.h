@@ -20,9 +20,10 @@ juce::PropertiesFile::Options getSettingsFileOptions();
     is no regular file, cannot be read, is over a mebibyte or holds hundreds of keys, which the
     framework would take long to load, or that the XML guard refuses or is no settings file) is
     kept beside it as "NOLV51.prefs.damaged", replacing an older one, with a line in the framework
-    log, and the program starts from an empty set. The file is read once before the framework
+    log, and the program starts from an empty set; keptAside, when given, then receives where and
+    why ("kept as NOLV51.prefs.damaged (<reason>)"). The file is read once before the framework
     loads it. */
-std::unique_ptr<juce::PropertiesFile> openSettingsFile();
+std::unique_ptr<juce::PropertiesFile> openSettingsFile (juce::String* keptAside = nullptr);
 
 /** The device setup stored under "audioSetup", through the XML guard: null when there is none or
     it is refused. */

@@ -2,11 +2,14 @@
 #include "CapturingLogger.h"
 #include "ChannelRole.h"
 #include "ComponentRendering.h"
+#include "ComponentSearch.h"
 #include "FakeAudioIODeviceType.h"
+#include "MessageLoop.h"
 #include "NolvColours.h"
 #include "OVEXAudioDeviceSelectorComponent.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
 #include "PrivateJackServer.h"
+#include "WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -21,40 +24,13 @@
 
 namespace
 {
+using testsupport::boxLabelled;
+using testsupport::childrenOfType;
 using testsupport::FakeAudioIODeviceType;
 using testsupport::FakeDeviceCapabilities;
 using DropBox = AudioDeviceSettingsPanel::OVEXChannelSelectorDropBox;
 
 constexpr ChannelLayout identityLayout { 0, 1, 2, 3, 4, 5 };
-
-/** Lets the posted messages run: combo box notifications, the manager's broadcasts, the drop
-    boxes' passes. */
-void turnMessageLoop()
-{
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
-}
-
-template <typename ComponentType>
-std::vector<ComponentType*> childrenOfType (juce::Component& parent)
-{
-    std::vector<ComponentType*> found;
-
-    for (auto* child : parent.getChildren())
-        if (auto* typed = dynamic_cast<ComponentType*> (child))
-            found.push_back (typed);
-
-    return found;
-}
-
-/** The box a label of the parent is attached to; null when no label has that text. */
-juce::ComboBox* boxLabelled (juce::Component& parent, const juce::String& text)
-{
-    for (auto* label : childrenOfType<juce::Label> (parent))
-        if (label->getText() == text)
-            return dynamic_cast<juce::ComboBox*> (label->getAttachedComponent());
-
-    return nullptr;
-}
 
 std::vector<int> setBits (const juce::BigInteger& bits)
 {
@@ -108,7 +84,7 @@ protected:
         buildPage (processorToUse);
 
         if (runFirstPass)
-            turnMessageLoop();
+            testsupport::runPostedMessages();
     }
 
     void buildPage (OvexjuceLoudnessAudioProcessor* processorToUse)
@@ -177,10 +153,32 @@ TEST_F (DevicePage, ATypeBoxComesWithASecondTypeAndChoosingATypeBuildsItsPanel)
     juce::Component::SafePointer<AudioDeviceSettingsPanel> fakePanel (&panel());
 
     manager->sendChangeMessage();
-    turnMessageLoop();
+    testsupport::runPostedMessages();
     EXPECT_EQ (fakePanel.getComponent(), &panel()) << "a broadcast keeps the panel";
     EXPECT_EQ (panelTexts (panel(), { "Output:" }), "Speakers");
     EXPECT_EQ (childrenOfType<AudioDeviceSettingsPanel> (*selector).size(), 1u);
+}
+
+TEST_F (DevicePage, ShowingThePageOffersDevicesThatAppearedSinceAndEveryChoiceIsToldWorkingOrNot)
+{
+    openPage (&processor);
+    juce::StringArray told;
+    selector->onSetupApplied = [&told] (const juce::String& typeName, const juce::AudioDeviceManager::AudioDeviceSetup& asked)
+    { told.add (typeName + ": " + asked.inputDeviceName + ", " + asked.outputDeviceName + ", " + asked.inputChannels.toString (2)); };
+
+    roleBox (DropBox::input, roleL).setSelectedId (-1, juce::sendNotificationSync);
+
+    // As a JACK server started after the program: found only by scanning again.
+    fakeType->addDevice ("Late");
+    selector->setVisible (true);
+    auto& outputs = panelBox ("Output:");
+    ASSERT_EQ (outputs.getNumItems(), 3);
+    EXPECT_EQ (outputs.getItemText (2), "Late");
+
+    fakeType->setOpenError ("busy");
+    outputs.setSelectedId (3, juce::sendNotificationSync);
+    EXPECT_EQ (reports, juce::StringArray ("Error when trying to open audio device!: busy"));
+    EXPECT_EQ (told, juce::StringArray ({ "Fake: Mic, Speakers, 111110", "Fake: Mic, Late, 111110" })) << told.joinIntoString ("\n");
 }
 
 TEST_F (DevicePage, RowsStackFromTheDeviceRowAndASharedDeviceSitsOnTheRight)
@@ -225,11 +223,11 @@ TEST_F (DevicePage, RateItemsNameTheirValuesAndOnlyAnotherRateReopensTheDevice)
 
     const int opens = fakeType->getOpenCount();
     panel().comboBoxChanged (&rateBox);
-    turnMessageLoop();
+    testsupport::runPostedMessages();
     EXPECT_EQ (fakeType->getOpenCount(), opens);
 
     rateBox.setSelectedId (48000, juce::sendNotificationSync);
-    turnMessageLoop();
+    testsupport::runPostedMessages();
     EXPECT_EQ (fakeType->getOpenCount(), opens + 1);
     EXPECT_EQ (panelTexts (panel(), { "Audio buffer size:" }), "512 samples (10.7 ms)");
     EXPECT_TRUE (reports.isEmpty());
@@ -262,7 +260,7 @@ TEST_F (DevicePage, ChoosingAnotherInputDeviceRoutesEveryRoleToItsOwnChannel)
         EXPECT_EQ (processor.inputLayout, identityLayout);
         EXPECT_EQ (processor.inputRouting, identityLayout);
 
-        turnMessageLoop();
+        testsupport::runPostedMessages();
         EXPECT_EQ (roleBox (DropBox::input, roleRS).getText(), names[5]);
         EXPECT_EQ (activeInputs(), std::vector<int> ({ 0, 1, 2, 3, 4, 5 }));
     }
@@ -290,7 +288,7 @@ TEST_F (DevicePage, DeviceErrorsAreReportedAndAClosedDeviceGreysTheDropBoxes)
         EXPECT_EQ (reports, juce::StringArray ("Error when trying to open audio device!: boom"));
         EXPECT_EQ (processor.outputLayout, outputLayout) << "the processor keeps what was chosen";
 
-        turnMessageLoop();
+        testsupport::runPostedMessages();
         EXPECT_EQ (manager->getCurrentAudioDevice(), nullptr);
         EXPECT_EQ (panelTexts (panel(), { "Sample rate:", "Output:", "Input:" }), "(none), , ");
         EXPECT_FALSE (dropBox (DropBox::input).isEnabled() || dropBox (DropBox::output).isEnabled());
@@ -309,7 +307,7 @@ TEST_F (DevicePage, DeviceErrorsAreReportedAndAClosedDeviceGreysTheDropBoxes)
 
         fakeType->setOpenError ({});
         panelBox ("Output:").setSelectedId (1, juce::sendNotificationSync);
-        turnMessageLoop();
+        testsupport::runPostedMessages();
         EXPECT_TRUE (dropBox (DropBox::output).isEnabled());
     }
 }
@@ -361,7 +359,7 @@ TEST_F (DevicePage, StoredLayoutsReachTheDeviceOnTheFirstLoopTurn)
         for (int role = 0; role < numChannelRoles; ++role)
             EXPECT_EQ (roleBox (DropBox::input, role).getSelectedId(), shownIds[(size_t) role]) << role;
 
-        turnMessageLoop();
+        testsupport::runPostedMessages();
         EXPECT_EQ (processor.inputLayout, applied);
         EXPECT_EQ (activeInputs(), activeChannels);
 
@@ -378,7 +376,7 @@ TEST_F (DevicePage, APortConnectedFromOutsideDoesNotReopenTheDevice)
     const int opens = fakeType->getOpenCount();
 
     ASSERT_TRUE (fakeType->activateInputFromOutside (4));
-    turnMessageLoop();
+    testsupport::runPostedMessages();
     EXPECT_EQ (fakeType->getOpenCount(), opens);
     EXPECT_EQ (processor.inputLayout, (ChannelLayout { 0, 1, -1, -1, -1, -1 }));
 }
@@ -390,7 +388,7 @@ TEST_F (DevicePage, WithoutAProcessorThePageStillSetsTheDeviceChannels)
     EXPECT_EQ (activeInputs(), std::vector<int> ({ 1, 2, 3, 4, 5 }));
 
     panelBox ("Input:").setSelectedId (2, juce::sendNotificationSync);
-    turnMessageLoop();
+    testsupport::runPostedMessages();
     EXPECT_EQ (manager->getAudioDeviceSetup().inputDeviceName, "Line");
 }
 
@@ -427,17 +425,13 @@ TEST_F (DevicePage, OnJackOpensTheDeviceWithExactlyTheAssignedPortsAsNOLV51)
     openPage (&processor, false);
 
     // JUCE learns of JACK's connections on JACK's thread and hands them to the message loop.
-    bool reachedLayouts = false;
-
-    for (int turn = 0; turn < 250 && ! reachedLayouts; ++turn)
+    EXPECT_TRUE (testsupport::waitUntil ([this]
     {
-        turnMessageLoop();
+        testsupport::runPostedMessages();
         auto* device = manager->getCurrentAudioDevice();
-        reachedLayouts = device != nullptr && setBits (device->getActiveInputChannels()) == std::vector<int> ({ 0, 2, 5 })
-                         && setBits (device->getActiveOutputChannels()) == std::vector<int> ({ 1, 3 });
-    }
-
-    EXPECT_TRUE (reachedLayouts);
+        return device != nullptr && setBits (device->getActiveInputChannels()) == std::vector<int> ({ 0, 2, 5 })
+               && setBits (device->getActiveOutputChannels()) == std::vector<int> ({ 1, 3 });
+    }, 20000)) << "the device never had the layouts' channels";
     EXPECT_TRUE (reports.isEmpty()) << reports.joinIntoString ("\n");
 
     // Every port of the program's client, each followed by what it is connected to.

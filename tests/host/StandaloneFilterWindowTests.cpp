@@ -1,5 +1,8 @@
+#include "AudioDeviceSettingsPanel.h"
 #include "CapturingLogger.h"
+#include "ComponentSearch.h"
 #include "FakeAudioIODeviceType.h"
+#include "MessageLoop.h"
 #include "OVEXStandaloneFilterWindow.h"
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
 #include "QIT5_1StandExtApplication.h"
@@ -16,28 +19,66 @@
 #include <initializer_list>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace
 {
-/** Lets the posted messages run: the window's first turn, the channel boxes' first passes. */
-void turnMessageLoop()
+const char* const goneDeviceSetup = "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"Gone\" audioInputDeviceName=\"Gone\"/>";
+
+/** What the notice says of a device that stopped calling back. */
+juce::String silenceSaid (const juce::String& typeName)
 {
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    return "Audio device stopped calling back: Card (" + typeName + ") has not called back for 3 seconds; it is opened again.";
 }
 
 /** Windows on a settings folder of the test's own (a first run), whose only audio devices are fake. */
 class MainWindowTest : public testing::Test
 {
 protected:
+    /** Opens the settings file as the application does, telling the window of a file set aside. */
     OVEXStandaloneFilterWindow& openWindow (const juce::StringArray& deviceNames = { "Fake" }, const juce::String& typeName = "Fake type")
     {
-        window = std::make_unique<OVEXStandaloneFilterWindow> ("NOLv 5.1", juce::Colours::black, openSettingsFile(), [&]
+        juce::String keptAside;
+        window = std::make_unique<OVEXStandaloneFilterWindow> ("NOLv 5.1", juce::Colours::black, openSettingsFile (&keptAside), [&]
         {
             auto type = std::make_unique<testsupport::FakeAudioIODeviceType> (typeName, deviceNames, deviceNames);
             fakeType = type.get();
             return testsupport::makeDeviceManagerWith (std::move (type));
         });
+
+        if (keptAside.isNotEmpty())
+            window->reportSettingsSetAside (keptAside);
+
         return *window;
+    }
+
+    OvexjuceLoudnessAudioProcessorEditor& editor() const
+    {
+        return dynamic_cast<OvexjuceLoudnessAudioProcessorEditor&> (*window->getProcessor()->getActiveEditor());
+    }
+
+    /** What the editor's notice says, with an "(i)" for the information icon; empty while it is closed. */
+    juce::String noticeSays() const
+    {
+        const auto& notice = editor().notice;
+
+        if (! notice.isVisible())
+            return {};
+
+        return (notice.getIcon() == ProblemNotice::Icon::InfoIcon ? "(i) " : "") + notice.getTitle() + ": " + notice.getText();
+    }
+
+    juce::String currentDeviceName() const
+    {
+        auto* device = window->getDeviceManager()->getCurrentAudioDevice();
+        return device != nullptr ? device->getName() : "(none)";
+    }
+
+    /** A second of a device that plays as it should; the window's watch closes one that is silent. */
+    void tickWithAudio()
+    {
+        fakeType->callBackOnce();
+        window->timerCallback();
     }
 
     /** Stores values as an earlier run would have left them. */
@@ -66,7 +107,7 @@ protected:
 
 TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyOnceAndLeavesSettingsTheNextRunRestoresWithTheDevice)
 {
-    storeSettings ({ { "audioSetup", "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"Gone\" audioInputDeviceName=\"Gone\"/>" } });
+    storeSettings ({ { "audioSetup", goneDeviceSetup } });
 
     {
         const testsupport::CapturingLogger log;
@@ -75,13 +116,14 @@ TEST_F (MainWindowTest, ARunWhoseSavedDeviceIsGoneSaysWhyOnceAndLeavesSettingsTh
     }
 
     EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), nullptr) << "no other device stands in";
-    juce::StringArray said;
-    dynamic_cast<OvexjuceLoudnessAudioProcessorEditor&> (*window->getProcessor()->getActiveEditor())
-        .devicePage->setDeviceErrorReporter ([&said] (const juce::String& title, const juce::String& message) { said.add (title + ": " + message); });
+    EXPECT_EQ (noticeSays(), "") << "not before the first message turn";
 
-    turnMessageLoop();
-    turnMessageLoop();
-    EXPECT_EQ (said.joinIntoString ("\n"), "No audio device could be opened: No such device: Gone");
+    testsupport::runPostedMessages();
+    EXPECT_EQ (noticeSays(), "No audio device could be opened: No such device: Gone");
+    EXPECT_EQ (juce::Component::getCurrentlyModalComponent(), nullptr);
+    editor().notice.setVisible (false);
+    testsupport::runPostedMessages();
+    EXPECT_EQ (noticeSays(), "") << "said once";
 
     // Shut down with no device open.
     window->getProcessor()->setParameterValue (truePeakMaxLevelIndex, -3.0f);
@@ -105,7 +147,7 @@ TEST_F (MainWindowTest, AMissingOrDamagedStateGivesTheDefaultsAndRoutesEveryRole
     // A second opening would drop the connections a JACK session manager makes as the ports appear.
     const auto openedOnceWith = [this] (int inputs, int outputs)
     {
-        turnMessageLoop();
+        testsupport::runPostedMessages();
         auto* device = window->getDeviceManager()->getCurrentAudioDevice();
         return fakeType->getOpenCount() == 1 && device != nullptr && device->getActiveInputChannels() == juce::BigInteger (inputs)
                && device->getActiveOutputChannels() == juce::BigInteger (outputs);
@@ -195,14 +237,13 @@ TEST_F (MainWindowTest, ChangesDuringARunReachTheSettingsFileAfterThreeQuietSeco
     }
 }
 
-TEST_F (MainWindowTest, ADeviceThatSaysItPlaysButNoLongerCallsBackIsClosedAndReopenedUnlessItsBackEndTellsItsStop)
+TEST_F (MainWindowTest, ADeviceThatSaysItPlaysButNoLongerCallsBackIsClosedAndReopenedWhateverItsType)
 {
-    for (const juce::String typeName : { "ALSA", "JACK" })
+    for (const juce::String typeName : { "ALSA", "JACK", "Fake type" })
     {
         SCOPED_TRACE (typeName);
         const testsupport::CapturingLogger log;
         openWindow ({ "Card" }, typeName);
-        auto* playing = window->getDeviceManager()->getCurrentAudioDevice();
 
         for (int tick = 0; tick < 4; ++tick)
         {
@@ -217,25 +258,174 @@ TEST_F (MainWindowTest, ADeviceThatSaysItPlaysButNoLongerCallsBackIsClosedAndReo
             window->timerCallback();
 
         const auto lines = log.lines();
-        const auto stalls = std::count (lines.begin(), lines.end(), "Audio device Card stopped calling back; trying to open it again every 2 seconds");
-
-        if (typeName == "JACK")
-        {
-            EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), playing);
-            EXPECT_EQ (stalls, 0);
-            EXPECT_EQ (fakeType->getOpenCount(), 1);
-            continue;
-        }
-
-        EXPECT_EQ (stalls, 1);
+        EXPECT_EQ (std::count (lines.begin(), lines.end(), "Audio device Card stopped calling back; trying to open it again every 2 seconds"),
+                   1);
         EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), nullptr) << "closed";
         EXPECT_EQ (fakeType->getOpenCount(), 3);
+        EXPECT_EQ (noticeSays(), silenceSaid (typeName));
 
         fakeType->setOpenError ({});
+        window->timerCallback();
         window->timerCallback();
         ASSERT_NE (window->getDeviceManager()->getCurrentAudioDevice(), nullptr);
         EXPECT_TRUE (window->getDeviceManager()->getCurrentAudioDevice()->isPlaying());
         EXPECT_TRUE (log.lines().contains ("Audio device Card: reopened at 44100 Hz")) << log.lines().joinIntoString ("\n");
+
+        ASSERT_TRUE (fakeType->callBackOnce());
+        window->timerCallback();
+        EXPECT_EQ (noticeSays(), "(i) Audio device calls back again: Card (" + typeName + ")");
+    }
+}
+
+TEST_F (MainWindowTest, ADeviceThatNeverCallsBackIsReopenedAtGrowingIntervalsAndSaidOnceUntilItCallsBack)
+{
+    // A JACK server that never calls its new client, or that stops calling on purpose: each
+    // reopening drops the connections other programs made.
+    const testsupport::CapturingLogger log;
+    openWindow ({ "Card" }, "JACK");
+    std::vector<int> reopenedAt;
+
+    for (int tick = 1; tick <= 44; ++tick)
+    {
+        const int opens = fakeType->getOpenCount();
+        window->timerCallback();
+
+        // As JACK's port notices make the manager broadcast; the device page follows each one.
+        window->getDeviceManager()->sendChangeMessage();
+        testsupport::runPostedMessages();
+
+        if (fakeType->getOpenCount() > opens)
+            reopenedAt.push_back (tick);
+
+        if (tick == 3)
+        {
+            EXPECT_EQ (window->getDeviceManager()->getCurrentAudioDevice(), nullptr) << "closed at once";
+            EXPECT_EQ (noticeSays(), silenceSaid ("JACK"));
+            editor().notice.setVisible (false);
+        }
+    }
+
+    // Three silent seconds each time, then 2, 4, 8 and 16 seconds closed.
+    EXPECT_EQ (reopenedAt, std::vector<int> ({ 5, 12, 23, 42 }));
+    EXPECT_EQ (noticeSays(), "") << "said once";
+    EXPECT_TRUE (log.lines().contains ("Audio device Card stopped calling back again; trying to open it again every 16 seconds"))
+        << log.lines().joinIntoString ("\n");
+
+    // Calling back ends the run of silences: the next one is said again and waits two seconds.
+    ASSERT_TRUE (fakeType->callBackOnce());
+    window->timerCallback();
+    EXPECT_TRUE (log.lines().contains ("Audio device Card calls back again"));
+    const int opens = fakeType->getOpenCount();
+
+    for (int tick = 0; tick < 5; ++tick)
+        window->timerCallback();
+
+    EXPECT_EQ (fakeType->getOpenCount(), opens + 1);
+    EXPECT_EQ (noticeSays(), silenceSaid ("JACK"));
+}
+
+TEST_F (MainWindowTest, WithNoDeviceAtStartTheStoredOrElseTheDefaultSetUpIsOpenedOnceItAppearsAndNeverAnotherDevice)
+{
+    // Nothing stored: the default device, once there is one.
+    {
+        const testsupport::CapturingLogger log;
+        openWindow ({});
+        testsupport::runPostedMessages();
+        EXPECT_EQ (noticeSays(), "No audio device could be opened: No audio device was found");
+
+        tickWithAudio();
+        fakeType->addDevice ("Card");
+        tickWithAudio();
+        EXPECT_EQ (currentDeviceName(), "(none)") << "two seconds after the first try";
+        tickWithAudio();
+        ASSERT_EQ (currentDeviceName(), "Card");
+        EXPECT_TRUE (window->getDeviceManager()->getCurrentAudioDevice()->isPlaying());
+        EXPECT_EQ (noticeSays(), "(i) Audio device opened: Card (Fake type)");
+
+        const auto lines = log.lines();
+        EXPECT_EQ (lines.joinIntoString ("\n").fromFirstOccurrenceOf ("No audio device is open", true, false),
+                   "No audio device is open; trying to open the default device again\nAudio device Card opened at 44100 Hz");
+    }
+
+    // A stored device: no other device stands in, however long it takes; the waits grow to ten
+    // seconds.
+    window = nullptr;
+    getSettingsFile().deleteFile();
+    storeSettings ({ { "audioSetup", goneDeviceSetup } });
+    openWindow ({ "Other" });
+
+    for (int tick = 1; tick <= 25; ++tick)
+    {
+        if (tick == 8)
+            fakeType->addDevice ("Gone");
+
+        tickWithAudio();
+        ASSERT_EQ (currentDeviceName(), tick < 15 ? "(none)" : "Gone") << tick;
+    }
+
+    EXPECT_EQ (fakeType->getOpenCount(), 1) << "Other was never opened";
+}
+
+TEST_F (MainWindowTest, AChoiceOnTheDevicePageThatFailsIsWhatIsOpenedOnceItCan)
+{
+    storeSettings ({ { "audioSetup", goneDeviceSetup } });
+    openWindow ({ "Other", "Spare" });
+    auto& page = *testsupport::childrenOfType<AudioDeviceSettingsPanel> (*editor().devicePage).at (0);
+    editor().devicePage->setDeviceErrorReporter ([] (const juce::String&, const juce::String&) {});
+
+    window->timerCallback();
+    fakeType->setOpenError ("busy");
+    testsupport::boxLabelled (page, "Output:")->setSelectedId (2, juce::sendNotificationSync);
+    fakeType->addDevice ("Gone");
+    fakeType->setOpenError ({});
+
+    for (int tick = 0; tick < 3; ++tick)
+        tickWithAudio();
+
+    EXPECT_EQ (currentDeviceName(), "Spare");
+}
+
+TEST_F (MainWindowTest, AFreshInstallKeepsTheDeviceItOpenedAndTheNextRunOpensItRatherThanTheDefault)
+{
+    openWindow ({ "First", "Second" });
+    testsupport::runPostedMessages();
+
+    for (int tick = 0; tick < 4; ++tick)
+        tickWithAudio();
+
+    // What a kill now leaves on disk, in the form the device manager keeps a chosen set-up.
+    const auto stored = openSettingsFile()->getValue ("audioSetup");
+    EXPECT_EQ (stored, "<DEVICESETUP deviceType=\"Fake type\" audioOutputDeviceName=\"First\" audioInputDeviceName=\"First\" "
+                       "audioDeviceRate=\"44100.0\" audioDeviceInChans=\"111111\" audioDeviceOutChans=\"111111\"/>");
+
+    // Closed for a while (silent, or its server gone): what the next run opens stays.
+    window->getDeviceManager()->closeAudioDevice();
+    window->timerCallback();
+    window = nullptr;
+    EXPECT_EQ (openSettingsFile()->getValue ("audioSetup"), stored) << "and at quitting";
+
+    openWindow ({ "Second", "First" });
+    EXPECT_EQ (currentDeviceName(), "First");
+}
+
+TEST_F (MainWindowTest, ASettingsFileSetAsideIsSaidInTheNoticeAtStartWithAnyDeviceProblem)
+{
+    const std::tuple<bool, juce::StringArray, juce::String> cases[] {
+        { true, { "Fake" }, "Settings could not be read: kept as NOLV51.prefs.damaged (it holds no settings)" },
+        { true, {}, "No audio device could be opened: No audio device was found\n"
+                    "Settings could not be read: kept as NOLV51.prefs.damaged (it holds no settings)" },
+        { false, { "Fake" }, "" },
+    };
+
+    for (const auto& [damaged, devices, said] : cases)
+    {
+        SCOPED_TRACE (said);
+        window = nullptr;
+        ASSERT_TRUE (getSettingsFile().getParentDirectory().createDirectory());
+        ASSERT_TRUE (getSettingsFile().replaceWithText (damaged ? "<PROPERTIES><VALUE name=\"windowX\"" : ""));
+        openWindow (devices);
+        testsupport::runPostedMessages();
+        EXPECT_EQ (noticeSays(), said);
     }
 }
 

@@ -215,6 +215,25 @@ TEST_F (StandaloneProgram, OpensItsDeviceAgainWhenTheServerComesBackAtAnotherRat
     EXPECT_TRUE (again.stop());
 }
 
+TEST_F (StandaloneProgram, TakesUpItsStoredDeviceWhenTheServerStartsAfterIt)
+{
+    // The boot order where the JACK server comes up after the meter.
+    ASSERT_TRUE (jack.stop());
+    const auto programLog = logFile ("program");
+    testsupport::ProgramUnderTest program ({ NOLV_PROGRAM_PATH }, programLog);
+    const auto retrying = [&] { return programLog.loadFileAsString().contains ("No audio device is open; trying to open system again"); };
+    ASSERT_TRUE (testsupport::waitUntil (retrying, 30000)) << programLog.loadFileAsString();
+
+    testsupport::PrivateJackServer later (work.getFolder(), 48000, jack.getName());
+    ASSERT_TRUE (later.waitUntilRunning()) << later.getLog().loadFileAsString();
+    EXPECT_EQ (tonesThroughTheProgram (48000.0), expectedTones) << programLog.loadFileAsString();
+    EXPECT_TRUE (programLog.loadFileAsString().contains ("Audio device system opened at 48000 Hz")) << programLog.loadFileAsString();
+
+    program.terminate();
+    EXPECT_TRUE (program.succeeds (5000)) << programLog.loadFileAsString();
+    EXPECT_TRUE (later.stop());
+}
+
 TEST_F (StandaloneProgram, WithAStoredFollowTransportFlagSpaceStartsAndFinishesAReportAndAStandardChosenThenOutlivesAKill)
 {
     const auto reportFolder = work.getFolder().getChildFile ("reports");

@@ -140,7 +140,7 @@ FakeAudioIODeviceType::FakeAudioIODeviceType (const juce::String& deviceTypeName
 int FakeAudioIODeviceType::getIndexOfDevice (juce::AudioIODevice* device, bool asInput) const
 {
     if (auto* fake = dynamic_cast<FakeAudioIODevice*> (device))
-        return asInput ? inputNames.indexOf (fake->inputDeviceName) : outputNames.indexOf (fake->outputDeviceName);
+        return asInput ? scannedInputNames.indexOf (fake->inputDeviceName) : scannedOutputNames.indexOf (fake->outputDeviceName);
 
     return -1;
 }

@@ -29,10 +29,16 @@ public:
                            const juce::StringArray& outputDeviceNames, const FakeDeviceCapabilities& capabilities = {},
                            bool separateInputsAndOutputs = true);
 
-    void scanForDevices() override { hasScanned = true; }
+    void scanForDevices() override
+    {
+        scannedInputNames = inputNames;
+        scannedOutputNames = outputNames;
+    }
+
+    /** The devices the last scan found. */
     juce::StringArray getDeviceNames (bool wantInputNames) const override
     {
-        return ! hasScanned ? juce::StringArray() : wantInputNames ? inputNames : outputNames;
+        return wantInputNames ? scannedInputNames : scannedOutputNames;
     }
 
     int getDefaultDeviceIndex (bool forInput) const override { return getDeviceNames (forInput).isEmpty() ? -1 : 0; }
@@ -44,6 +50,14 @@ public:
     void setDeviceCapabilities (const juce::String& deviceName, const FakeDeviceCapabilities& offered)
     {
         deviceCapabilities[deviceName] = offered;
+    }
+
+    /** A device that appears, on both sides, as a JACK server's does when it starts: the type
+        offers it from its next scan on. */
+    void addDevice (const juce::String& deviceName)
+    {
+        inputNames.add (deviceName);
+        outputNames.add (deviceName);
     }
 
     /** Every open() from now on fails with this text; an empty text lets them succeed again. */
@@ -64,12 +78,11 @@ public:
     struct SharedState;
 
 private:
-    const juce::StringArray inputNames, outputNames;
+    juce::StringArray inputNames, outputNames, scannedInputNames, scannedOutputNames;
     const FakeDeviceCapabilities capabilities;
     const bool separate;
     std::map<juce::String, FakeDeviceCapabilities> deviceCapabilities;
     std::shared_ptr<SharedState> state;
-    bool hasScanned = false;
 };
 
 /** A device manager that knows the given types, in this order, and no other, so nothing reaches
