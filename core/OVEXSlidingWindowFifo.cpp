@@ -18,13 +18,17 @@ void OVEXSlidingWindowFifo::write (const juce::AudioSampleBuffer& block)
     int start1, size1, start2, size2;
     fifo.prepareToWrite (block.getNumSamples(), start1, size1, start2, size2);
 
+    // Raw copies only: AudioBuffer::copyFrom keeps the ring's clear flag, which the consumer's
+    // copyFrom would read, so each end would touch a field the other writes.
     for (int c = 0; c < numChannels; ++c)
     {
         if (size1 > 0)
-            buffer.copyFrom (c, start1, block, c, 0, size1);
+            juce::FloatVectorOperations::copy (buffer.getWritePointer (c, start1), block.getReadPointer (c),
+                                               size1);
 
         if (size2 > 0)
-            buffer.copyFrom (c, start2, block, c, size1, size2);
+            juce::FloatVectorOperations::copy (buffer.getWritePointer (c, start2),
+                                               block.getReadPointer (c, size1), size2);
     }
 
     fifo.finishedWrite (size1 + size2);
@@ -51,7 +55,8 @@ int OVEXSlidingWindowFifo::readWindow (juce::AudioSampleBuffer& dest, int n)
     return readWindowInPlace (n, [&] (const juce::AudioSampleBuffer& source, int start, int size)
     {
         for (int c = 0; c < numChannels; ++c)
-            dest.copyFrom (c, copied, source, c, start, size);
+            juce::FloatVectorOperations::copy (dest.getWritePointer (c, copied),
+                                               source.getReadPointer (c, start), size);
 
         copied += size;
     });

@@ -24,7 +24,8 @@ public:
 
     /** Consumer: the same read without a copy. Hands the window's queued stretches, the older first,
         to use (buffer, start, size) while they are still held, then consumes as readWindow does.
-        Returns the number of samples handed over. */
+        use reads only samples (getReadPointer, getSample): the buffer's clear flag, which its
+        other calls read, is the producer's. Returns the number of samples handed over. */
     template <typename UseStretch>
     int readWindowInPlace (int n, UseStretch&& use)
     {

@@ -58,10 +58,11 @@ void OvexjuceLoudnessAudioProcessor::prepareToPlay (double newSampleRate, int ne
 
 void OvexjuceLoudnessAudioProcessor::releaseResources()
 {
-    {
-        const std::lock_guard<std::mutex> lock (preparationLock);
-        prepared.store (false, std::memory_order_release);
-    }
+    // Under the lock throughout: a device stopped by its own thread (a JACK server that died) may
+    // release while the message thread carries out a RESET. Neither the timer's lock that
+    // stopRefresh takes nor the loudness thread's locks are ever held by anyone waiting for this one.
+    const std::lock_guard<std::mutex> lock (preparationLock);
+    prepared.store (false, std::memory_order_release);
 
     loudnessModule.releaseResources();
     truePeakMeter.releaseResources();
@@ -71,6 +72,10 @@ void OvexjuceLoudnessAudioProcessor::releaseResources()
 
     loudnessThread.removeTimeSliceClient (&loudnessModule);
     loudnessModule.discardUntakenValues();
+
+    // A RESET or alarm clearing asked for since the last block shows now, not at the next start.
+    carryOutRequests();
+    publishedMeters.publish (meters);
 }
 
 void OvexjuceLoudnessAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer&)

@@ -203,6 +203,31 @@ TEST_F (AudioCallback, AfterASwitchToATwoChannelDeviceTheRolesItLacksKeepNothing
         EXPECT_EQ (meters().correlation[pair], 1.0f) << "pair " << pair;
 }
 
+TEST_F (AudioCallback, AResetOrAlarmClearingPressedJustBeforeTheDeviceStopsShowsOnceItHasStopped)
+{
+    processor.setDefaultInputRouting();
+
+    for (const bool reset : { true, false })
+    {
+        SCOPED_TRACE (reset ? "RESET" : "alarm clearing");
+        ProcessorTestAccess::prepare (processor, rate, blockSize);
+        SineSource source (rate, 997.0, { -0.5 }); // above the true-peak alarm level
+        play (source, 0.5);
+        ASSERT_EQ (std::make_pair (meters().truePeakAlarm, meters().momentaryLevel == noLoudnessValue),
+                   std::make_pair (1, false));
+
+        // While prepared, the press is left to the next block, which never comes.
+        reset ? processor.resetMeters() : processor.clearAlarms();
+        processor.releaseResources();
+
+        MeterSnapshot shown;
+        processor.copyMeterSnapshot (shown);
+        EXPECT_EQ (std::make_pair (shown.truePeakAlarm, shown.channelAlarm[0]), std::make_pair (0, 0));
+        EXPECT_EQ (shown.momentaryLevel == noLoudnessValue, reset) << shown.momentaryLevel;
+        EXPECT_EQ (shown.heldTruePeak[0] == noLoudnessValue, reset) << shown.heldTruePeak[0];
+    }
+}
+
 TEST_F (AudioCallback, TwoLevelsTenDecibelsApartGiveARangeOfTenWithItsBarsAtEitherEnd)
 {
     processor.setDefaultInputRouting();

@@ -260,3 +260,76 @@ TEST (ProcessorThreads, TheCallbackRunsOnWhileTheMessageThreadIsHeldInsideARepor
         message.join();
     }
 }
+
+TEST (ProcessorThreads, AResetPressedWhileAnotherThreadStopsAndStartsTheDeviceShowsByTheStopAsThreadSanitizerJudges)
+{
+    OvexjuceLoudnessAudioProcessor processor (nullptr);
+    processor.setDefaultInputRouting();
+    constexpr int cycles = 20;
+    std::atomic<int> pressed { 0 }, released { 0 }, judged { 0 };
+    std::atomic<bool> giveUp { false };
+
+    // Each cycle plays until RESET is about to be pressed, then stops: the release and the press
+    // meet, in either order, and alarm clearing meets every start.
+    std::thread device ([&]
+    {
+        testsupport::SineSource source (rate, 1000.0, { -20.0, -20.0 });
+        juce::AudioSampleBuffer block (6, blockLength);
+
+        for (int cycle = 1; cycle <= cycles && ! giveUp.load(); ++cycle)
+        {
+            ProcessorTestAccess::prepare (processor, rate, blockLength);
+
+            while (pressed.load() < cycle && ! giveUp.load())
+            {
+                source.fill (block);
+                ProcessorTestAccess::process (processor, block);
+            }
+
+            processor.releaseResources();
+            released.store (cycle);
+
+            // The next start would let a new value replace what the stop showed.
+            testsupport::waitUntil ([&] { return judged.load() == cycle || giveUp.load(); }, 20000);
+        }
+    });
+
+    const auto snapshot = [&]
+    {
+        MeterSnapshot m;
+        processor.copyMeterSnapshot (m);
+        return m;
+    };
+
+    const auto clearingAlarmsUntil = [&] (auto condition)
+    {
+        return testsupport::waitUntil ([&] { processor.clearAlarms(); return condition(); }, 20000);
+    };
+
+    for (int cycle = 1; cycle <= cycles; ++cycle)
+    {
+        SCOPED_TRACE ("cycle " + juce::String (cycle));
+
+        if (! clearingAlarmsUntil ([&] { return snapshot().momentaryLevel != noLoudnessValue; }))
+        {
+            ADD_FAILURE() << "no momentary value was shown";
+            break;
+        }
+
+        pressed.store (cycle);
+        processor.resetMeters();
+
+        // Alarm clearing here would carry the RESET out itself once the device has stopped.
+        if (! testsupport::waitUntil ([&] { return released.load() == cycle; }, 20000))
+        {
+            ADD_FAILURE() << "the device never stopped";
+            break;
+        }
+
+        EXPECT_EQ (snapshot().momentaryLevel, noLoudnessValue);
+        judged.store (cycle);
+    }
+
+    giveUp.store (true);
+    device.join();
+}
