@@ -71,6 +71,17 @@ std::string repeated (const std::string& text, int times)
     return result;
 }
 
+/** Elements nested `levels` deep, as a quoted value holds them. */
+std::string escapedNesting (int levels)
+{
+    return repeated ("&lt;a&gt;", levels) + repeated ("&lt;/a&gt;", levels);
+}
+
+std::string storedAudioSetup (const std::string& escaped)
+{
+    return "<VALUE name=\"audioSetup\" val=\"" + escaped + "\"/>\n";
+}
+
 juce::String keptAsideWithDefaults (const juce::File&)
 {
     const auto settings = openSettingsFile();
@@ -141,12 +152,8 @@ const HostileFileRow rows[] = {
     { "settings file nesting 100,000 levels under the size limit",
       settingsOf ([] { return settingsHead + repeated ("<a>", 100000) + repeated ("</a>", 100000) + "</PROPERTIES>\n"; }),
       keptAsideWithDefaults },
-    { "device setup nesting 40,000 levels inside its escaped value",
-      settingsOf ([]
-      {
-          return settingsHead + "<VALUE name=\"audioSetup\" val=\"" + repeated ("&lt;a&gt;", 40000)
-               + repeated ("&lt;/a&gt;", 40000) + "\"/>\n</PROPERTIES>\n";
-      }),
+    { "device setup nesting 1,000 levels inside its escaped value",
+      settingsOf ([] { return settingsHead + storedAudioSetup (escapedNesting (1000)) + "</PROPERTIES>\n"; }),
       [] (const juce::File&) -> juce::String
       {
           const auto settings = openSettingsFile();
@@ -154,12 +161,25 @@ const HostileFileRow rows[] = {
                      ? ""
                      : "the device setup was taken, or the other settings lost";
       } },
+    // 160,000 references in one value: the parser would copy the value whole for each.
+    { "device setup nesting 40,000 levels inside its escaped value",
+      settingsOf ([] { return settingsHead + storedAudioSetup (escapedNesting (40000)) + "</PROPERTIES>\n"; }),
+      keptAsideWithDefaults },
     { "settings file whose document type names /dev/zero, with one undeclared entity",
       settingsOf ([]
       {
           return std::string ("<?xml version=\"1.0\"?>\n<!DOCTYPE PROPERTIES SYSTEM \"/dev/zero\">\n<PROPERTIES>\n"
                               "<VALUE name=\"windowX\" val=\"&x;\"/>\n</PROPERTIES>\n");
       }),
+      keptAsideWithDefaults },
+    { "settings file nesting 200,000 levels behind an '&' the parser reads up to the next ';'",
+      settingsOf ([] { return settingsHead + "&x<!--;" + repeated ("<a>", 200000) + "--></PROPERTIES>\n"; }),
+      keptAsideWithDefaults },
+    { "settings file of a million '&'",
+      settingsOf ([] { return settingsHead + std::string (1000000, '&') + "</PROPERTIES>\n"; }),
+      keptAsideWithDefaults },
+    { "settings file with text after an instruction",
+      settingsOf ([] { return settingsHead + "<?x?>text</PROPERTIES>\n"; }),
       keptAsideWithDefaults },
     { "settings file that is a FIFO",
       [] (const juce::File&)
@@ -203,6 +223,9 @@ const HostileFileRow rows[] = {
       } },
     { "report nesting 1,000,000 levels",
       reportOf ([] { return "<QIT5.1Log>" + repeated ("<a>", 1000000) + repeated ("</a>", 1000000) + "</QIT5.1Log>"; }),
+      pageShows ("r.xml: cannot be read (malformed)") },
+    { "report nesting 200,000 levels behind an '&' the parser reads up to the next ';'",
+      reportOf ([] { return "<QIT5.1Log>&x<!--;" + repeated ("<a>", 200000) + "--></QIT5.1Log>"; }),
       pageShows ("r.xml: cannot be read (malformed)") },
     { "report whose document type names /dev/zero, with one undeclared entity",
       reportOf ([]
