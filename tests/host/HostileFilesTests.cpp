@@ -2,6 +2,7 @@
 #include "NolvResources.h"
 #include "OVEXReport.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
+#include "ScopedTemporaryFolder.h"
 #include "SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <iostream>
+#include <vector>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -38,12 +40,37 @@ constexpr unsigned sanitizerSlowdown = 1;
 constexpr unsigned rowProcessorSeconds = 20 * sanitizerSlowdown;
 constexpr unsigned rowClockSeconds = 60 * sanitizerSlowdown;
 
+/** The symbolic links the row's process made, each to be found inside its home at the end. */
+std::vector<juce::File> linksMade;
+
+void makeLink (const juce::File& link, const char* target)
+{
+    linksMade.push_back (link);
+    ::symlink (target, link.getFullPathName().toRawUTF8());
+}
+
 [[noreturn]] void endOverTime (int signal)
 {
     const char* const message = signal == SIGXCPU ? "the row used up its processor time\n"
                                                   : "the row ran out of time\n";
     ::write (STDERR_FILENO, message, std::strlen (message));
     std::_Exit (1);
+}
+
+/** What the row wrote, or made links at, outside its home. */
+juce::String writtenOutside (const juce::File& home)
+{
+    juce::StringArray outside;
+
+    for (const auto& file : { getSettingsFile(), getSettingsFile().getSiblingFile ("NOLV51.prefs.damaged") })
+        if (! testsupport::leadsOnlyInside (file, home))
+            outside.add (file.getFullPathName());
+
+    for (const auto& link : linksMade)
+        if (! link.isAChildOf (home))
+            outside.add (link.getFullPathName());
+
+    return outside.isEmpty() ? "" : "outside its home: " + outside.joinIntoString (", ");
 }
 
 /** In the row's own process; its exit status is the verdict. */
@@ -62,7 +89,9 @@ constexpr unsigned rowClockSeconds = 60 * sanitizerSlowdown;
     // The shared test main gave this process a temporary home of its own.
     const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
     row.setUp (home);
-    const auto failure = row.run (home);
+    auto failure = row.run (home);
+    const auto outside = writtenOutside (home);
+    failure = failure.isEmpty() ? outside : failure;
     home.deleteRecursively();
     std::cerr << failure << std::endl;
     std::_Exit (failure.isEmpty() ? 0 : 1);
@@ -134,12 +163,12 @@ std::function<void (const juce::File&)> reportWithCsvAt (const char* target)
     return [target] (const juce::File& folder)
     {
         folder.getChildFile ("r.xml").replaceWithText (reportText);
-        const auto csv = folder.getChildFile ("r.csv").getFullPathName().toRawUTF8();
+        const auto csv = folder.getChildFile ("r.csv");
 
         if (target == nullptr)
-            ::mkfifo (csv, 0600);
+            ::mkfifo (csv.getFullPathName().toRawUTF8(), 0600);
         else
-            ::symlink (target, csv);
+            makeLink (csv, target);
     };
 }
 
@@ -228,8 +257,8 @@ const HostileFileRow rows[] = {
       [] (const juce::File& folder)
       {
           ::mkfifo (folder.getChildFile ("fifo.csv").getFullPathName().toRawUTF8(), 0600);
-          ::symlink ("/dev/zero", folder.getChildFile ("zero.csv").getFullPathName().toRawUTF8());
-          ::symlink ("/dev/urandom", folder.getChildFile ("random.csv").getFullPathName().toRawUTF8());
+          makeLink (folder.getChildFile ("zero.csv"), "/dev/zero");
+          makeLink (folder.getChildFile ("random.csv"), "/dev/urandom");
       },
       [] (const juce::File& folder) -> juce::String
       {
@@ -257,7 +286,7 @@ const HostileFileRow rows[] = {
       }),
       pageShows ("r.xml: cannot be read (malformed)") },
     { "report that is a link to /dev/zero",
-      [] (const juce::File& folder) { ::symlink ("/dev/zero", folder.getChildFile ("r.xml").getFullPathName().toRawUTF8()); },
+      [] (const juce::File& folder) { makeLink (folder.getChildFile ("r.xml"), "/dev/zero"); },
       pageShows ("r.xml: cannot be read (not a regular file)") },
     { "report that is a FIFO",
       [] (const juce::File& folder) { ::mkfifo (folder.getChildFile ("r.xml").getFullPathName().toRawUTF8(), 0600); },
