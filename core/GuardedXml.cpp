@@ -11,6 +11,12 @@ namespace
     each costs up to a hundred bytes once parsed. */
 constexpr std::size_t maximumXmlItems = 4 * 1024 * 1024;
 
+/** The parser grows a quoted value by each reference and each run between two, copying it whole
+    every time: these keep that to a few hundred megabytes of copying per value. The program's own
+    values hold a handful of references; its longest, the saved state, holds none. */
+constexpr std::size_t maximumReferencesInValue = 4096;
+constexpr std::size_t maximumValueBytesWithReferences = 64 * 1024;
+
 /** Every sequence complete and in its shortest form, nothing above U+10FFFF. */
 bool isWellFormedUtf8 (const unsigned char* text, std::size_t length)
 {
@@ -61,6 +67,99 @@ bool isWellFormedUtf8 (const unsigned char* text, std::size_t length)
 bool startsWith (std::string_view text, std::size_t at, std::string_view prefix)
 {
     return text.compare (at, prefix.size(), prefix) == 0;
+}
+
+int digitValue (char c, bool hex)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+
+    if (hex && c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+
+    if (hex && c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+
+    return -1;
+}
+
+/** The length of the reference that starts at the '&' at `at`, or 0 when the parser would not read
+    it as one: it takes any other '&' to run to the next ';' however far, a bad "&#x" steps over the
+    character after it, and a code point out of range would be written into its text as it is. */
+std::size_t referenceLength (std::string_view text, std::size_t at)
+{
+    for (const std::string_view name : { "&amp;", "&lt;", "&gt;", "&quot;", "&apos;" })
+        if (startsWith (text, at, name))
+            return name.size();
+
+    if (! startsWith (text, at, "&#"))
+        return 0;
+
+    const bool hex = startsWith (text, at, "&#x");
+    const std::size_t maximumDigits = hex ? 6 : 7;
+    const auto first = at + (hex ? 3 : 2);
+    auto end = first;
+    unsigned long value = 0;
+
+    for (; end < text.size() && end - first <= maximumDigits; ++end)
+    {
+        const auto digit = digitValue (text[end], hex);
+
+        if (digit < 0)
+            break;
+
+        value = value * (hex ? 16 : 10) + (unsigned long) digit;
+    }
+
+    if (end == first || end - first > maximumDigits || end == text.size() || text[end] != ';')
+        return 0;
+
+    if (value > 0x10ffff || (value >= 0xd800 && value <= 0xdfff))
+        return 0;
+
+    return end + 1 - at;
+}
+
+bool isCommentOrInstruction (std::string_view text, std::size_t at)
+{
+    return startsWith (text, at, "<!--") || startsWith (text, at, "<?");
+}
+
+/** Past the comments, processing instructions and white space from `at`, or npos when one is left
+    open. The parser skips all of them between tags; after an instruction in an element, it goes
+    back to read text there, meets the instruction again and starts over, for ever: so unless they
+    are followed by a tag, or nothing, no instruction may be among them. */
+std::size_t endOfSkippedRun (std::string_view text, std::size_t at)
+{
+    bool holdsInstruction = false;
+
+    while (at < text.size())
+    {
+        const char c = text[at];
+
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
+        {
+            ++at;
+            continue;
+        }
+
+        if (! isCommentOrInstruction (text, at))
+            break;
+
+        const bool comment = startsWith (text, at, "<!--");
+        holdsInstruction = holdsInstruction || ! comment;
+        const auto close = comment ? text.find ("-->", at + 4) : text.find ("?>", at + 2);
+
+        if (close == std::string_view::npos)
+            return std::string_view::npos;
+
+        at = close + (comment ? 3 : 2);
+    }
+
+    if (holdsInstruction && at < text.size() && text[at] != '<')
+        return std::string_view::npos;
+
+    return at;
 }
 } // namespace
 
@@ -134,25 +233,44 @@ bool isSafeXmlText (const char* text, std::size_t length, int maxDepth)
     int depth = 0;
     std::size_t items = 0;
 
-    for (auto open = all.find ('<'); open != std::string_view::npos; open = all.find ('<', open))
+    for (std::size_t at = 0; at < length;)
     {
-        // Skipped whole, as the parser skips them: quotes inside mean nothing.
-        if (startsWith (all, open, "<!--") || startsWith (all, open, "<?"))
+        // Text between tags.
+        if (text[at] != '<')
         {
-            const auto close = startsWith (all, open, "<?") ? all.find ("?>", open + 2) : all.find ("-->", open + 4);
+            if (text[at] != '&')
+            {
+                ++at;
+                continue;
+            }
 
-            if (close == std::string_view::npos)
+            const auto reference = referenceLength (all, at);
+
+            if (reference == 0)
                 return false;
 
-            open = close + 2;
+            at += reference;
+            continue;
+        }
+
+        // Skipped whole, as the parser skips them: quotes and references inside mean nothing.
+        if (isCommentOrInstruction (all, at))
+        {
+            at = endOfSkippedRun (all, at);
+
+            if (at == std::string_view::npos)
+                return false;
+
             continue;
         }
 
         // A document type or entity declaration, or CDATA: the program's files hold none.
-        if (startsWith (all, open, "<!"))
+        if (startsWith (all, at, "<!"))
             return false;
 
+        const auto open = at;
         char quote = 0;
+        std::size_t valueStart = 0, references = 0;
         auto end = open + 1;
 
         for (; end < length; ++end)
@@ -164,13 +282,30 @@ bool isSafeXmlText (const char* text, std::size_t length, int maxDepth)
                 if (c == '<' || c == '>')
                     return false;
 
-                quote = c == quote ? 0 : quote;
+                if (c == '&')
+                {
+                    const auto reference = referenceLength (all, end);
+
+                    if (reference == 0 || ++references > maximumReferencesInValue)
+                        return false;
+
+                    end += reference - 1;
+                }
+                else if (c == quote)
+                {
+                    if (references > 0 && end - valueStart > maximumValueBytesWithReferences)
+                        return false;
+
+                    quote = 0;
+                }
             }
             else if (c == '"' || c == '\'')
             {
                 quote = c;
+                valueStart = end + 1;
+                references = 0;
             }
-            else if (c == '<')
+            else if (c == '<' || c == '&')
             {
                 return false;
             }
@@ -195,7 +330,7 @@ bool isSafeXmlText (const char* text, std::size_t length, int maxDepth)
         if (++items > maximumXmlItems)
             return false;
 
-        open = end + 1;
+        at = end + 1;
     }
 
     return true;

@@ -37,9 +37,12 @@ GuardedText readRegularFile (const juce::File& file, std::size_t maxBytes);
 /** Whether the framework's parser may be given the text: it is well-formed UTF-8 (the parser's
     decoding would read an overlong '<' as one, and step over bytes a truncated sequence claims),
     and, lexed as that parser lexes, it declares no document type or entity and holds no CDATA, no
-    quoted value holds a '<' or '>', nothing is left open at the end, elements nest at most maxDepth
-    deep, and elements and attributes are few enough to keep the parsed tree to a few hundred
-    megabytes. */
+    quoted value holds a '<' or '>', every '&' begins &amp; &lt; &gt; &quot; &apos; or a decimal or
+    hexadecimal character reference to a Unicode scalar value, no quoted value holds more than
+    4,096 references or is longer than 64 KiB and holds any, no processing instruction is followed
+    (past white space and comments) by text, nothing is left open at the end, elements nest at most
+    maxDepth deep, and elements and attributes are few enough to keep the parsed tree to a few
+    hundred megabytes. Then parsing it takes time in proportion to its length. */
 bool isSafeXmlText (const char* text, std::size_t length, int maxDepth);
 
 /** readRegularFile, then the text as parseGuardedXmlText takes it. Null with the refusal set when

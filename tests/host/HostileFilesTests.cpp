@@ -2,12 +2,16 @@
 #include "NolvResources.h"
 #include "OVEXReport.h"
 #include "OvexjuceLoudnessAudioProcessor.h"
+#include "ScopedTemporaryFolder.h"
 #include "SettingsFile.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <functional>
 #include <iostream>
+#include <vector>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -24,9 +28,50 @@ struct HostileFileRow
     std::function<juce::String (const juce::File& folder)> run;
 };
 
-// Every row's work takes milliseconds; a hang, or a start that takes time in the square of a
-// count, does not end within this.
-constexpr unsigned rowTimeLimitSeconds = 20;
+// Every row's work takes milliseconds of processor time; a busy hang, or a start that takes time
+// in the square of a count, does not end within this. Sanitizers make the same work several times
+// slower, and a loaded machine makes it wait for a core: the limit is on the row's processor time,
+// and only a row that waits for ever (on a FIFO, say) meets the far longer one on the clock.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr unsigned sanitizerSlowdown = 8;
+#else
+constexpr unsigned sanitizerSlowdown = 1;
+#endif
+constexpr unsigned rowProcessorSeconds = 20 * sanitizerSlowdown;
+constexpr unsigned rowClockSeconds = 60 * sanitizerSlowdown;
+
+/** The symbolic links the row's process made, each to be found inside its home at the end. */
+std::vector<juce::File> linksMade;
+
+void makeLink (const juce::File& link, const char* target)
+{
+    linksMade.push_back (link);
+    ::symlink (target, link.getFullPathName().toRawUTF8());
+}
+
+[[noreturn]] void endOverTime (int signal)
+{
+    const char* const message = signal == SIGXCPU ? "the row used up its processor time\n"
+                                                  : "the row ran out of time\n";
+    ::write (STDERR_FILENO, message, std::strlen (message));
+    std::_Exit (1);
+}
+
+/** What the row wrote, or made links at, outside its home. */
+juce::String writtenOutside (const juce::File& home)
+{
+    juce::StringArray outside;
+
+    for (const auto& file : { getSettingsFile(), getSettingsFile().getSiblingFile ("NOLV51.prefs.damaged") })
+        if (! testsupport::leadsOnlyInside (file, home))
+            outside.add (file.getFullPathName());
+
+    for (const auto& link : linksMade)
+        if (! link.isAChildOf (home))
+            outside.add (link.getFullPathName());
+
+    return outside.isEmpty() ? "" : "outside its home: " + outside.joinIntoString (", ");
+}
 
 /** In the row's own process; its exit status is the verdict. */
 [[noreturn]] void runInThisProcess (const HostileFileRow& row)
@@ -35,12 +80,18 @@ constexpr unsigned rowTimeLimitSeconds = 20;
     const rlimit addressSpace { 1ul << 30, 1ul << 30 };
     ::setrlimit (RLIMIT_AS, &addressSpace);
    #endif
-    ::alarm (rowTimeLimitSeconds);
+    const rlimit processorTime { rowProcessorSeconds, rowProcessorSeconds + 5 };
+    ::setrlimit (RLIMIT_CPU, &processorTime);
+    std::signal (SIGXCPU, endOverTime);
+    std::signal (SIGALRM, endOverTime);
+    ::alarm (rowClockSeconds);
 
     // The shared test main gave this process a temporary home of its own.
     const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
     row.setUp (home);
-    const auto failure = row.run (home);
+    auto failure = row.run (home);
+    const auto outside = writtenOutside (home);
+    failure = failure.isEmpty() ? outside : failure;
     home.deleteRecursively();
     std::cerr << failure << std::endl;
     std::_Exit (failure.isEmpty() ? 0 : 1);
@@ -69,6 +120,17 @@ std::string repeated (const std::string& text, int times)
         result += text;
 
     return result;
+}
+
+/** Elements nested `levels` deep, as a quoted value holds them. */
+std::string escapedNesting (int levels)
+{
+    return repeated ("&lt;a&gt;", levels) + repeated ("&lt;/a&gt;", levels);
+}
+
+std::string storedAudioSetup (const std::string& escaped)
+{
+    return "<VALUE name=\"audioSetup\" val=\"" + escaped + "\"/>\n";
 }
 
 juce::String keptAsideWithDefaults (const juce::File&)
@@ -101,12 +163,12 @@ std::function<void (const juce::File&)> reportWithCsvAt (const char* target)
     return [target] (const juce::File& folder)
     {
         folder.getChildFile ("r.xml").replaceWithText (reportText);
-        const auto csv = folder.getChildFile ("r.csv").getFullPathName().toRawUTF8();
+        const auto csv = folder.getChildFile ("r.csv");
 
         if (target == nullptr)
-            ::mkfifo (csv, 0600);
+            ::mkfifo (csv.getFullPathName().toRawUTF8(), 0600);
         else
-            ::symlink (target, csv);
+            makeLink (csv, target);
     };
 }
 
@@ -141,12 +203,8 @@ const HostileFileRow rows[] = {
     { "settings file nesting 100,000 levels under the size limit",
       settingsOf ([] { return settingsHead + repeated ("<a>", 100000) + repeated ("</a>", 100000) + "</PROPERTIES>\n"; }),
       keptAsideWithDefaults },
-    { "device setup nesting 40,000 levels inside its escaped value",
-      settingsOf ([]
-      {
-          return settingsHead + "<VALUE name=\"audioSetup\" val=\"" + repeated ("&lt;a&gt;", 40000)
-               + repeated ("&lt;/a&gt;", 40000) + "\"/>\n</PROPERTIES>\n";
-      }),
+    { "device setup nesting 1,000 levels inside its escaped value",
+      settingsOf ([] { return settingsHead + storedAudioSetup (escapedNesting (1000)) + "</PROPERTIES>\n"; }),
       [] (const juce::File&) -> juce::String
       {
           const auto settings = openSettingsFile();
@@ -154,12 +212,25 @@ const HostileFileRow rows[] = {
                      ? ""
                      : "the device setup was taken, or the other settings lost";
       } },
+    // 160,000 references in one value: the parser would copy the value whole for each.
+    { "device setup nesting 40,000 levels inside its escaped value",
+      settingsOf ([] { return settingsHead + storedAudioSetup (escapedNesting (40000)) + "</PROPERTIES>\n"; }),
+      keptAsideWithDefaults },
     { "settings file whose document type names /dev/zero, with one undeclared entity",
       settingsOf ([]
       {
           return std::string ("<?xml version=\"1.0\"?>\n<!DOCTYPE PROPERTIES SYSTEM \"/dev/zero\">\n<PROPERTIES>\n"
                               "<VALUE name=\"windowX\" val=\"&x;\"/>\n</PROPERTIES>\n");
       }),
+      keptAsideWithDefaults },
+    { "settings file nesting 200,000 levels behind an '&' the parser reads up to the next ';'",
+      settingsOf ([] { return settingsHead + "&x<!--;" + repeated ("<a>", 200000) + "--></PROPERTIES>\n"; }),
+      keptAsideWithDefaults },
+    { "settings file of a million '&'",
+      settingsOf ([] { return settingsHead + std::string (1000000, '&') + "</PROPERTIES>\n"; }),
+      keptAsideWithDefaults },
+    { "settings file with text after an instruction",
+      settingsOf ([] { return settingsHead + "<?x?>text</PROPERTIES>\n"; }),
       keptAsideWithDefaults },
     { "settings file that is a FIFO",
       [] (const juce::File&)
@@ -186,8 +257,8 @@ const HostileFileRow rows[] = {
       [] (const juce::File& folder)
       {
           ::mkfifo (folder.getChildFile ("fifo.csv").getFullPathName().toRawUTF8(), 0600);
-          ::symlink ("/dev/zero", folder.getChildFile ("zero.csv").getFullPathName().toRawUTF8());
-          ::symlink ("/dev/urandom", folder.getChildFile ("random.csv").getFullPathName().toRawUTF8());
+          makeLink (folder.getChildFile ("zero.csv"), "/dev/zero");
+          makeLink (folder.getChildFile ("random.csv"), "/dev/urandom");
       },
       [] (const juce::File& folder) -> juce::String
       {
@@ -204,6 +275,9 @@ const HostileFileRow rows[] = {
     { "report nesting 1,000,000 levels",
       reportOf ([] { return "<QIT5.1Log>" + repeated ("<a>", 1000000) + repeated ("</a>", 1000000) + "</QIT5.1Log>"; }),
       pageShows ("r.xml: cannot be read (malformed)") },
+    { "report nesting 200,000 levels behind an '&' the parser reads up to the next ';'",
+      reportOf ([] { return "<QIT5.1Log>&x<!--;" + repeated ("<a>", 200000) + "--></QIT5.1Log>"; }),
+      pageShows ("r.xml: cannot be read (malformed)") },
     { "report whose document type names /dev/zero, with one undeclared entity",
       reportOf ([]
       {
@@ -212,7 +286,7 @@ const HostileFileRow rows[] = {
       }),
       pageShows ("r.xml: cannot be read (malformed)") },
     { "report that is a link to /dev/zero",
-      [] (const juce::File& folder) { ::symlink ("/dev/zero", folder.getChildFile ("r.xml").getFullPathName().toRawUTF8()); },
+      [] (const juce::File& folder) { makeLink (folder.getChildFile ("r.xml"), "/dev/zero"); },
       pageShows ("r.xml: cannot be read (not a regular file)") },
     { "report that is a FIFO",
       [] (const juce::File& folder) { ::mkfifo (folder.getChildFile ("r.xml").getFullPathName().toRawUTF8(), 0600); },

@@ -5,16 +5,38 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
 class SettingsFileTest : public testing::Test
 {
 protected:
+    /** A symbolic link at `link`, leading to `target`. */
+    bool makeLink (const juce::File& link, const juce::File& target)
+    {
+        links.push_back (link);
+        return ::symlink (target.getFullPathName().toRawUTF8(), link.getFullPathName().toRawUTF8()) == 0;
+    }
+
+    void TearDown() override
+    {
+        const auto& folder = configFolder.getFolder();
+
+        for (const auto& written : { getSettingsFile(), file, damaged })
+            EXPECT_TRUE (testsupport::leadsOnlyInside (written, folder)) << written.getFullPathName();
+
+        for (const auto& link : links)
+            EXPECT_TRUE (testsupport::leadsOnlyInside (link, folder)) << link.getFullPathName() << " leads outside";
+    }
+
     testsupport::ScopedTemporaryFolder configFolder;
     testsupport::ScopedEnvironmentVariable configHome { "XDG_CONFIG_HOME", configFolder.getFolder().getFullPathName().toStdString() };
     juce::File file = getSettingsFile(), damaged = file.getSiblingFile ("NOLV51.prefs.damaged");
+    std::vector<juce::File> links;
 };
 } // namespace
 
@@ -124,7 +146,7 @@ TEST_F (SettingsFileTest, ASaveKeepsTheFilesModeAndWritesTheFileALinkPointsTo)
         const mode_t mode = linked ? 0640 : 0600;
         ASSERT_TRUE (file.deleteFile() && written.replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES/>\n"));
         ASSERT_EQ (::chmod (written.getFullPathName().toRawUTF8(), mode), 0);
-        ASSERT_TRUE (! linked || elsewhere.createSymbolicLink (file, false));
+        ASSERT_TRUE (! linked || makeLink (file, elsewhere));
 
         const auto settings = openSettingsFile();
         settings->setValue ("windowX", 7);

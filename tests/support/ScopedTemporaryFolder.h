@@ -4,6 +4,24 @@
 
 namespace testsupport
 {
+/** Whether the file lies inside the folder, and so does everything a chain of symbolic links from
+    it leads to: what a test writes there stays inside. */
+inline bool leadsOnlyInside (juce::File file, const juce::File& folder)
+{
+    for (int link = 0; link < 8; ++link)
+    {
+        if (! file.isAChildOf (folder))
+            return false;
+
+        if (! file.isSymbolicLink())
+            return true;
+
+        file = file.getLinkedTarget();
+    }
+
+    return false;
+}
+
 /** A fresh, empty folder under the system's temporary folder, deleted with everything in it when
     the object goes. */
 class ScopedTemporaryFolder
