@@ -52,6 +52,48 @@ int countKeys (std::string_view text)
     return count;
 }
 
+/** The framework first reads only this much of the file, for its root's start tag, and parses it as
+    a text of its own: a reference cut at its end is read past the end of that text. */
+constexpr size_t frameworkFirstReadBytes = 8192;
+
+/** Whether the root element's start tag ends within the bytes the framework reads first. The text
+    has passed the guard: quotes are balanced and comments and instructions closed. */
+bool rootStartTagEndsWithin (std::string_view text, size_t limit)
+{
+    size_t at = 0;
+
+    // Past the declaration, instructions, comments and white space before the root.
+    for (;;)
+    {
+        at = text.find ('<', at);
+
+        if (at == std::string_view::npos)
+            return true;
+
+        if (text.compare (at, 2, "<?") == 0)
+            at = text.find ("?>", at + 2);
+        else if (text.compare (at, 4, "<!--") == 0)
+            at = text.find ("-->", at + 4);
+        else
+            break;
+
+        if (at == std::string_view::npos)
+            return true;
+    }
+
+    for (char quote = 0; at < text.size() && at < limit; ++at)
+    {
+        if (quote != 0)
+            quote = text[at] == quote ? 0 : quote;
+        else if (text[at] == '"' || text[at] == '\'')
+            quote = text[at];
+        else if (text[at] == '>')
+            return true;
+    }
+
+    return at >= text.size();
+}
+
 /** Why the file may not be handed to the framework, or nothing when it may (no file, or an empty
     one, is fine). Its bytes are read here once, through the XML guard, so that the framework's own
     load meets no document type to follow and no nesting to recurse into. */
@@ -76,7 +118,8 @@ juce::String damageOf (const juce::File& file)
     // here could bound: the compressed one unpacks to any size.
     const auto magic = text.substr (0, 4);
 
-    if (magic == "PROP" || magic == "CPRP" || ! isSafeXmlText (text.data(), text.size(), maximumXmlDepth))
+    if (magic == "PROP" || magic == "CPRP" || ! isSafeXmlText (text.data(), text.size(), maximumXmlDepth)
+        || ! rootStartTagEndsWithin (text, frameworkFirstReadBytes))
         return "it holds no settings";
 
     if (countKeys (text) > maximumSettingsKeys)
