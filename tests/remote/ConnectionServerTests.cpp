@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -23,54 +24,29 @@ using testsupport::waitUntil;
 
 namespace
 {
-/** A loopback client that never reads, with a receive buffer so small that the server's sends to
-    it stall after a few dozen bundles. */
-struct SilentClient
-{
-    explicit SilentClient (int port) : handle (::socket (AF_INET, SOCK_STREAM, 0))
-    {
-        // Before connecting, so that the window offered to the server is small from the start.
-        const int receiveBytes = 2048;
-        ::setsockopt (handle, SOL_SOCKET, SO_RCVBUF, &receiveBytes, sizeof (receiveBytes));
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons ((uint16_t) port);
-        address.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
-        ::connect (handle, reinterpret_cast<sockaddr*> (&address), sizeof (address));
-    }
-
-    ~SilentClient() { ::close (handle); }
-
-    /** Drops what is still on its way; true when the server then ends the stream within 5 s. */
-    bool waitForEndOfStream() const
-    {
-        char scratch[4096];
-        pollfd entry { handle, POLLIN, 0 };
-
-        while (::poll (&entry, 1, 5000) > 0)
-            if (::recv (handle, scratch, sizeof (scratch), 0) <= 0)
-                return true;
-
-        return false;
-    }
-
-    const int handle;
-};
+constexpr int waitBoundMs = FramedTestClient::waitBoundMs;
 
 /** The server's end of a loopback client's connection, found among this process's descriptors. */
-int serverEndOf (const juce::StreamingSocket& client)
+int serverEndOf (int clientHandle)
 {
     sockaddr_in own {}, peer {};
     socklen_t size = sizeof (own);
-    ::getsockname (client.getRawSocketHandle(), reinterpret_cast<sockaddr*> (&own), &size);
+    ::getsockname (clientHandle, reinterpret_cast<sockaddr*> (&own), &size);
 
     for (int handle = 0; handle < 4096; ++handle)
-        if (handle != client.getRawSocketHandle()
+        if (handle != clientHandle
             && ::getpeername (handle, reinterpret_cast<sockaddr*> (&peer), &(size = sizeof (peer))) == 0
-            && peer.sin_family == AF_INET && peer.sin_port == own.sin_port)
+            && peer.sin_family == AF_INET && peer.sin_port == own.sin_port
+            && peer.sin_addr.s_addr == own.sin_addr.s_addr)
             return handle;
 
     return -1;
+}
+
+bool isWritable (int handle)
+{
+    pollfd entry { handle, POLLOUT, 0 };
+    return ::poll (&entry, 1, 0) > 0 && (entry.revents & POLLOUT) != 0;
 }
 } // namespace
 
@@ -143,7 +119,7 @@ TEST (ConnectionServer, HostileClientsNeitherStopNorBlockTheServer)
     const auto unit = message ("/measurementUnitParam", 1.5f);
     ASSERT_TRUE (cutShort.sendHeader (FramedTestClient::magicNumber, (juce::uint32) unit.getSize()));
     ASSERT_TRUE (cutShort.send (unit.getData(), 24));
-    cutShort.socket.close();
+    cutShort.close();
     EXPECT_TRUE (oneMoreLossReported());
     EXPECT_EQ (out.occurrences ("\n1.5"), 0);
 
@@ -203,13 +179,19 @@ TEST (ConnectionServer, ServesAtMost32ClientsAtOnceAndClosesTheRestAtOnceWhileNo
     // The last eight were closed as they came (in the order they came); the first 32 each get the
     // next bundle.
     for (int i = 32; i < 40; ++i)
-        EXPECT_TRUE (clients[(size_t) i]->waitForEndOfStream()) << i;
+    {
+        auto& client = *clients[(size_t) i];
+        EXPECT_TRUE (client.waitForEndOfStream()) << i << ": " << client.lastFailure;
+    }
 
     EXPECT_EQ (server.getNumConnections(), 32);
     server.sendToAll();
 
     for (int i = 0; i < 32; ++i)
-        EXPECT_TRUE (clients[(size_t) i]->readFrame().has_value()) << i;
+    {
+        auto& client = *clients[(size_t) i];
+        EXPECT_TRUE (client.readFrame().has_value()) << i << ": " << client.lastFailure;
+    }
 }
 
 TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiveSecondsAndIdleOnesAreProbed)
@@ -217,18 +199,31 @@ TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiv
     remotetest::ManualClock clock;
     QITOSCStandalone server (clock.reader());
     ASSERT_TRUE (server.start (0));
-    std::vector<std::unique_ptr<SilentClient>> silent;
+    std::vector<std::unique_ptr<FramedTestClient>> silent;
 
-    // Sends enough to fill whatever buffers the small receive windows let grow.
+    // Clients that never read. The server sends until it can write to none of them, so each is
+    // stalled from the clock's time on: a socket whose client does not read stays unwritable,
+    // however long the kernel takes to move what was written.
     const auto connectSilentClientsAndStallThem = [&] (size_t count)
     {
         while (silent.size() < count)
-            silent.push_back (std::make_unique<SilentClient> (server.getBoundPort()));
+        {
+            silent.push_back (std::make_unique<FramedTestClient>());
+            ASSERT_TRUE (silent.back()->connect (server.getBoundPort(), "127.0.0.1", 2048));
+        }
 
-        ASSERT_TRUE (waitUntil ([&] { return server.getNumConnections() == (int) count; }));
+        ASSERT_TRUE (waitUntil ([&] { return server.getNumConnections() == (int) count; }, waitBoundMs))
+            << "clients taken on: " << server.getNumConnections() << " of " << count;
+        std::vector<int> serverEnds;
 
-        for (int send = 0; send < 200; ++send)
+        for (const auto& client : silent)
+            serverEnds.push_back (serverEndOf (client->handle));
+
+        ASSERT_TRUE (waitUntil ([&]
+        {
             server.sendToAll();
+            return std::none_of (serverEnds.begin(), serverEnds.end(), isWritable);
+        }, waitBoundMs)) << "the server could still write to a client that never reads";
     };
 
     // The first stalls at 0 ms, 31 more at 1000 ms.
@@ -238,12 +233,13 @@ TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiv
 
     FramedTestClient newcomer;
     ASSERT_TRUE (newcomer.connect (server.getBoundPort()));
-    EXPECT_TRUE (silent[0]->waitForEndOfStream());
+    EXPECT_TRUE (silent[0]->waitForEndOfStream())
+        << "the longest-stalled client was not closed: " << silent[0]->lastFailure;
     server.sendToAll();
-    EXPECT_TRUE (newcomer.readFrame().has_value());
+    EXPECT_TRUE (newcomer.readFrame().has_value()) << newcomer.lastFailure;
 
     // Probed while idle: after 30 s, then every 10 s, three times.
-    const int serverEnd = serverEndOf (newcomer.socket);
+    const int serverEnd = serverEndOf (newcomer.handle);
     ASSERT_GE (serverEnd, 0);
 
     const struct { int level, option, expected; } keepAlive[] = {
@@ -268,10 +264,10 @@ TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiv
     EXPECT_EQ (server.getNumConnections(), 1);
 
     for (int frame = 0; frame < 3; ++frame)
-        EXPECT_TRUE (newcomer.readFrame().has_value()) << frame;
+        EXPECT_TRUE (newcomer.readFrame().has_value()) << frame << ": " << newcomer.lastFailure;
 
     for (size_t i = 1; i < silent.size(); ++i)
-        EXPECT_TRUE (silent[i]->waitForEndOfStream()) << i;
+        EXPECT_TRUE (silent[i]->waitForEndOfStream()) << i << ": " << silent[i]->lastFailure;
 }
 
 TEST (ConnectionServer, TwentyThousandClientsComingAndGoingLeaveNothingBehind)
@@ -293,8 +289,8 @@ TEST (ConnectionServer, TwentyThousandClientsComingAndGoingLeaveNothingBehind)
     {
         for (int i = 0; i < count; ++i)
         {
-            juce::StreamingSocket client;
-            ASSERT_TRUE (client.connect ("127.0.0.1", server.getBoundPort(), 2000));
+            FramedTestClient client;
+            ASSERT_TRUE (client.connect (server.getBoundPort()));
 
             if (i % 100 == 99)
                 server.sendToAll(); // the processor's 100 ms feed
