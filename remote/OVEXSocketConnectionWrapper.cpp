@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <optional>
 
+#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -38,6 +39,21 @@ juce::MemoryBlock frameForPacket (const juce::MemoryBlock& packet)
     return frame;
 }
 
+/** The peer's numeric address, or an empty string when the peer is gone already. */
+juce::String peerAddressOf (int handle)
+{
+    sockaddr_storage peer {};
+    socklen_t size = sizeof (peer);
+    char text[NI_MAXHOST] {};
+
+    if (::getpeername (handle, reinterpret_cast<sockaddr*> (&peer), &size) != 0
+        || ::getnameinfo (reinterpret_cast<sockaddr*> (&peer), size, text, sizeof (text), nullptr, 0,
+                          NI_NUMERICHOST) != 0)
+        return {};
+
+    return text;
+}
+
 enum class Readiness { ready, timedOut, failed };
 
 Readiness waitForData (int handle)
@@ -60,8 +76,13 @@ Readiness waitForData (int handle)
 class OVEXSocketConnectionWrapper::Connection : private juce::Thread
 {
 public:
-    Connection (OVEXSocketConnectionWrapper& ownerToUse, int id, std::unique_ptr<juce::StreamingSocket> s)
-        : juce::Thread ("NOLV remote client"), owner (ownerToUse), connectionId (id), socket (std::move (s))
+    Connection (OVEXSocketConnectionWrapper& ownerToUse, int id, std::unique_ptr<juce::StreamingSocket> s,
+                juce::String peerAddress)
+        : juce::Thread ("NOLV remote client"),
+          address (std::move (peerAddress)),
+          owner (ownerToUse),
+          connectionId (id),
+          socket (std::move (s))
     {
         writer.attach (socket->getRawSocketHandle());
         enableKeepAlive (socket->getRawSocketHandle());
@@ -118,6 +139,8 @@ public:
 
     /** When the client last stopped taking data; none while it takes it. Read with the list's lock held. */
     std::optional<double> stalledSince() const { return stalledSinceMs; }
+
+    const juce::String address;
 
 private:
     void run() override
@@ -299,23 +322,64 @@ std::unique_ptr<juce::StreamingSocket> OVEXSocketConnectionWrapper::acceptNextCl
 
 void OVEXSocketConnectionWrapper::accept (std::unique_ptr<juce::StreamingSocket> socket)
 {
+    auto address = peerAddressOf (socket->getRawSocketHandle());
+
+    if (address.isEmpty())
+        return;
+
     const juce::ScopedLock lock (connections.getLock());
     deleteDeadConnections();
 
-    // Each client costs a thread and two descriptors, so a full server closes one to take another;
-    // a stalled one cannot take the bundles anyway.
+    // A client that keeps connecting is turned away rather than evicting the ones beside it.
+    if (connectionsFrom (address) >= maximumClientsPerAddress)
+        return;
+
+    // Each client costs a thread and two descriptors, so a full server closes one to take another:
+    // one of an address that holds several, or one that is stalled and cannot take the bundles anyway.
     if (connections.size() >= maximumClients)
     {
-        auto* stalled = longestStalledConnection();
+        auto* room = oldestOfTheBusiestAddress();
 
-        if (stalled == nullptr)
+        if (room == nullptr)
+            room = longestStalledConnection();
+
+        if (room == nullptr)
             return;
 
-        stalled->close();
-        connections.removeObject (stalled);
+        room->close();
+        connections.removeObject (room);
     }
 
-    connections.add (new Connection (*this, ++nextConnectionId, std::move (socket)))->begin();
+    auto* connection = new Connection (*this, ++nextConnectionId, std::move (socket), std::move (address));
+    connections.add (connection)->begin();
+}
+
+int OVEXSocketConnectionWrapper::connectionsFrom (const juce::String& address) const
+{
+    int count = 0;
+
+    for (auto* connection : connections)
+        if (connection->address == address)
+            ++count;
+
+    return count;
+}
+
+OVEXSocketConnectionWrapper::Connection* OVEXSocketConnectionWrapper::oldestOfTheBusiestAddress() const
+{
+    // The list is in the order of arrival, so each address's first entry is its oldest, and of
+    // addresses that hold equally many, the one that came first wins.
+    Connection* oldest = nullptr;
+    int most = 1;
+
+    for (auto* connection : connections)
+        if (const auto count = connectionsFrom (connection->address); count > most)
+        {
+            most = count;
+            oldest = connection;
+        }
+
+    return oldest;
 }
 
 OVEXSocketConnectionWrapper::Connection* OVEXSocketConnectionWrapper::longestStalledConnection() const

@@ -170,10 +170,11 @@ TEST (ConnectionServer, ServesAtMost32ClientsAtOnceAndClosesTheRestAtOnceWhileNo
     ASSERT_TRUE (server.start (0));
     std::vector<std::unique_ptr<FramedTestClient>> clients;
 
+    // Each from an address of its own (127.0.0.2 to .41), so that no address holds several to make room.
     for (int i = 0; i < 40; ++i)
     {
         clients.push_back (std::make_unique<FramedTestClient>());
-        ASSERT_TRUE (clients.back()->connect (server.getBoundPort()));
+        ASSERT_TRUE (clients.back()->connect (server.getBoundPort(), remotetest::loopback (2 + i)));
     }
 
     // The last eight were closed as they came (in the order they came); the first 32 each get the
@@ -194,6 +195,80 @@ TEST (ConnectionServer, ServesAtMost32ClientsAtOnceAndClosesTheRestAtOnceWhileNo
     }
 }
 
+// A client that keeps connecting cannot take the place of the ones beside it.
+TEST (ConnectionServer, AnAddressHoldsAtMostFourClientsAndItsFifthIsClosedAtOnceWhileTheFourStay)
+{
+    QITOSCStandalone server;
+    ASSERT_TRUE (server.start (0));
+    FramedTestClient four[4], fifth, other;
+
+    for (auto& client : four)
+        ASSERT_TRUE (client.connect (server.getBoundPort(), "127.0.0.2"));
+
+    ASSERT_TRUE (fifth.connect (server.getBoundPort(), "127.0.0.2"));
+    ASSERT_TRUE (other.connect (server.getBoundPort(), "127.0.0.3"));
+    EXPECT_TRUE (fifth.waitForEndOfStream()) << fifth.lastFailure;
+    ASSERT_TRUE (waitUntil ([&] { return server.getNumConnections() == 5; }, waitBoundMs))
+        << "connections: " << server.getNumConnections();
+    server.sendToAll();
+
+    for (auto* client : { &four[0], &four[1], &four[2], &four[3], &other })
+        EXPECT_TRUE (client->readFrame().has_value()) << client->lastFailure;
+}
+
+// Peers that never read but ask for the largest receive buffers take bundles for minutes without
+// stalling; the clock stands still, so no stall can make room either way.
+TEST (ConnectionServer, PeersThatNeverReadCannotKeepANewcomerFromAnotherAddressFromItsBundles)
+{
+    const struct
+    {
+        int firstHost, hosts, peersPerHost, newcomerHost, peersServed;
+    } rows[] = {
+        { 1, 1, 32, 2, 4 },  // all from 127.0.0.1: only four are taken on
+        { 2, 8, 4, 10, 32 }, // four each from 127.0.0.2 to .9: the server is full
+    };
+
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE ("newcomer from " + remotetest::loopback (row.newcomerHost));
+        remotetest::ManualClock clock;
+        QITOSCStandalone server (clock.reader());
+        ASSERT_TRUE (server.start (0));
+        std::vector<std::unique_ptr<FramedTestClient>> peers;
+
+        for (int host = row.firstHost; host < row.firstHost + row.hosts; ++host)
+            for (int i = 0; i < row.peersPerHost; ++i)
+            {
+                peers.push_back (std::make_unique<FramedTestClient>());
+                const int largestReceiveBuffer = 4 << 20;
+                const auto address = remotetest::loopback (host);
+                ASSERT_TRUE (peers.back()->connect (server.getBoundPort(), address, largestReceiveBuffer));
+            }
+
+        ASSERT_TRUE (waitUntil ([&] { return server.getNumConnections() == row.peersServed; }, waitBoundMs))
+            << "peers taken on: " << server.getNumConnections();
+
+        FramedTestClient newcomer;
+        ASSERT_TRUE (newcomer.connect (server.getBoundPort(), remotetest::loopback (row.newcomerHost)));
+        ASSERT_TRUE (waitUntil ([&]
+        {
+            server.sendToAll();
+            return newcomer.hasSomethingToRead();
+        }, waitBoundMs)) << "no bundle and no end for the newcomer";
+
+        const auto frame = newcomer.readFrame();
+        EXPECT_TRUE (frame.has_value() && frame->getSize() == 1900) << newcomer.lastFailure;
+        server.sendToAll();
+        EXPECT_EQ (server.getNumConnections(), juce::jmin (row.peersServed + 1, 32));
+
+        if (row.peersServed == 32)
+        {
+            EXPECT_TRUE (peers.front()->waitForEndOfStream())
+                << "the oldest of the first address makes room: " << peers.front()->lastFailure;
+        }
+    }
+}
+
 TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiveSecondsAndIdleOnesAreProbed)
 {
     remotetest::ManualClock clock;
@@ -201,15 +276,17 @@ TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiv
     ASSERT_TRUE (server.start (0));
     std::vector<std::unique_ptr<FramedTestClient>> silent;
 
-    // Clients that never read. The server sends until it can write to none of them, so each is
-    // stalled from the clock's time on: a socket whose client does not read stays unwritable,
+    // Clients that never read, each from an address of its own (127.0.0.2 to .33), so that only
+    // the stall rule can make room. The server sends until it can write to none of them, so each
+    // is stalled from the clock's time on: a socket whose client does not read stays unwritable,
     // however long the kernel takes to move what was written.
     const auto connectSilentClientsAndStallThem = [&] (size_t count)
     {
         while (silent.size() < count)
         {
             silent.push_back (std::make_unique<FramedTestClient>());
-            ASSERT_TRUE (silent.back()->connect (server.getBoundPort(), "127.0.0.1", 2048));
+            const auto address = remotetest::loopback (2 + (int) silent.size() - 1);
+            ASSERT_TRUE (silent.back()->connect (server.getBoundPort(), address, 2048));
         }
 
         ASSERT_TRUE (waitUntil ([&] { return server.getNumConnections() == (int) count; }, waitBoundMs))
@@ -289,8 +366,10 @@ TEST (ConnectionServer, TwentyThousandClientsComingAndGoingLeaveNothingBehind)
     {
         for (int i = 0; i < count; ++i)
         {
+            // From 64 addresses in turn, so that no address holds its four while its clients' ends
+            // are still being found.
             FramedTestClient client;
-            ASSERT_TRUE (client.connect (server.getBoundPort()));
+            ASSERT_TRUE (client.connect (server.getBoundPort(), remotetest::loopback (2 + i % 64)));
 
             if (i % 100 == 99)
                 server.sendToAll(); // the processor's 100 ms feed
@@ -300,8 +379,8 @@ TEST (ConnectionServer, TwentyThousandClientsComingAndGoingLeaveNothingBehind)
     cycles (1000);
     [[maybe_unused]] const auto before = residentBytes();
     cycles (19000);
-    // Every client taken on is reported lost once and deleted; under load some come in while 32 are
-    // still open and are closed at once, unreported.
+    // Every client taken on is reported lost once and deleted; under load some come in while 32, or
+    // four of their address, are still open and are closed at once, unreported.
     EXPECT_TRUE (waitUntil ([&]
     {
         server.sendToAll();
