@@ -1,6 +1,7 @@
 #include "OVEXSocketConnectionWrapper.h"
 
 #include <cerrno>
+#include <cmath>
 #include <optional>
 
 #include <netdb.h>
@@ -82,7 +83,8 @@ public:
           address (std::move (peerAddress)),
           owner (ownerToUse),
           connectionId (id),
-          socket (std::move (s))
+          socket (std::move (s)),
+          allowanceRefilledMs (owner.clock())
     {
         writer.attach (socket->getRawSocketHandle());
         enableKeepAlive (socket->getRawSocketHandle());
@@ -145,11 +147,36 @@ public:
 private:
     void run() override
     {
-        while (readFrame())
+        while (readFrame() && waitForAllowance())
         {
         }
 
         close();
+    }
+
+    /** The allowance refills at messagesPerSecond, up to one second's worth, and a frame is handled
+        whole while any is left, so the client's data stays in the kernel's buffers while it is
+        spent and its sender is slowed rather than this program. False when the thread should end. */
+    bool waitForAllowance()
+    {
+        while (allowance <= 0.0)
+        {
+            const auto now = owner.clock();
+            allowance = juce::jmin ((double) messagesPerSecond,
+                                    allowance + (now - allowanceRefilledMs) * messagesPerSecond / 1000.0);
+            allowanceRefilledMs = now;
+
+            if (allowance > 0.0)
+                break;
+
+            if (threadShouldExit())
+                return false;
+
+            const auto msUntilRefilled = std::ceil (-allowance * 1000.0 / messagesPerSecond);
+            wait (juce::jlimit (1, pollIntervalMs, (int) msUntilRefilled + 1));
+        }
+
+        return true;
     }
 
     /** False when the client is gone or its stream can no longer be trusted. */
@@ -178,14 +205,17 @@ private:
         }
 
         if (length == 0)
+        {
+            allowance -= 1.0;
             return true;
+        }
 
         payload.setSize (length);
 
         if (! readExactly (payload.getData(), length))
             return false;
 
-        owner.messageReceived (payload, connectionId);
+        allowance -= juce::jmax (1, owner.messageReceived (payload, connectionId));
         return true;
     }
 
@@ -233,6 +263,10 @@ private:
     juce::MemoryBlock payload;
     std::atomic<bool> lost { false }, dead { false };
     std::optional<double> stalledSinceMs; // written by the sending thread, under the list's lock
+
+    // The reader thread's, in messages and the server clock's milliseconds.
+    double allowance = messagesPerSecond;
+    double allowanceRefilledMs;
 };
 
 //==============================================================================

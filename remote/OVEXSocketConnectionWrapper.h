@@ -19,9 +19,10 @@
     maximumClients are served at once, at most maximumClientsPerAddress from one peer address; a
     newcomer to a full server takes the place of the oldest client of the address that holds the
     most, or else of the longest-stalled client. A client whose socket stays unwritable for
-    stallLimitMs is closed; keep-alive probes find peers that vanished without closing. A lost
-    client is deleted once it is found dead, at the next send or accept, so nothing a client does
-    can make the server grow.
+    stallLimitMs is closed; keep-alive probes find peers that vanished without closing. Each client
+    is handled at most messagesPerSecond messages a second; the rest waits in the kernel's buffers.
+    A lost client is deleted once it is found dead, at the next send or accept, so nothing a client
+    does can make the server grow.
 
     The message thread starts and stops, the feed's thread sends; the listener thread calls
     connectionMade, and each client's reader thread calls messageReceived and connectionLost. */
@@ -33,8 +34,10 @@ public:
     static constexpr int maximumClients = 32;
     static constexpr int maximumClientsPerAddress = 4;
     static constexpr double stallLimitMs = 5000.0;
+    static constexpr int messagesPerSecond = 500;
 
-    /** A steady clock in milliseconds: when a client stalled, and the printed lines' seconds. */
+    /** A steady clock in milliseconds: when a client stalled, its message budget, and the printed
+        lines' seconds. */
     using Clock = std::function<double()>;
 
     explicit OVEXSocketConnectionWrapper (Clock clockMs = &juce::Time::getMillisecondCounterHiRes);
@@ -63,7 +66,10 @@ public:
     int getNumConnections() const;
 
     virtual juce::MemoryBlock getPacketData() = 0;
-    virtual void messageReceived (const juce::MemoryBlock& message, int connectionId) = 0;
+
+    /** Returns what handling the frame cost in messages, which the client's budget is charged; a
+        frame costs at least one. */
+    virtual int messageReceived (const juce::MemoryBlock& message, int connectionId) = 0;
     virtual void connectionMade (int connectionId) = 0;
     virtual void connectionLost (int connectionId) = 0;
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -48,6 +49,21 @@ bool isWritable (int handle)
     pollfd entry { handle, POLLOUT, 0 };
     return ::poll (&entry, 1, 0) > 0 && (entry.revents & POLLOUT) != 0;
 }
+
+/** Counts the messages the server hands on to be stored. */
+struct CountingServer : QITOSCStandalone
+{
+    using QITOSCStandalone::QITOSCStandalone;
+    ~CountingServer() override { stop(); } // before this override goes
+
+    void ProcessMessage (const osc::ReceivedMessage& m) override
+    {
+        ++handled;
+        QITOSCStandalone::ProcessMessage (m);
+    }
+
+    std::atomic<int> handled { 0 };
+};
 } // namespace
 
 // Each hostile client is followed by a send that must reach the good client whole, and one that
@@ -345,6 +361,43 @@ TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiv
 
     for (size_t i = 1; i < silent.size(); ++i)
         EXPECT_TRUE (silent[i]->waitForEndOfStream()) << i << ": " << silent[i]->lastFailure;
+}
+
+// With the clock standing still, the reader that spent the budget waits on it, looking at it again
+// and again, and handles nothing more; a second later it handles one bundle more.
+TEST (ConnectionServer, AClientIsHandled500MessagesASecondOnTheServersClockAndItsReaderThenWaits)
+{
+    remotetest::ManualClock clock;
+    CountingServer server (clock.reader());
+    ASSERT_TRUE (server.start (0));
+    FramedTestClient flooder;
+    ASSERT_TRUE (flooder.connect (server.getBoundPort()));
+    ASSERT_TRUE (waitUntil ([&] { return server.getNumConnections() == 1; }, waitBoundMs));
+
+    // Stored, never printed; the sends wait in the kernel's buffers once the reader stops taking them.
+    const std::vector<juce::MemoryBlock> messages (700, message ("/gatingOffFlagParam", 0.5f));
+    const auto flood = remotetest::bundle (messages);
+    std::thread sender ([&]
+    {
+        for (int i = 0; i < 10 && flooder.sendFrame (flood); ++i)
+        {
+        }
+    });
+
+    for (int second = 1; second <= 2; ++second)
+    {
+        ASSERT_TRUE (waitUntil ([&] { return server.handled >= 700 * second; }, waitBoundMs))
+            << "handled: " << server.handled;
+        const int readings = clock.readings;
+        EXPECT_TRUE (waitUntil ([&] { return clock.readings >= readings + 12; }, waitBoundMs))
+            << "nobody waits on the clock";
+        EXPECT_EQ (server.handled, 700 * second) << "the bundle that spent the budget whole, and no more";
+        clock.advance (1000.0);
+    }
+
+    server.stop(); // wakes the waiting reader, and the sender's socket is closed
+    sender.join();
+    EXPECT_LE (server.handled, 3 * 700);
 }
 
 TEST (ConnectionServer, TwentyThousandClientsComingAndGoingLeaveNothingBehind)
