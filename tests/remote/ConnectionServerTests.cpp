@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <memory>
 #include <thread>
@@ -16,7 +16,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/tcp.h>
-#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using remotetest::FramedTestClient;
@@ -44,10 +44,23 @@ int serverEndOf (int clientHandle)
     return -1;
 }
 
-bool isWritable (int handle)
+/** Fills the server's end of a client that never reads until its kernel takes no more, with a send
+    buffer small enough to fill at once. The server's own sends stop just past the mark where a
+    socket counts as writable, and the client's kernel may take in a few more bytes at any time,
+    which brings it back; a socket filled to the brim stays unwritable until its client reads. */
+bool fillToTheBrim (int serverEnd)
 {
-    pollfd entry { handle, POLLOUT, 0 };
-    return ::poll (&entry, 1, 0) > 0 && (entry.revents & POLLOUT) != 0;
+    const int sendBufferBytes = 64 * 1024;
+    const char junk[1024] {};
+
+    if (::setsockopt (serverEnd, SOL_SOCKET, SO_SNDBUF, &sendBufferBytes, sizeof (sendBufferBytes)) != 0)
+        return false;
+
+    for (int send = 0; send < 100000; ++send)
+        if (::send (serverEnd, junk, sizeof (junk), MSG_DONTWAIT | MSG_NOSIGNAL) < 0)
+            return errno == EAGAIN || errno == EWOULDBLOCK;
+
+    return false;
 }
 
 /** Counts the messages the server hands on to be stored. */
@@ -293,11 +306,12 @@ TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiv
     std::vector<std::unique_ptr<FramedTestClient>> silent;
 
     // Clients that never read, each from an address of its own (127.0.0.2 to .33), so that only
-    // the stall rule can make room. The server sends until it can write to none of them, so each
-    // is stalled from the clock's time on: a socket whose client does not read stays unwritable,
-    // however long the kernel takes to move what was written.
+    // the stall rule can make room. Their server ends are filled to the brim, so the next send finds
+    // each stalled at the clock's time, and each stays so however long the test takes.
     const auto connectSilentClientsAndStallThem = [&] (size_t count)
     {
+        const auto first = silent.size();
+
         while (silent.size() < count)
         {
             silent.push_back (std::make_unique<FramedTestClient>());
@@ -307,16 +321,11 @@ TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiv
 
         ASSERT_TRUE (waitUntil ([&] { return server.getNumConnections() == (int) count; }, waitBoundMs))
             << "clients taken on: " << server.getNumConnections() << " of " << count;
-        std::vector<int> serverEnds;
 
-        for (const auto& client : silent)
-            serverEnds.push_back (serverEndOf (client->handle));
+        for (auto i = first; i < count; ++i)
+            ASSERT_TRUE (fillToTheBrim (serverEndOf (silent[i]->handle))) << i;
 
-        ASSERT_TRUE (waitUntil ([&]
-        {
-            server.sendToAll();
-            return std::none_of (serverEnds.begin(), serverEnds.end(), isWritable);
-        }, waitBoundMs)) << "the server could still write to a client that never reads";
+        server.sendToAll();
     };
 
     // The first stalls at 0 ms, 31 more at 1000 ms.
@@ -354,7 +363,7 @@ TEST (ConnectionServer, TheLongestStalledClientMakesRoomStalledClientsGoAfterFiv
     clock.advance (1.0);
     server.sendToAll(); // closes them
     server.sendToAll(); // deletes them
-    EXPECT_EQ (server.getNumConnections(), 1);
+    ASSERT_EQ (server.getNumConnections(), 1) << "else each wait for their end below would take its full bound";
 
     for (int frame = 0; frame < 3; ++frame)
         EXPECT_TRUE (newcomer.readFrame().has_value()) << frame << ": " << newcomer.lastFailure;
