@@ -88,9 +88,9 @@ int main (int argc, char** argv)
 
     juce::ScopedJuceInitialiser_GUI juce;
     OvexjuceLoudnessAudioProcessor processor (nullptr);
-    const int port = remotetest::freePort();
+    const int port = remotetest::startOnAFreePort ([&] (int p) { return processor.startRemoteServer ((float) p); });
 
-    if (port <= 0 || ! processor.startRemoteServer ((float) port))
+    if (port <= 0)
         return 1;
 
     std::atomic<int> bundles { 0 };

@@ -12,6 +12,15 @@
 #include <thread>
 #include <vector>
 
+namespace
+{
+/** The port the processor's server started on, with a fraction added as the port field may hold one. */
+int startOnAFreePort (OvexjuceLoudnessAudioProcessor& processor, float fraction = 0.0f)
+{
+    return remotetest::startOnAFreePort ([&] (int port) { return processor.startRemoteServer ((float) port + fraction); });
+}
+} // namespace
+
 // A port that cannot be used leaves the feed running with nobody to feed, as the next start may
 // still find a client.
 TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStoppedAndAnUnusablePortFeedsNobody)
@@ -29,9 +38,8 @@ TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStoppedAndA
         ProcessorTestAccess::remoteTick (processor);
     }
 
-    const int port = remotetest::freePort();
+    const int port = startOnAFreePort (processor, 0.9f);
     ASSERT_GT (port, 0);
-    ASSERT_TRUE (processor.startRemoteServer ((float) port + 0.9f));
     EXPECT_EQ (ProcessorTestAccess::remotePort (processor), port);
     EXPECT_TRUE (ProcessorTestAccess::isRemoteFeedRunning (processor));
 
@@ -67,9 +75,8 @@ TEST (RemoteHookup, StartedServerFeedsClientsTheProcessorsValuesUntilStoppedAndA
 TEST (RemoteHookup, TheFeedRunsOnItsOwnThreadWhileTheMessageThreadIsBlocked)
 {
     OvexjuceLoudnessAudioProcessor processor (nullptr);
-    const int port = remotetest::freePort();
+    const int port = startOnAFreePort (processor);
     ASSERT_GT (port, 0);
-    ASSERT_TRUE (processor.startRemoteServer ((float) port));
 
     // This is the message thread, and it does nothing but wait for the bundles: were they sent
     // from it, none would come.
@@ -99,8 +106,8 @@ TEST (RemoteHookup, AStoredStateOfNonFiniteParametersSendsOnlyFiniteValuesAndSti
     processor.copyMeterSnapshot (meters);
     EXPECT_EQ (meters.truePeakAlarm, 1) << "0 dBTP is above the default -1 dBTP maximum";
 
-    const int port = remotetest::freePort();
-    ASSERT_TRUE (processor.startRemoteServer ((float) port));
+    const int port = startOnAFreePort (processor);
+    ASSERT_GT (port, 0);
     remotetest::FramedTestClient client;
     ASSERT_TRUE (client.connect (port));
     const auto payload = client.readFrame();
@@ -120,9 +127,8 @@ TEST (RemoteHookup, FloodsAndChurnPrintAFewLinesASecondWhileAReadingClientIsStil
     testsupport::StdoutCapture out;
     const auto began = juce::Time::getMillisecondCounterHiRes();
     OvexjuceLoudnessAudioProcessor processor (nullptr);
-    const int port = remotetest::freePort();
+    const int port = startOnAFreePort (processor);
     ASSERT_GT (port, 0);
-    ASSERT_TRUE (processor.startRemoteServer ((float) port));
 
     remotetest::FramedTestClient reading;
     ASSERT_TRUE (reading.connect (port));

@@ -203,6 +203,18 @@ inline int freePort()
     return probe.createListener (0, "127.0.0.1") ? probe.getBoundPort() : -1;
 }
 
+/** Starts a server with startOn (port) on a port that is free now, and again on another should a
+    process running beside this one take the port in between. The port it started on, or -1. */
+template <typename StartOn>
+int startOnAFreePort (StartOn&& startOn)
+{
+    for (int attempt = 0; attempt < 20; ++attempt)
+        if (const int port = freePort(); port > 0 && startOn (port))
+            return port;
+
+    return -1;
+}
+
 /** An OSC message with the given arguments, written by oscpack. */
 template <typename... Arguments>
 juce::MemoryBlock message (const char* address, Arguments... arguments)
