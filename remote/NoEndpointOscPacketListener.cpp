@@ -39,21 +39,30 @@ std::int32_t bigEndianInt32 (const char* bytes)
 
 void NoEndpointOscPacketListener::ProcessPacket (const char* data, int size)
 {
+    int elementsTakenApart = 0;
+    ProcessPacket (data, size, elementsTakenApart);
+}
+
+void NoEndpointOscPacketListener::ProcessPacket (const char* data, int size, int& elementsTakenApart)
+{
     const osc::ReceivedPacket packet (data, (osc::osc_bundle_element_size_t) size);
 
     if (packet.IsBundle())
     {
         checkBundleLayout (packet.Contents(), packet.Size());
-        ProcessBundle (osc::ReceivedBundle (packet), 1);
+        ++elementsTakenApart;
+        ProcessBundle (osc::ReceivedBundle (packet), 1, elementsTakenApart);
     }
     else
     {
         checkMessageLayout (packet.Contents(), packet.Size());
+        ++elementsTakenApart;
         ProcessMessage (osc::ReceivedMessage (packet));
     }
 }
 
-void NoEndpointOscPacketListener::ProcessBundle (const osc::ReceivedBundle& bundle, int depth)
+void NoEndpointOscPacketListener::ProcessBundle (const osc::ReceivedBundle& bundle, int depth,
+                                                 int& elementsTakenApart)
 {
     for (auto element = bundle.ElementsBegin(); element != bundle.ElementsEnd(); ++element)
     {
@@ -63,11 +72,13 @@ void NoEndpointOscPacketListener::ProcessBundle (const osc::ReceivedBundle& bund
                 throw osc::MalformedBundleException ("bundles nested too deeply");
 
             checkBundleLayout (element->Contents(), element->Size());
-            ProcessBundle (osc::ReceivedBundle (*element), depth + 1);
+            ++elementsTakenApart;
+            ProcessBundle (osc::ReceivedBundle (*element), depth + 1, elementsTakenApart);
         }
         else
         {
             checkMessageLayout (element->Contents(), element->Size());
+            ++elementsTakenApart;
             ProcessMessage (osc::ReceivedMessage (*element));
         }
     }

@@ -18,9 +18,13 @@ public:
 
     virtual void ProcessPacket (const char* data, int size);
 
+    /** The same, counting into elementsTakenApart every bundle and message it takes apart, also
+        those before a malformed element ends the packet. */
+    void ProcessPacket (const char* data, int size, int& elementsTakenApart);
+
 protected:
     /** Time tags are ignored: every message takes effect at once. */
-    virtual void ProcessBundle (const osc::ReceivedBundle& bundle, int depth);
+    virtual void ProcessBundle (const osc::ReceivedBundle& bundle, int depth, int& elementsTakenApart);
 
     virtual void ProcessMessage (const osc::ReceivedMessage& message) = 0;
 

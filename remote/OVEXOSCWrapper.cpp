@@ -18,14 +18,19 @@ juce::MemoryBlock OVEXOSCWrapper::getPacketData()
     }
 }
 
-void OVEXOSCWrapper::messageReceived (const juce::MemoryBlock& message, int)
+int OVEXOSCWrapper::messageReceived (const juce::MemoryBlock& message, int)
 {
+    int elementsTakenApart = 0;
+
     try
     {
-        ProcessPacket (static_cast<const char*> (message.getData()), (int) message.getSize());
+        ProcessPacket (static_cast<const char*> (message.getData()), (int) message.getSize(),
+                       elementsTakenApart);
     }
     catch (const std::exception&)
     {
         // osc::Exception is a std::exception too; the connection goes on with its next packet.
     }
+
+    return elementsTakenApart;
 }

@@ -18,8 +18,9 @@ public:
     /** An empty block when the packet did not fit, so that nothing is sent. */
     juce::MemoryBlock getPacketData() override;
 
-    /** Malformed packets are dropped here: nothing a client sends may escape its connection thread. */
-    void messageReceived (const juce::MemoryBlock& message, int connectionId) override;
+    /** Malformed packets are dropped here: nothing a client sends may escape its connection thread.
+        Returns the bundles and messages taken apart, a malformed packet's up to its fault. */
+    int messageReceived (const juce::MemoryBlock& message, int connectionId) override;
 
 protected:
     virtual void buildPacket (osc::OutboundPacketStream& stream) = 0;

@@ -1,8 +1,10 @@
 #include "OVEXSocketConnectionWrapper.h"
 
 #include <cerrno>
+#include <cmath>
 #include <optional>
 
+#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -38,6 +40,21 @@ juce::MemoryBlock frameForPacket (const juce::MemoryBlock& packet)
     return frame;
 }
 
+/** The peer's numeric address, or an empty string when the peer is gone already. */
+juce::String peerAddressOf (int handle)
+{
+    sockaddr_storage peer {};
+    socklen_t size = sizeof (peer);
+    char text[NI_MAXHOST] {};
+
+    if (::getpeername (handle, reinterpret_cast<sockaddr*> (&peer), &size) != 0
+        || ::getnameinfo (reinterpret_cast<sockaddr*> (&peer), size, text, sizeof (text), nullptr, 0,
+                          NI_NUMERICHOST) != 0)
+        return {};
+
+    return text;
+}
+
 enum class Readiness { ready, timedOut, failed };
 
 Readiness waitForData (int handle)
@@ -60,8 +77,14 @@ Readiness waitForData (int handle)
 class OVEXSocketConnectionWrapper::Connection : private juce::Thread
 {
 public:
-    Connection (OVEXSocketConnectionWrapper& ownerToUse, int id, std::unique_ptr<juce::StreamingSocket> s)
-        : juce::Thread ("NOLV remote client"), owner (ownerToUse), connectionId (id), socket (std::move (s))
+    Connection (OVEXSocketConnectionWrapper& ownerToUse, int id, std::unique_ptr<juce::StreamingSocket> s,
+                juce::String peerAddress)
+        : juce::Thread ("NOLV remote client"),
+          address (std::move (peerAddress)),
+          owner (ownerToUse),
+          connectionId (id),
+          socket (std::move (s)),
+          allowanceRefilledMs (owner.clock())
     {
         writer.attach (socket->getRawSocketHandle());
         enableKeepAlive (socket->getRawSocketHandle());
@@ -119,14 +142,41 @@ public:
     /** When the client last stopped taking data; none while it takes it. Read with the list's lock held. */
     std::optional<double> stalledSince() const { return stalledSinceMs; }
 
+    const juce::String address;
+
 private:
     void run() override
     {
-        while (readFrame())
+        while (readFrame() && waitForAllowance())
         {
         }
 
         close();
+    }
+
+    /** The allowance refills at messagesPerSecond, up to one second's worth, and a frame is handled
+        whole while any is left, so the client's data stays in the kernel's buffers while it is
+        spent and its sender is slowed rather than this program. False when the thread should end. */
+    bool waitForAllowance()
+    {
+        while (allowance <= 0.0)
+        {
+            const auto now = owner.clock();
+            allowance = juce::jmin ((double) messagesPerSecond,
+                                    allowance + (now - allowanceRefilledMs) * messagesPerSecond / 1000.0);
+            allowanceRefilledMs = now;
+
+            if (allowance > 0.0)
+                break;
+
+            if (threadShouldExit())
+                return false;
+
+            const auto msUntilRefilled = std::ceil (-allowance * 1000.0 / messagesPerSecond);
+            wait (juce::jlimit (1, pollIntervalMs, (int) msUntilRefilled + 1));
+        }
+
+        return true;
     }
 
     /** False when the client is gone or its stream can no longer be trusted. */
@@ -155,14 +205,17 @@ private:
         }
 
         if (length == 0)
+        {
+            allowance -= 1.0;
             return true;
+        }
 
         payload.setSize (length);
 
         if (! readExactly (payload.getData(), length))
             return false;
 
-        owner.messageReceived (payload, connectionId);
+        allowance -= juce::jmax (1, owner.messageReceived (payload, connectionId));
         return true;
     }
 
@@ -210,6 +263,10 @@ private:
     juce::MemoryBlock payload;
     std::atomic<bool> lost { false }, dead { false };
     std::optional<double> stalledSinceMs; // written by the sending thread, under the list's lock
+
+    // The reader thread's, in messages and the server clock's milliseconds.
+    double allowance = messagesPerSecond;
+    double allowanceRefilledMs;
 };
 
 //==============================================================================
@@ -299,23 +356,64 @@ std::unique_ptr<juce::StreamingSocket> OVEXSocketConnectionWrapper::acceptNextCl
 
 void OVEXSocketConnectionWrapper::accept (std::unique_ptr<juce::StreamingSocket> socket)
 {
+    auto address = peerAddressOf (socket->getRawSocketHandle());
+
+    if (address.isEmpty())
+        return;
+
     const juce::ScopedLock lock (connections.getLock());
     deleteDeadConnections();
 
-    // Each client costs a thread and two descriptors, so a full server closes one to take another;
-    // a stalled one cannot take the bundles anyway.
+    // A client that keeps connecting is turned away rather than evicting the ones beside it.
+    if (connectionsFrom (address) >= maximumClientsPerAddress)
+        return;
+
+    // Each client costs a thread and two descriptors, so a full server closes one to take another:
+    // one of an address that holds several, or one that is stalled and cannot take the bundles anyway.
     if (connections.size() >= maximumClients)
     {
-        auto* stalled = longestStalledConnection();
+        auto* room = oldestOfTheBusiestAddress();
 
-        if (stalled == nullptr)
+        if (room == nullptr)
+            room = longestStalledConnection();
+
+        if (room == nullptr)
             return;
 
-        stalled->close();
-        connections.removeObject (stalled);
+        room->close();
+        connections.removeObject (room);
     }
 
-    connections.add (new Connection (*this, ++nextConnectionId, std::move (socket)))->begin();
+    auto* connection = new Connection (*this, ++nextConnectionId, std::move (socket), std::move (address));
+    connections.add (connection)->begin();
+}
+
+int OVEXSocketConnectionWrapper::connectionsFrom (const juce::String& address) const
+{
+    int count = 0;
+
+    for (auto* connection : connections)
+        if (connection->address == address)
+            ++count;
+
+    return count;
+}
+
+OVEXSocketConnectionWrapper::Connection* OVEXSocketConnectionWrapper::oldestOfTheBusiestAddress() const
+{
+    // The list is in the order of arrival, so each address's first entry is its oldest, and of
+    // addresses that hold equally many, the one that came first wins.
+    Connection* oldest = nullptr;
+    int most = 1;
+
+    for (auto* connection : connections)
+        if (const auto count = connectionsFrom (connection->address); count > most)
+        {
+            most = count;
+            oldest = connection;
+        }
+
+    return oldest;
 }
 
 OVEXSocketConnectionWrapper::Connection* OVEXSocketConnectionWrapper::longestStalledConnection() const

@@ -15,11 +15,14 @@
 
     It reads and accepts on its own threads rather than through the framework's connection classes,
     which reserve whatever length a header announces and retry a failing accept without pause: a
-    frame over maximumFrameBytes closes its client, at most maximumClients are served at once, and
-    a failing accept backs off. A client whose socket stays unwritable for stallLimitMs is closed,
-    and so is the longest-stalled one when a newcomer finds the server full; keep-alive probes find
-    peers that vanished without closing. A lost client is deleted once it is found dead, at the
-    next send or accept, so nothing a client does can make the server grow.
+    frame over maximumFrameBytes closes its client, and a failing accept backs off. At most
+    maximumClients are served at once, at most maximumClientsPerAddress from one peer address; a
+    newcomer to a full server takes the place of the oldest client of the address that holds the
+    most, or else of the longest-stalled client. A client whose socket stays unwritable for
+    stallLimitMs is closed; keep-alive probes find peers that vanished without closing. Each client
+    is handled at most messagesPerSecond messages a second; the rest waits in the kernel's buffers.
+    A lost client is deleted once it is found dead, at the next send or accept, so nothing a client
+    does can make the server grow.
 
     The message thread starts and stops, the feed's thread sends; the listener thread calls
     connectionMade, and each client's reader thread calls messageReceived and connectionLost. */
@@ -29,9 +32,12 @@ public:
     static constexpr juce::uint32 magicNumber = 0xF2B49E2C;
     static constexpr juce::uint32 maximumFrameBytes = 64 * 1024;
     static constexpr int maximumClients = 32;
+    static constexpr int maximumClientsPerAddress = 4;
     static constexpr double stallLimitMs = 5000.0;
+    static constexpr int messagesPerSecond = 500;
 
-    /** A steady clock in milliseconds: when a client stalled, and the printed lines' seconds. */
+    /** A steady clock in milliseconds: when a client stalled, its message budget, and the printed
+        lines' seconds. */
     using Clock = std::function<double()>;
 
     explicit OVEXSocketConnectionWrapper (Clock clockMs = &juce::Time::getMillisecondCounterHiRes);
@@ -60,7 +66,10 @@ public:
     int getNumConnections() const;
 
     virtual juce::MemoryBlock getPacketData() = 0;
-    virtual void messageReceived (const juce::MemoryBlock& message, int connectionId) = 0;
+
+    /** Returns what handling the frame cost in messages, which the client's budget is charged; a
+        frame costs at least one. */
+    virtual int messageReceived (const juce::MemoryBlock& message, int connectionId) = 0;
     virtual void connectionMade (int connectionId) = 0;
     virtual void connectionLost (int connectionId) = 0;
 
@@ -76,14 +85,21 @@ private:
     class Connection;
     class Listener;
 
-    /** Listener thread: takes a new client on. When the server is full, the longest-stalled client
-        makes room for it; with none stalled, the newcomer is closed at once. */
+    /** Listener thread: takes a new client on, unless its address holds its share already. When
+        the server is full, a client of the busiest address, or else the longest-stalled one, makes
+        room for it; with neither, the newcomer is closed at once. */
     void accept (std::unique_ptr<juce::StreamingSocket> socket);
 
-    /** The stalled connection that has waited longest, or null. Called with the list's lock held. */
+    // The four below are called with the list's lock held.
+    int connectionsFrom (const juce::String& address) const;
+
+    /** The oldest connection of the address that holds the most, when that is more than one; else null. */
+    Connection* oldestOfTheBusiestAddress() const;
+
+    /** The stalled connection that has waited longest, or null. */
     Connection* longestStalledConnection() const;
 
-    /** Deletes the connections found dead. Called with the list's lock held. */
+    /** Deletes the connections found dead. */
     void deleteDeadConnections();
 
     const Clock clock;

@@ -8,23 +8,84 @@
 #include <oscpack/osc/OscReceivedElements.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace remotetest
 {
 /** A raw loopback client that speaks the framing by hand (magic number and length, little-endian),
-    so tests can send malformed frames as easily as good ones. Every read gives up after 5 s. */
+    so tests can send malformed frames as easily as good ones. It can connect from any address of
+    127/8 (all loopback on Linux) and ask for a receive buffer of its own size. Every read gives up
+    after waitBoundMs, which is generous for loaded machines and sanitizers, and what ended the last
+    failed read is kept in lastFailure for the test's message. */
 struct FramedTestClient
 {
     static constexpr juce::uint32 magicNumber = 0xF2B49E2C;
+    static constexpr int waitBoundMs = 30000;
 
-    bool connect (int port) { return socket.connect ("127.0.0.1", port, 2000); }
-    bool send (const void* data, size_t size) { return socket.write (data, (int) size) == (int) size; }
+    FramedTestClient() = default;
+    ~FramedTestClient() { close(); }
+    FramedTestClient (const FramedTestClient&) = delete;
+    FramedTestClient& operator= (const FramedTestClient&) = delete;
+
+    /** receiveBufferBytes 0 keeps the system's size; any other is set before connecting, so that
+        the window offered to the server is small (or large) from the start. */
+    bool connect (int port, const std::string& from = "127.0.0.1", int receiveBufferBytes = 0)
+    {
+        close();
+        handle = ::socket (AF_INET, SOCK_STREAM, 0);
+
+        // The port is chosen at connect, per server address, as for an unbound socket.
+        const int on = 1;
+        ::setsockopt (handle, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &on, sizeof (on));
+
+        if (receiveBufferBytes > 0)
+            ::setsockopt (handle, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, sizeof (receiveBufferBytes));
+
+        sockaddr_in local {}, server {};
+        local.sin_family = server.sin_family = AF_INET;
+        server.sin_port = htons ((uint16_t) port);
+        server.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
+
+        return handle >= 0 && ::inet_pton (AF_INET, from.c_str(), &local.sin_addr) == 1
+               && ::bind (handle, reinterpret_cast<sockaddr*> (&local), sizeof (local)) == 0
+               && ::connect (handle, reinterpret_cast<sockaddr*> (&server), sizeof (server)) == 0;
+    }
+
+    void close()
+    {
+        if (handle >= 0)
+            ::close (handle);
+
+        handle = -1;
+    }
+
+    bool send (const void* data, size_t size)
+    {
+        for (size_t sent = 0; sent < size;)
+        {
+            const auto n = ::send (handle, static_cast<const char*> (data) + sent, size - sent, MSG_NOSIGNAL);
+
+            if (n <= 0)
+                return false;
+
+            sent += (size_t) n;
+        }
+
+        return true;
+    }
 
     bool sendHeader (juce::uint32 magic, juce::uint32 length)
     {
@@ -37,11 +98,32 @@ struct FramedTestClient
         return sendHeader (magicNumber, (juce::uint32) payload.getSize()) && send (payload.getData(), payload.getSize());
     }
 
+    /** Whether a read would return at once, with data or the end of the stream. */
+    bool hasSomethingToRead() const
+    {
+        pollfd entry { handle, POLLIN, 0 };
+        return ::poll (&entry, 1, 0) > 0;
+    }
+
     /** Bytes read, at most size: 0 at the end of the stream or on an error, -1 when nothing came in time. */
     int readSome (void* destination, int size)
     {
-        const int ready = socket.waitUntilReady (true, 5000);
-        return ready == 0 ? -1 : ready < 0 ? 0 : juce::jmax (0, socket.read (destination, size, false));
+        pollfd entry { handle, POLLIN, 0 };
+
+        if (::poll (&entry, 1, waitBoundMs) == 0)
+        {
+            lastFailure = "nothing arrived within " + std::to_string (waitBoundMs / 1000) + " s";
+            return -1;
+        }
+
+        const auto n = ::recv (handle, destination, (size_t) size, 0);
+
+        if (n == 0)
+            lastFailure = "the stream ended";
+        else if (n < 0)
+            lastFailure = std::string ("the read failed: ") + std::strerror (errno);
+
+        return (int) juce::jmax ((ssize_t) 0, n);
     }
 
     bool readExactly (void* destination, int size)
@@ -58,17 +140,24 @@ struct FramedTestClient
     {
         juce::uint8 header[8];
 
-        if (! readExactly (header, 8) || juce::ByteOrder::littleEndianInt (header) != magicNumber)
+        if (! readExactly (header, 8))
             return std::nullopt;
+
+        if (juce::ByteOrder::littleEndianInt (header) != magicNumber)
+        {
+            lastFailure = "a frame came with another magic number";
+            return std::nullopt;
+        }
 
         juce::MemoryBlock payload (juce::ByteOrder::littleEndianInt (header + 4));
         return readExactly (payload.getData(), (int) payload.getSize()) ? std::optional (payload) : std::nullopt;
     }
 
-    /** Drops what is still on its way; true when the server then ends the stream (or resets it). */
+    /** Drops what is still on its way; true when the server then ends the stream (or resets it),
+        false when nothing, not even the end, came within the bound. */
     bool waitForEndOfStream()
     {
-        char scratch[4096];
+        char scratch[65536];
         int n = 1;
 
         while (n > 0)
@@ -77,24 +166,53 @@ struct FramedTestClient
         return n == 0;
     }
 
-    juce::StreamingSocket socket;
+    int handle = -1;
+    std::string lastFailure;
 };
 
 /** A clock for the server that stands still until the test moves it, so stalls last as long as
-    the test says and each second of printed lines begins when it says. */
+    the test says and each second of printed lines begins when it says. It counts its readings,
+    so a test can tell that a thread that waits on the clock has looked at it again. */
 struct ManualClock
 {
-    std::function<double()> reader() { return [this] { return nowMs.load(); }; }
+    std::function<double()> reader()
+    {
+        return [this]
+        {
+            ++readings;
+            return nowMs.load();
+        };
+    }
+
     void advance (double ms) { nowMs = nowMs + ms; } // the test's thread alone moves it
 
     std::atomic<double> nowMs { 0.0 };
+    std::atomic<int> readings { 0 };
 };
+
+/** 127.0.0.host: any of them is this machine, and the server tells them apart as peers. */
+inline std::string loopback (int host)
+{
+    return "127.0.0." + std::to_string (host);
+}
 
 /** A loopback port that is free now, or -1. */
 inline int freePort()
 {
     juce::StreamingSocket probe;
     return probe.createListener (0, "127.0.0.1") ? probe.getBoundPort() : -1;
+}
+
+/** Starts a server with startOn (port) on a port that is free now, and again on another should a
+    process running beside this one take the port in between. The port it started on, or -1. */
+template <typename StartOn>
+int startOnAFreePort (StartOn&& startOn)
+{
+    for (int attempt = 0; attempt < 20; ++attempt)
+        if (const int port = freePort(); port > 0 && startOn (port))
+            return port;
+
+    return -1;
 }
 
 /** An OSC message with the given arguments, written by oscpack. */
