@@ -1,6 +1,7 @@
 #include "ChannelRole.h"
 #include "ComponentRendering.h"
 #include "FakeAudioIODeviceType.h"
+#include "MessageLoop.h"
 #include "NolvColours.h"
 #include "NolvResources.h"
 #include "OvexjuceLoudnessAudioProcessorEditor.h"
@@ -19,15 +20,10 @@
 
 namespace
 {
-/** Delivers what is queued on the message loop (clicks and async notifications), and nothing
-    more: a message posted now comes after all of them. */
+/** Delivers what is queued on the message loop (clicks and async notifications), and nothing more. */
 void pump()
 {
-    bool delivered = false;
-    juce::MessageManager::callAsync ([&delivered] { delivered = true; });
-
-    while (! delivered)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
+    testsupport::runPostedMessages (1);
 }
 
 void click (juce::Button& button)
