@@ -40,18 +40,8 @@ juce::String fileNameFor (const juce::String& baseName)
 /** The longest start of the text that takes at most the given number of bytes, in whole characters. */
 juce::String cutToBytes (const juce::String& text, size_t maximumBytes)
 {
-    auto end = text.getCharPointer();
-    size_t bytes = 0;
-
-    for (; ! end.isEmpty(); ++end)
-    {
-        bytes += juce::CharPointer_UTF8::getBytesRequiredFor (*end);
-
-        if (bytes > maximumBytes)
-            break;
-    }
-
-    return juce::String (text.getCharPointer(), end);
+    const auto* utf8 = text.toRawUTF8();
+    return juce::String::fromUTF8 (utf8, (int) utf8CutLength (utf8, text.getNumBytesAsUTF8(), maximumBytes));
 }
 } // namespace
 

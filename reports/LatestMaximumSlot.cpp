@@ -1,5 +1,7 @@
 #include "LatestMaximumSlot.h"
 
+#include "ReportText.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -11,15 +13,7 @@ LatestMaximumSlot::LatestMaximumSlot()
 void LatestMaximumSlot::publish (const juce::String& unit, juce::Time time, float newLevel) noexcept
 {
     const auto* utf8 = unit.toRawUTF8();
-    auto length = std::strlen (utf8);
-
-    if (length > maxUnitBytes)
-    {
-        length = maxUnitBytes;
-
-        while (length > 0 && (static_cast<unsigned char> (utf8[length]) & 0xc0) == 0x80)
-            --length;
-    }
+    const auto length = utf8CutLength (utf8, std::strlen (utf8), maxUnitBytes);
 
     Published value;
     value.millis = time.toMilliseconds();

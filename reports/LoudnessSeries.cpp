@@ -122,15 +122,7 @@ float readLevel (std::string_view text)
 /** The text cut to maximumLabelBytes, never inside a UTF-8 character. */
 std::string_view labelOf (std::string_view text)
 {
-    if (text.size() <= LoudnessSeries::maximumLabelBytes)
-        return text;
-
-    auto length = LoudnessSeries::maximumLabelBytes;
-
-    while (length > 0 && (text[length] & 0xc0) == 0x80)
-        --length;
-
-    return text.substr (0, length);
+    return text.substr (0, utf8CutLength (text.data(), text.size(), LoudnessSeries::maximumLabelBytes));
 }
 
 /** Hands out one shared text for a run of equal labels, as consecutive rows share their second

@@ -74,3 +74,17 @@ juce::File csvCompanionOf (const juce::File& xmlReport)
 {
     return xmlReport.withFileExtension (".csv");
 }
+
+std::size_t utf8CutLength (const char* text, std::size_t length, std::size_t maximumBytes) noexcept
+{
+    if (length <= maximumBytes)
+        return length;
+
+    auto kept = maximumBytes;
+
+    // Back to the first byte of the character the cut falls in.
+    while (kept > 0 && (static_cast<unsigned char> (text[kept]) & 0xc0) == 0x80)
+        --kept;
+
+    return kept;
+}

@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <cstddef>
+
 // The text forms of reports, shared by the writers and the previewer so the two cannot drift.
 
 /** One digit after the point, halves rounded away from zero, "-" whenever the value is below 0
@@ -28,6 +30,10 @@ juce::String csvTypeWord (int type);
     largest first ("1 hr 5 mins", "2 days 3 hrs", "45 secs", "5 ms"); "-" first when negative.
     Empty when the length is not finite or too long to describe. */
 juce::String durationText (double seconds);
+
+/** How many of the text's first bytes to keep so that at most maximumBytes are kept and no UTF-8
+    character is cut. Allocates nothing; safe on the audio thread. */
+std::size_t utf8CutLength (const char* text, std::size_t length, std::size_t maximumBytes) noexcept;
 
 /** The CSV log that belongs to an XML report: beside it, its extension (if any) replaced by ".csv". */
 juce::File csvCompanionOf (const juce::File& xmlReport);

@@ -60,6 +60,16 @@ TEST (ReportText, DurationsShowAtMostTwoFieldsLargestFirst)
         EXPECT_EQ (durationText (seconds), text) << seconds << " s";
 }
 
+TEST (ReportText, ACutKeepsWholeUtf8CharactersOnly)
+{
+    const std::string text = "ab\xc3\xa9\xe9\x9f\xb3"; // a, b, two bytes, three bytes
+
+    const std::pair<size_t, size_t> cases[] = { { 9, 7 }, { 7, 7 }, { 6, 4 }, { 5, 4 }, { 4, 4 }, { 3, 2 }, { 0, 0 } };
+
+    for (const auto& [maximum, kept] : cases)
+        EXPECT_EQ (utf8CutLength (text.data(), text.size(), maximum), kept) << maximum;
+}
+
 TEST (DefaultLogLocations, EmptyFolderOrNameEachFallsBackOnItsOwnAndTheDefaultFolderIsNotCreatedByAsking)
 {
     const testsupport::ScopedTimeZone zone ("UTC0");
